@@ -1,0 +1,111 @@
+# Shared target helpers: warnings, sanitizers, relocatable layout, version embedding.
+#
+# Installed (and build-tree) layout, relative to the prefix:
+#   bin/                  programs, halvex.ini, resource libraries (*.lrc)
+#   lib/halvex/           shared libraries (platform, plinth)
+#   lib/halvex/plugins/   modules loaded by name (Marlow.so, tallow.so, NTLog.so, ...)
+#   lib/halvex/gstreamer-1.0/  GStreamer plug-ins
+#   share/halvex/         demo installation, graphs, guide
+
+set(HALVEX_BIN_DIR bin)
+set(HALVEX_LIB_DIR lib/halvex)
+set(HALVEX_PLUGIN_DIR lib/halvex/plugins)
+set(HALVEX_GST_PLUGIN_DIR lib/halvex/gstreamer-1.0)
+set(HALVEX_SHARE_DIR share/halvex)
+
+set(HALVEX_VERSION_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/version_section.c.in)
+
+function(halvex_compile_options target)
+  target_compile_options(${target} PRIVATE
+    $<$<COMPILE_LANGUAGE:CXX,C>:-Wall -Wextra -Wpedantic -Wshadow -Wno-unused-parameter>)
+  if(HALVEX_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  if(HALVEX_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                             -fno-sanitize-recover=undefined)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# Embeds four 16-bit version numbers in an ELF section ".halvex_version"
+# (see platform/include/platform/version.h for the layout).
+function(halvex_embed_version target)
+  set(HALVEX_VERSION_MAJOR ${PROJECT_VERSION_MAJOR})
+  set(HALVEX_VERSION_MINOR ${PROJECT_VERSION_MINOR})
+  set(HALVEX_VERSION_PATCH ${PROJECT_VERSION_PATCH})
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.c)
+  configure_file(${HALVEX_VERSION_TEMPLATE} ${out} @ONLY)
+  target_sources(${target} PRIVATE ${out})
+endfunction()
+
+function(halvex_program target)
+  add_executable(${target} ${ARGN})
+  halvex_compile_options(${target})
+  halvex_embed_version(${target})
+  set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/../${HALVEX_LIB_DIR}")
+  install(TARGETS ${target} RUNTIME DESTINATION ${HALVEX_BIN_DIR})
+endfunction()
+
+function(halvex_library target)
+  add_library(${target} SHARED ${ARGN})
+  halvex_compile_options(${target})
+  halvex_embed_version(${target})
+  set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN"
+    CXX_VISIBILITY_PRESET default)
+  install(TARGETS ${target} LIBRARY DESTINATION ${HALVEX_LIB_DIR})
+endfunction()
+
+# A module loaded by name at run time: no "lib" prefix, exact output name.
+function(halvex_plugin target output_name)
+  add_library(${target} MODULE ${ARGN})
+  halvex_compile_options(${target})
+  halvex_embed_version(${target})
+  set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${output_name}
+    LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${HALVEX_PLUGIN_DIR}
+    INSTALL_RPATH "$ORIGIN/..")
+  install(TARGETS ${target} LIBRARY DESTINATION ${HALVEX_PLUGIN_DIR})
+endfunction()
+
+# A GoogleTest program registered with CTest. Tests run under the offscreen Qt platform.
+function(halvex_test target)
+  add_executable(${target} ${ARGN})
+  halvex_compile_options(${target})
+  target_link_libraries(${target} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
+  set_target_properties(${target} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+    INSTALL_RPATH "$ORIGIN/../${HALVEX_LIB_DIR}")
+  add_test(NAME ${target} COMMAND ${target})
+  set_tests_properties(${target} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HALVEX_BUILD_DIR=${CMAKE_BINARY_DIR};HALVEX_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    TIMEOUT 600)
+endfunction()
+
+# A Google Benchmark program; not installed, not run by the tests.
+function(halvex_bench target)
+  add_executable(${target} ${ARGN})
+  halvex_compile_options(${target})
+  target_link_libraries(${target} PRIVATE benchmark::benchmark Threads::Threads)
+  set_target_properties(${target} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench
+    INSTALL_RPATH "$ORIGIN/../${HALVEX_LIB_DIR}")
+endfunction()
+
+# A fuzz target: a libFuzzer binary when HALVEX_FUZZ is on (clang), otherwise a
+# regression test that replays the target's seed corpus folder through the same entry point.
+function(halvex_fuzz_target target corpus_dir)
+  add_executable(${target} ${ARGN})
+  halvex_compile_options(${target})
+  set_target_properties(${target} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz
+    INSTALL_RPATH "$ORIGIN/../${HALVEX_LIB_DIR}")
+  if(HALVEX_FUZZ)
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
+  else()
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp)
+    if(HALVEX_BUILD_TESTS)
+      add_test(NAME ${target}_replay COMMAND ${target} ${corpus_dir})
+    endif()
+  endif()
+endfunction()

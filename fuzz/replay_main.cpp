@@ -1,0 +1,44 @@
+// Replays every file of a corpus folder (or single files) through a fuzz entry point,
+// so the sanitizer test build checks the seeds without libFuzzer.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+static int replay(const std::filesystem::path& file)
+{
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "cannot read %s\n", file.c_str());
+    return 1;
+  }
+  std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  return 0;
+}
+
+int main(int argc, char** argv)
+{
+  int failures = 0;
+  int count = 0;
+  for (int i = 1; i < argc; ++i) {
+    std::filesystem::path arg(argv[i]);
+    if (std::filesystem::is_directory(arg)) {
+      for (const auto& entry : std::filesystem::directory_iterator(arg)) {
+        if (entry.is_regular_file()) {
+          failures += replay(entry.path());
+          ++count;
+        }
+      }
+    } else {
+      failures += replay(arg);
+      ++count;
+    }
+  }
+  std::printf("replayed %d inputs\n", count);
+  return failures == 0 && count > 0 ? 0 : 1;
+}
