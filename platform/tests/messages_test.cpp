@@ -408,3 +408,81 @@ TEST(MessagesTest, BadInputsAreRefused)
   EXPECT_FALSE(DestroyWindow(bogus));
   EXPECT_EQ(GetClassName(bogus), "");
 }
+
+TEST(MessagesTest, AbortIfHungGivesUpAtOnceOnHungOwner)
+{
+  std::mutex gate;
+  std::unique_lock hold(gate);
+  std::atomic<int> handled{0};
+  OwnerThread owner([&](UINT msg, WPARAM, LPARAM) -> LRESULT {
+    if (msg == kTestMsg) {
+      std::lock_guard wait(gate);
+      ++handled;
+    }
+    return 1;
+  });
+  // The first message blocks the owner; the second waits in its queue until it looks hung.
+  LRESULT result = 0;
+  EXPECT_EQ(SendTextMessageTimeout(owner.Window(), kTestMsg, 0, "a", SMTO_BLOCK, 10, &result), 0);
+  EXPECT_EQ(SendTextMessageTimeout(owner.Window(), kTestMsg, 0, "b", SMTO_BLOCK, 10, &result), 0);
+  std::this_thread::sleep_for(kHungThreshold + 200ms);
+
+  for (UINT timeout : {10000u, 500u}) {
+    SCOPED_TRACE(timeout);
+    auto start = std::chrono::steady_clock::now();
+    result = -1;
+    EXPECT_EQ(SendTextMessageTimeout(owner.Window(), kTestMsg, 0, "c", SMTO_ABORTIFHUNG, timeout,
+                                     &result),
+              0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 400ms) << "no waiting on a hung owner";
+    EXPECT_EQ(result, -1);
+  }
+  hold.unlock();
+  for (int i = 0; i < 3000 && handled.load() < 2; ++i) {
+    std::this_thread::sleep_for(10ms);
+  }
+  // Once it has caught up, it is no longer hung and takes messages again.
+  EXPECT_NE(SendMessageTimeout(owner.Window(), kTestMsg, 0, 0, SMTO_ABORTIFHUNG, 30000, &result),
+            0);
+  EXPECT_EQ(handled.load(), 3)
+      << "the two timed-out sends were still handled, the aborted ones not";
+}
+
+namespace {
+
+// Stands for an event loop such as the GUI's: counts wake-ups, pumps when told.
+class CountingDispatcher : public Dispatcher
+{
+public:
+  void Wake() override { ++m_wakes; }
+  int Wakes() const { return m_wakes.load(); }
+
+private:
+  std::atomic<int> m_wakes{0};
+};
+
+} // namespace
+
+TEST(MessagesTest, AttachedDispatcherIsWokenForWork)
+{
+  std::vector<WPARAM> handled;
+  HWND window = CreateWindow("WakeClass", [&](UINT, WPARAM w, LPARAM) -> LRESULT {
+    handled.push_back(w);
+    return 0;
+  });
+  PostMessage(window, kTestMsg, 1, 0);
+  CountingDispatcher dispatcher;
+  SetThreadDispatcher(&dispatcher);
+  EXPECT_EQ(dispatcher.Wakes(), 1) << "work waiting when attached wakes it at once";
+  std::thread poster([&] { PostMessage(window, kTestMsg, 2, 0); });
+  poster.join();
+  EXPECT_EQ(dispatcher.Wakes(), 2);
+  EXPECT_EQ(ProcessPendingMessages(), 2u);
+  EXPECT_EQ(handled, (std::vector<WPARAM>{1, 2}));
+  SetThreadDispatcher(nullptr);
+  std::thread later([&] { PostMessage(window, kTestMsg, 3, 0); });
+  later.join();
+  EXPECT_EQ(dispatcher.Wakes(), 2) << "a detached dispatcher is left alone";
+  EXPECT_EQ(ProcessPendingMessages(), 1u);
+  DestroyWindow(window);
+}
