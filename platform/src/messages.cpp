@@ -486,7 +486,9 @@ std::size_t PlainDispatcher::PumpMessages()
 
 bool PlainDispatcher::RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit)
 {
-  const auto deadline = Clock::now() + limit;
+  // Keeps now + limit from overflowing for "practically forever" limits.
+  const auto deadline =
+      Clock::now() + std::min<std::chrono::milliseconds>(limit, std::chrono::hours(24 * 365));
   for (;;) {
     ProcessPendingMessages();
     if (done()) {

@@ -486,3 +486,20 @@ TEST(MessagesTest, AttachedDispatcherIsWokenForWork)
   EXPECT_EQ(ProcessPendingMessages(), 1u);
   DestroyWindow(window);
 }
+
+TEST(MessagesTest, RunUntilStopsAtItsLimitOrWhenDone)
+{
+  PlainDispatcher dispatcher;
+  EXPECT_FALSE(dispatcher.RunUntil([] { return false; }, 20ms));
+  EXPECT_TRUE(dispatcher.RunUntil([] { return true; }, std::chrono::milliseconds::max()));
+  int handled = 0;
+  HWND window = CreateWindow("RunUntilClass", [&](UINT, WPARAM, LPARAM) -> LRESULT {
+    ++handled;
+    return 0;
+  });
+  std::thread poster([&] { PostMessage(window, kTestMsg, 0, 0); });
+  EXPECT_TRUE(dispatcher.RunUntil([&] { return handled == 1; }, 30s));
+  poster.join();
+  EXPECT_EQ(dispatcher.PumpMessages(), 0u);
+  DestroyWindow(window);
+}
