@@ -106,7 +106,9 @@ bool CFile::Write(const void* buffer, size_t count)
 
 uint64_t CFile::GetLength() const
 {
-  struct stat st{};
+  struct stat st
+  {
+  };
   if (m_fd < 0 || ::fstat(m_fd, &st) != 0) {
     return 0;
   }

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <set>
 #include <memory>
+#include <set>
 #include <unistd.h>
 
 namespace {
@@ -148,8 +148,10 @@ TEST(ArchiveTest, DamagedStringsAreErrors)
   const Case cases[] = {
       {"length past the end", {0x05, 'a', 'b'}, ArchiveError::endOfFile, 1},
       {"16-bit length cut", {0xFF, 0x10}, ArchiveError::endOfFile, 1},
-      {"32-bit length past the end", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 'a'},
-       ArchiveError::endOfFile, 7},
+      {"32-bit length past the end",
+       {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 'a'},
+       ArchiveError::endOfFile,
+       7},
       {"reserved 16-bit length", {0xFF, 0xFE, 0xFF, 'a'}, ArchiveError::generic, 0},
       {"nothing at all", {}, ArchiveError::endOfFile, 0},
   };
@@ -195,7 +197,7 @@ TEST(ArchiveTest, ObjectRecordsAndBackReferences)
   ByteBuilder expected;
   expected.newClass("CProbeCase").base("", "", "", 1, 1).u32(7); // class 1, object 2
   expected.u16(0x8001).base("", "", "", 1, 1).u32(0);            // object 3
-  expected.newClass("CTestCase").base("", "", "", 1, 1);          // class 4, object 5
+  expected.newClass("CTestCase").base("", "", "", 1, 1);         // class 4, object 5
   expected.u16(0x0000);
   expected.u16(0x0003);
   EXPECT_EQ(bytes, expected.bytes);

@@ -78,8 +78,7 @@ TEST(RuntimeClassTest, KindOf)
 
 TEST(RuntimeClassTest, SecondRegistrationOfANameIsRefused)
 {
-  static const CRuntimeClass impostor = {"CProbeCase", 1, nullptr,
-                                         PLINTH_RUNTIME_CLASS(CObject)};
+  static const CRuntimeClass impostor = {"CProbeCase", 1, nullptr, PLINTH_RUNTIME_CLASS(CObject)};
   {
     CClassRegistration second(&impostor);
     EXPECT_FALSE(second.IsRegistered());

@@ -73,19 +73,21 @@ void FillThree(CTestSuite& suite)
 }
 
 const std::vector<uint8_t> kThreeCases = {
-    0x03, 0x00,                                                             // count
-    0xFF, 0xFF, 0x01, 0x00, 0x0A, 0x00, 'C', 'P', 'r', 'o', 'b', 'e', 'C', 'a', 's', 'e', // class 1
-    0x04, 'C', 'o', 'm', 'p', 0x01, 'a', 0x01, 'M', 0x02, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00,
-    0x04, 0x03, 0x02, 0x01,                                                 // object 2
-    0x01, 0x80,                                                             // class 1 again
-    0x04, 'C', 'o', 'm', 'p', 0x01, 'b', 0x01, 'M', 0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00,                                                 // object 3
-    0xFF, 0xFF, 0x01, 0x00, 0x09, 0x00, 'C', 'T', 'e', 's', 't', 'C', 'a', 's', 'e', // class 4
-    0x05, 'O', 't', 'h', 'e', 'r', 0x01, 'c', 0x07, 'D', 'e', 'f', 'a', 'u', 'l', 't', 0x00, 0x00,
-    0x00, 0x00, 0x07, 0x00, 0x00, 0x00,                                     // object 5
-    0x05, 'T', 'h', 'r', 'e', 'e',                                          // name
-    0x0B, '/', 's', '/', 't', 'h', 'r', 'e', 'e', '.', 't', 's',            // path
-    0x07, 'S', 'e', 'v', 'e', 'r', 'a', 'l',                                // component
+    0x03, 0x00, // count
+    0xFF, 0xFF, 0x01, 0x00, 0x0A, 0x00, 'C',  'P',  'r',  'o',  'b',  'e',
+    'C',  'a',  's',  'e', // class 1
+    0x04, 'C',  'o',  'm',  'p',  0x01, 'a',  0x01, 'M',  0x02, 0x00, 0x00,
+    0x00, 0x06, 0x00, 0x00, 0x00, 0x04, 0x03, 0x02, 0x01, // object 2
+    0x01, 0x80,                                           // class 1 again
+    0x04, 'C',  'o',  'm',  'p',  0x01, 'b',  0x01, 'M',  0x01, 0x00, 0x00,
+    0x00, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, // object 3
+    0xFF, 0xFF, 0x01, 0x00, 0x09, 0x00, 'C',  'T',  'e',  's',  't',  'C',
+    'a',  's',  'e', // class 4
+    0x05, 'O',  't',  'h',  'e',  'r',  0x01, 'c',  0x07, 'D',  'e',  'f',
+    'a',  'u',  'l',  't',  0x00, 0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00, // object 5
+    0x05, 'T',  'h',  'r',  'e',  'e',                                      // name
+    0x0B, '/',  's',  '/',  't',  'h',  'r',  'e',  'e',  '.',  't',  's',  // path
+    0x07, 'S',  'e',  'v',  'e',  'r',  'a',  'l',                          // component
     0xD4, 0xC3, 0xB2, 0xA1,                                                 // value
 };
 
@@ -95,8 +97,8 @@ TEST(TestSuiteTest, EmptySuiteBytes)
   suite.m_strName = "Empty";
   suite.m_strPath = "/tmp/e.ts";
   suite.m_strComponent = "Marlow";
-  const std::vector<uint8_t> expected = {0x00, 0x00, 0x05, 'E', 'm', 'p', 't', 'y', 0x09, '/',
-                                         't',  'm',  'p',  '/', 'e', '.', 't', 's', 0x06, 'M',
+  const std::vector<uint8_t> expected = {0x00, 0x00, 0x05, 'E', 'm', 'p',  't',  'y',  0x09, '/',
+                                         't',  'm',  'p',  '/', 'e', '.',  't',  's',  0x06, 'M',
                                          'a',  'r',  'l',  'o', 'w', 0x01, 0x00, 0x00, 0x00};
   EXPECT_EQ(StoreSuite(suite), expected);
 
@@ -305,14 +307,14 @@ TEST(TestSuiteTest, BadFilesGiveTheirCause)
   const Case cases[] = {
       {"unknown class", ByteBuilder().u16(1).newClass("CNoSuchCase"), ArchiveError::badClass, 2},
       {"wrong schema", ByteBuilder().u16(1).newClass("CProbeCase", 7), ArchiveError::badSchema, 2},
-      {"suite as a test case", ByteBuilder().u16(1).newClass("CTestSuite"),
-       ArchiveError::badClass, 2},
+      {"suite as a test case", ByteBuilder().u16(1).newClass("CTestSuite"), ArchiveError::badClass,
+       2},
       {"null test case", ByteBuilder().u16(1).u16(0), ArchiveError::badIndex, 2},
       {"same test case twice",
        ByteBuilder().u16(2).newClass("CTestCase").base("", "", "", 1, 1).u16(0x0002),
        ArchiveError::badIndex, 28},
-      {"count beyond the data", ByteBuilder().u16(0xFFFF).u32(0xFFFFFFFF),
-       ArchiveError::endOfFile, 6},
+      {"count beyond the data", ByteBuilder().u16(0xFFFF).u32(0xFFFFFFFF), ArchiveError::endOfFile,
+       6},
       {"suite value cut", ByteBuilder().u16(0).str("").str("").str("").u16(1),
        ArchiveError::endOfFile, 5},
   };

@@ -30,7 +30,8 @@ std::string ResolveModule(const std::string& name)
 {
   std::string file = name;
   const std::string dll = ".dll";
-  if (file.size() > dll.size() && strcasecmp(file.c_str() + file.size() - dll.size(), ".dll") == 0) {
+  if (file.size() > dll.size() &&
+      strcasecmp(file.c_str() + file.size() - dll.size(), ".dll") == 0) {
     file.replace(file.size() - dll.size(), dll.size(), ".so");
   }
   if (file.find('/') != std::string::npos) {
@@ -39,7 +40,8 @@ std::string ResolveModule(const std::string& name)
   std::error_code ec;
   std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (!ec) {
-    std::filesystem::path candidate = program.parent_path() / ".." / "lib" / "halvex" / "plugins" / file;
+    std::filesystem::path candidate =
+        program.parent_path() / ".." / "lib" / "halvex" / "plugins" / file;
     if (std::filesystem::exists(candidate, ec)) {
       return candidate.string();
     }

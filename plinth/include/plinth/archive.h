@@ -82,7 +82,11 @@ public:
   CArchive& operator<<(int64_t v);
   CArchive& operator<<(float v);
   CArchive& operator<<(double v);
-  CArchive& operator<<(const std::string& s) { WriteString(s); return *this; }
+  CArchive& operator<<(const std::string& s)
+  {
+    WriteString(s);
+    return *this;
+  }
   CArchive& operator>>(uint8_t& v);
   CArchive& operator>>(int8_t& v);
   CArchive& operator>>(uint16_t& v);
@@ -93,7 +97,11 @@ public:
   CArchive& operator>>(int64_t& v);
   CArchive& operator>>(float& v);
   CArchive& operator>>(double& v);
-  CArchive& operator>>(std::string& s) { s = ReadString(); return *this; }
+  CArchive& operator>>(std::string& s)
+  {
+    s = ReadString();
+    return *this;
+  }
 
   void WriteCount(uint32_t count);
   uint32_t ReadCount();
@@ -109,7 +117,8 @@ public:
   CObject* ReadObject(const CRuntimeClass* pClassRequested, bool* pbCreated = nullptr);
   void WriteClass(const CRuntimeClass* pClass);
   // A class record alone (new-class or back-reference); *pwSchema gets the stored schema.
-  const CRuntimeClass* ReadClass(const CRuntimeClass* pClassRequested, uint16_t* pwSchema = nullptr);
+  const CRuntimeClass* ReadClass(const CRuntimeClass* pClassRequested,
+                                 uint16_t* pwSchema = nullptr);
   // While a loaded object's Serialize runs: the schema stored for its class.
   uint16_t GetObjectSchema() const { return m_wObjectSchema; }
 

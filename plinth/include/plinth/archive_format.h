@@ -20,9 +20,9 @@ inline constexpr uint16_t kString16Limit = 0xFFFE;
 inline constexpr uint16_t kString16Escape = 0xFFFF;
 
 // Object record tags (16 bits).
-inline constexpr uint16_t kNullTag = 0x0000;     // a null object
-inline constexpr uint16_t kNewClassTag = 0xFFFF; // then schema (16), name length (16), name
-inline constexpr uint16_t kClassTag = 0x8000;    // ORed with a class index below kBigObjectTag
+inline constexpr uint16_t kNullTag = 0x0000;      // a null object
+inline constexpr uint16_t kNewClassTag = 0xFFFF;  // then schema (16), name length (16), name
+inline constexpr uint16_t kClassTag = 0x8000;     // ORed with a class index below kBigObjectTag
 inline constexpr uint16_t kBigObjectTag = 0x7FFF; // then 32 bits: an index of kBigObjectTag or more
 inline constexpr uint32_t kBigClassTag = 0x80000000; // in the 32 bits: the index is a class's
 

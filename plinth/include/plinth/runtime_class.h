@@ -75,5 +75,8 @@ public:                                                                         
   PLINTH_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, nullptr)
 
 #define PLINTH_IMPLEMENT_SERIAL(class_name, base_class_name, schema)                               \
-  CObject* class_name::CreateObject() { return new class_name; }                                   \
+  CObject* class_name::CreateObject()                                                              \
+  {                                                                                                \
+    return new class_name;                                                                         \
+  }                                                                                                \
   PLINTH_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, schema, class_name::CreateObject)

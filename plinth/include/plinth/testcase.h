@@ -12,7 +12,7 @@
 class CComponent;
 
 // Status codes of a test case, as Execute returns them and the harness reads them.
-inline constexpr uint32_t kTestStatusCleared = 1; // not judged since the last ClearStatus
+inline constexpr uint32_t kTestStatusCleared = 1;  // not judged since the last ClearStatus
 inline constexpr uint32_t kTestStatusPrepared = 2; // prepared for a DOS run, not run yet
 inline constexpr uint32_t kTestStatusFailed = 5;
 inline constexpr uint32_t kTestStatusPassed = 6;

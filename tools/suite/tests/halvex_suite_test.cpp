@@ -97,7 +97,9 @@ TEST_F(HalvexSuiteTest, DumpsASuiteWrittenByTheLibrary)
   ToolRun run = Tool("dump " + path + " --load " PLINTH_PROBE_MODULE);
   EXPECT_EQ(run.status, 0) << run.err;
   const std::string expected = "name: Nightly\n"
-                               "path: " + path + "\n"
+                               "path: " +
+                               path +
+                               "\n"
                                "component: Marlow\n"
                                "value: 42\n"
                                "test cases: 2\n"
