@@ -4,6 +4,8 @@
 #include "plinth/archive_format.h"
 #include "plinth/object.h"
 
+#include "pointer_index_map.h"
+
 #include <algorithm>
 #include <atomic>
 #include <bit>
@@ -62,6 +64,9 @@ void ReportArchiveError(const CArchive& ar, unsigned int nLevel)
 CArchive::CArchive(CFile* pFile, Mode nMode, size_t nBufSize)
     : m_pFile(pFile), m_nMode(nMode), m_buffer(std::max<size_t>(nBufSize, 16))
 {
+  if (IsStoring()) {
+    m_pStoreMap = std::make_unique<plinth::PointerIndexMap>();
+  }
   m_loadMap.emplace_back(); // index 0: the null object
 }
 
@@ -314,6 +319,14 @@ void CArchive::WriteString(const std::string& s)
 
 std::string CArchive::ReadString()
 {
+  std::string s;
+  ReadString(s);
+  return s;
+}
+
+void CArchive::ReadString(std::string& s)
+{
+  s.clear();
   const uint64_t start = m_nPosition;
   uint32_t len = ReadLE<uint8_t>();
   if (len == fmt::kString8Escape) {
@@ -323,12 +336,21 @@ std::string CArchive::ReadString()
     } else if (len16 == fmt::kString16Limit) {
       // Reserved: never written as a length by any writer of this format.
       SetError(ArchiveError::generic, start);
-      return {};
+      return;
     } else {
       len = len16;
     }
   }
-  std::string s;
+  if (Failed()) {
+    return;
+  }
+  if (m_nBufEnd - m_nBufPos >= len) {
+    // The whole string is in the buffer: the common case.
+    s.assign(reinterpret_cast<const char*>(m_buffer.data() + m_nBufPos), len);
+    m_nBufPos += len;
+    m_nPosition += len;
+    return;
+  }
   while (!Failed() && s.size() < len) {
     const size_t slice = std::min<size_t>(len - s.size(), kStringSlice);
     const size_t old = s.size();
@@ -336,9 +358,8 @@ std::string CArchive::ReadString()
     Read(s.data() + old, slice);
   }
   if (Failed()) {
-    return {};
+    s.clear();
   }
-  return s;
 }
 
 void CArchive::WriteIndex(uint32_t index, bool isClass)
@@ -357,7 +378,7 @@ bool CArchive::AddStoreEntry(const void* key)
     SetError(ArchiveError::other);
     return false;
   }
-  m_storeMap.emplace(key, ++m_nMapCount);
+  m_pStoreMap->Insert(key, ++m_nMapCount);
   return true;
 }
 
@@ -376,9 +397,8 @@ void CArchive::WriteClass(const CRuntimeClass* pClass)
   if (!CanWrite()) {
     return;
   }
-  auto found = m_storeMap.find(pClass);
-  if (found != m_storeMap.end()) {
-    WriteIndex(found->second, true);
+  if (uint32_t index = m_pStoreMap->Find(pClass)) {
+    WriteIndex(index, true);
     return;
   }
   const size_t len = std::strlen(pClass->m_lpszClassName);
@@ -402,9 +422,8 @@ void CArchive::WriteObject(const CObject* pObject)
     WriteLE(fmt::kNullTag);
     return;
   }
-  auto found = m_storeMap.find(pObject);
-  if (found != m_storeMap.end()) {
-    WriteIndex(found->second, false);
+  if (uint32_t index = m_pStoreMap->Find(pObject)) {
+    WriteIndex(index, false);
     return;
   }
   const CRuntimeClass* pClass = pObject->GetRuntimeClass();

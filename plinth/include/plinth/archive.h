@@ -10,11 +10,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 class CObject;
 struct CRuntimeClass;
+namespace plinth {
+class PointerIndexMap;
+}
 
 // The eight causes of an archive error, plus none.
 enum class ArchiveError : int {
@@ -99,7 +101,7 @@ public:
   CArchive& operator>>(double& v);
   CArchive& operator>>(std::string& s)
   {
-    s = ReadString();
+    ReadString(s);
     return *this;
   }
 
@@ -107,6 +109,7 @@ public:
   uint32_t ReadCount();
   void WriteString(const std::string& s);
   std::string ReadString();
+  void ReadString(std::string& s); // reuses the string's storage
 
   // Object records. A new object writes its class record (or a back-reference) and then its
   // Serialize; an object met before writes its index only.
@@ -156,7 +159,7 @@ private:
 
   uint16_t m_wObjectSchema = 0;
   uint32_t m_nMapCount = 0;
-  std::unordered_map<const void*, uint32_t> m_storeMap;
+  std::unique_ptr<plinth::PointerIndexMap> m_pStoreMap; // storing only
   std::vector<LoadEntry> m_loadMap;
 };
 
