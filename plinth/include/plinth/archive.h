@@ -74,6 +74,8 @@ public:
   bool Read(void* buffer, size_t count);
   void Write(const void* buffer, size_t count);
 
+  // Fixed-width values. A file's 32-bit fields take uint32_t or int32_t: long and unsigned
+  // long are 64 bits on this platform.
   CArchive& operator<<(uint8_t v);
   CArchive& operator<<(int8_t v);
   CArchive& operator<<(uint16_t v);
