@@ -53,6 +53,11 @@ LONG Resolve(HKEY key, OpenKey& open)
     std::string path = RegDefaultFile();
     std::lock_guard lock(g_handlesMutex);
     auto& store = g_defaultStores[path];
+    if (store && !store->OpenedByThisProcess()) {
+      // Never used, never closed here: closing could checkpoint under the parent's feet.
+      static auto* inherited = new std::vector<std::shared_ptr<RegistryStore>>;
+      inherited->push_back(std::move(store));
+    }
     if (!store) {
       LONG result = RegistryStore::Get(path, store);
       if (result != ERROR_SUCCESS) {

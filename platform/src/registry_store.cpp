@@ -182,6 +182,13 @@ LONG RegistryStore::Get(const std::string& path, std::shared_ptr<RegistryStore>&
   return ERROR_SUCCESS;
 }
 
+RegistryStore::RegistryStore(std::string path) : m_path(std::move(path)), m_pid(getpid()) {}
+
+bool RegistryStore::OpenedByThisProcess() const
+{
+  return m_pid == getpid();
+}
+
 RegistryStore::~RegistryStore()
 {
   for (auto& [sql, stmt] : m_statements) {

@@ -78,9 +78,11 @@ public:
   std::int64_t LastInsertId();
   int Changes();
   const std::string& Path() const { return m_path; }
+  // False in a child made by fork(): the connection belongs to the parent.
+  bool OpenedByThisProcess() const;
 
 private:
-  explicit RegistryStore(std::string path) : m_path(std::move(path)) {}
+  explicit RegistryStore(std::string path);
   LONG Open();
   LONG Validate();
   LONG CreateSchema();
@@ -107,6 +109,7 @@ private:
   }
 
   std::string m_path;
+  int m_pid;
   std::recursive_mutex m_mutex;
   sqlite3* m_db = nullptr;
   int m_depth = 0;
