@@ -65,12 +65,12 @@ LONG CRegKey::ReadDword(const std::string& name, DWORD& out)
 LONG CRegKey::ReadString(const std::string& name, std::string& out)
 {
   DWORD size = 0;
-  LONG result = RegQueryValueEx(m_hKey, name.c_str(), nullptr, nullptr, nullptr, &size);
+  LONG result = QueryValue(name, nullptr, &size);
   if (result != ERROR_SUCCESS) {
     return result;
   }
   std::vector<BYTE> buffer(size + 1, 0);
-  result = RegQueryValueEx(m_hKey, name.c_str(), nullptr, nullptr, buffer.data(), &size);
+  result = QueryValue(name, buffer.data(), &size);
   if (result != ERROR_SUCCESS) {
     if (m_readFailure == ReadFailure::EmptyText) {
       out.clear();
@@ -81,6 +81,11 @@ LONG CRegKey::ReadString(const std::string& name, std::string& out)
   const char* text = reinterpret_cast<const char*>(buffer.data());
   out.assign(text, strnlen(text, size));
   return ERROR_SUCCESS;
+}
+
+LONG CRegKey::QueryValue(const std::string& name, BYTE* data, DWORD* size)
+{
+  return RegQueryValueEx(m_hKey, name.c_str(), nullptr, nullptr, data, size);
 }
 
 LONG CRegKey::WriteDword(const std::string& name, DWORD value)

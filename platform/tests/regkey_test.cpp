@@ -140,10 +140,64 @@ TEST_F(RegKeyTest, SubKeyOpensRelativeToAnOpenKey)
   EXPECT_EQ(model, "Default");
 }
 
-// The second read of ReadString can only fail when another writer changes the value between
-// the size query and the read; a writer thread makes that happen often enough to check both
-// behaviours whenever it does.
+// A key whose n-th value read fails, as when another writer grows the value between the size
+// query and the read.
+class FailingReadKey : public CRegKey
+{
+public:
+  FailingReadKey(ReadFailure mode, int failingCall, LONG error)
+      : CRegKey(mode), m_failingCall(failingCall), m_error(error)
+  {
+  }
+
+protected:
+  LONG QueryValue(const std::string& name, BYTE* data, DWORD* size) override
+  {
+    return ++m_calls == m_failingCall ? m_error : CRegKey::QueryValue(name, data, size);
+  }
+
+private:
+  int m_calls = 0;
+  int m_failingCall;
+  LONG m_error;
+};
+
 TEST_F(RegKeyTest, SecondReadFailureKeepsOrEmptiesTheText)
+{
+  {
+    CRegKey writer;
+    ASSERT_EQ(writer.CreateKeyString(m_root, "Race"), ERROR_SUCCESS);
+    ASSERT_EQ(writer.WriteString("Text", "stored"), ERROR_SUCCESS);
+  }
+  struct Case
+  {
+    CRegKey::ReadFailure mode;
+    int failingCall;
+    LONG error;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {CRegKey::ReadFailure::KeepText, 0, ERROR_SUCCESS, "stored"},
+      {CRegKey::ReadFailure::EmptyText, 0, ERROR_SUCCESS, "stored"},
+      // The size query fails: both keep the text.
+      {CRegKey::ReadFailure::KeepText, 1, ERROR_ACCESS_DENIED, "before"},
+      {CRegKey::ReadFailure::EmptyText, 1, ERROR_ACCESS_DENIED, "before"},
+      // The read itself fails: the harness keeps the text, the components empty it.
+      {CRegKey::ReadFailure::KeepText, 2, ERROR_MORE_DATA, "before"},
+      {CRegKey::ReadFailure::EmptyText, 2, ERROR_MORE_DATA, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.failingCall * 10 + static_cast<int>(c.mode));
+    FailingReadKey reader(c.mode, c.failingCall, c.error);
+    ASSERT_EQ(reader.Open(m_root, "Race"), ERROR_SUCCESS);
+    std::string text = "before";
+    EXPECT_EQ(reader.ReadString("Text", text), c.error);
+    EXPECT_EQ(text, c.expected);
+  }
+}
+
+// Reads racing a writer see either a whole text or a failure, never a torn one.
+TEST_F(RegKeyTest, ReadsRacingAWriterSeeWholeTexts)
 {
   CRegKey writer;
   ASSERT_EQ(writer.CreateKeyString(m_root, "Race"), ERROR_SUCCESS);
@@ -154,18 +208,16 @@ TEST_F(RegKeyTest, SecondReadFailureKeepsOrEmptiesTheText)
       writer.WriteString("Text", std::string(1 + i % 64, 'x'));
     }
   });
-  for (auto mode : {CRegKey::ReadFailure::KeepText, CRegKey::ReadFailure::EmptyText}) {
-    CRegKey reader(mode);
-    ASSERT_EQ(reader.Open(m_root, "Race"), ERROR_SUCCESS);
-    for (int i = 0; i < 300; ++i) {
-      std::string text = "before";
-      LONG result = reader.ReadString("Text", text);
-      if (result == ERROR_SUCCESS) {
-        EXPECT_TRUE(text == "a" || text == std::string(text.size(), 'x')) << text;
-      } else {
-        EXPECT_EQ(result, ERROR_MORE_DATA);
-        EXPECT_EQ(text, mode == CRegKey::ReadFailure::KeepText ? "before" : "");
-      }
+  CRegKey reader(CRegKey::ReadFailure::EmptyText);
+  ASSERT_EQ(reader.Open(m_root, "Race"), ERROR_SUCCESS);
+  for (int i = 0; i < 300; ++i) {
+    std::string text = "before";
+    LONG result = reader.ReadString("Text", text);
+    if (result == ERROR_SUCCESS) {
+      EXPECT_TRUE(text == "a" || text == std::string(text.size(), 'x')) << text;
+    } else {
+      EXPECT_EQ(result, ERROR_MORE_DATA);
+      EXPECT_EQ(text, "");
     }
   }
   stop = true;

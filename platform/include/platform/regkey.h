@@ -16,7 +16,7 @@ public:
   static constexpr std::size_t kSubKeyLength = 260;
 
   explicit CRegKey(ReadFailure readFailure = ReadFailure::KeepText);
-  ~CRegKey();
+  virtual ~CRegKey();
   CRegKey(const CRegKey&) = delete;
   CRegKey& operator=(const CRegKey&) = delete;
 
@@ -41,6 +41,12 @@ public:
   operator platform::HKEY() const { return m_hKey; }
   // The last sub-key path opened or created (" " for a fresh object), at most 259 characters.
   const char* GetSubKey() const { return m_szSubKey; }
+
+protected:
+  // The value read behind ReadDword and ReadString (RegQueryValueEx); tests replace it to fail
+  // one particular call.
+  virtual platform::LONG QueryValue(const std::string& name, platform::BYTE* data,
+                                    platform::DWORD* size);
 
 private:
   void RememberSubKey(const std::string& path);
