@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <stdexcept>
 #include <thread>
 
 using namespace platform;
@@ -285,6 +286,27 @@ TEST_F(RegistryTest, TransactionIsAllOrNothing)
   });
   EXPECT_EQ(result, ERROR_SUCCESS);
   EXPECT_EQ(ValueNames(key), (std::vector<std::string>{"first", "second"}));
+
+  // A failing inner transaction undoes only its own part.
+  result = RegRunTransaction(key, [&] {
+    SetDword(key, "outer", 1);
+    LONG inner = RegRunTransaction(key, [&] {
+      SetDword(key, "inner", 1);
+      return ERROR_ACCESS_DENIED;
+    });
+    EXPECT_EQ(inner, ERROR_ACCESS_DENIED);
+    return ERROR_SUCCESS;
+  });
+  EXPECT_EQ(result, ERROR_SUCCESS);
+  EXPECT_EQ(ValueNames(key), (std::vector<std::string>{"first", "outer", "second"}));
+
+  // An exception thrown by the body does not escape, and nothing of the body stays.
+  result = RegRunTransaction(key, [&]() -> LONG {
+    SetDword(key, "thrown", 1);
+    throw std::runtime_error("body failed");
+  });
+  EXPECT_EQ(result, ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(ValueNames(key).size(), 3u);
   RegCloseKey(key);
 }
 
