@@ -34,7 +34,9 @@ struct OpenKey
 std::mutex g_handlesMutex;
 std::unordered_map<std::uintptr_t, std::shared_ptr<OpenKey>> g_handles;
 std::uintptr_t g_nextHandle = 0x1000;
-// The stores of the predefined roots stay open for the life of the process.
+// The stores of the predefined roots stay open for the life of the process. Their own lock, so
+// that opening one (which may wait for another process) does not hold up other handles.
+std::mutex g_defaultStoresMutex;
 std::map<std::string, std::shared_ptr<RegistryStore>> g_defaultStores;
 
 bool IsPredefined(HKEY key)
@@ -51,7 +53,7 @@ LONG Resolve(HKEY key, OpenKey& open)
 {
   if (IsPredefined(key)) {
     std::string path = RegDefaultFile();
-    std::lock_guard lock(g_handlesMutex);
+    std::lock_guard lock(g_defaultStoresMutex);
     auto& store = g_defaultStores[path];
     if (store && !store->OpenedByThisProcess()) {
       // Never used, never closed here: closing could checkpoint under the parent's feet.
