@@ -522,4 +522,10 @@ std::vector<std::string> ReadProfileKeyNames(const std::string& fileName,
   return LoadProfile(fileName.c_str()).KeyNames(section);
 }
 
+bool WriteProfileString(const std::string& fileName, const std::string& section,
+                        const std::string& key, const std::string& value)
+{
+  return WritePrivateProfileString(section.c_str(), key.c_str(), value.c_str(), fileName.c_str());
+}
+
 } // namespace platform

@@ -216,7 +216,7 @@ TEST_F(ProfileTest, WriterCreatesFilesAndRefusesWhatWouldNotReadBack)
 {
   std::string fresh = m_folder.File("fresh.ini");
   ASSERT_TRUE(WritePrivateProfileString("General", "RegistryKey", "A", fresh.c_str()));
-  ASSERT_TRUE(WritePrivateProfileString("General", "Other", "B", fresh.c_str()));
+  ASSERT_TRUE(WriteProfileString(fresh, "General", "Other", "B"));
   EXPECT_EQ(ReadFile(fresh), "[General]\nRegistryKey=A\nOther=B\n");
 
   struct Case

@@ -48,6 +48,8 @@ std::string ReadProfileString(const std::string& fileName, const std::string& se
 std::vector<std::string> ReadProfileSectionNames(const std::string& fileName);
 std::vector<std::string> ReadProfileKeyNames(const std::string& fileName,
                                              const std::string& section);
+bool WriteProfileString(const std::string& fileName, const std::string& section,
+                        const std::string& key, const std::string& value);
 
 // The parsed form of a profile text, for readers that hold the text already.
 class ProfileText
