@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace platform;
 
@@ -246,6 +247,27 @@ TEST_F(ProfileTest, WriterKeepsTheFileMode)
   struct stat status = {};
   ASSERT_EQ(stat(m_file.c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 0777, 0600u);
+}
+
+TEST_F(ProfileTest, ConcurrentWritersLoseNothing)
+{
+  constexpr int kThreads = 4;
+  constexpr int kWrites = 15;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([this, t] {
+      for (int i = 0; i < kWrites; ++i) {
+        std::string key = "k" + std::to_string(t) + "_" + std::to_string(i);
+        EXPECT_TRUE(WriteProfileString(m_file, "Writers", key, std::to_string(i)));
+      }
+    });
+  }
+  for (auto& thread : threads) {
+    thread.join();
+  }
+  EXPECT_EQ(ReadProfileKeyNames(m_file, "writers").size(),
+            static_cast<std::size_t>(kThreads * kWrites));
+  EXPECT_EQ(ReadProfileString(m_file, "Test Suite", "DebugLevel"), "3");
 }
 
 TEST(ProfileTextTest, HandlesOddText)
