@@ -1,0 +1,38 @@
+// CModelComponent: a component whose registration and model live in the registry below
+// gszComponentRegistryKey\<class name>, with the rules of the "Default" model. Both component
+// plug-ins derive their components from it.
+#pragma once
+
+#include "plinth/component.h"
+
+#include <string>
+
+namespace components {
+
+inline constexpr const char* kDefaultModel = "Default";
+inline constexpr uint32_t kComponentConstructed = 3;
+inline constexpr uint32_t kComponentInitialised = 4;
+
+} // namespace components
+
+class CModelComponent : public CComponent
+{
+public:
+  explicit CModelComponent(platform::HMODULE hInstance);
+  // Leaves the module's own component list (componentmodule.h), so it never holds a deleted one.
+  ~CModelComponent() override;
+
+  // Status 4; 1.
+  int InitComponent() override;
+  // The values the model sub-key named by CurrentModel holds; 1 or, after a log line, 0.
+  int ReadModelFromRegistry() override;
+  // Writes the five model values below the component key (resetting them and the model name
+  // to "Default" first when asked). Never writes CurrentModel. 1 or, after a log line, 0.
+  int SaveModelToRegistry(bool bResetToDefault) override;
+  // The component key with DllPath, EnableDll and CurrentModel and the "Default" model, unless
+  // the key exists already. 1 or, after a log line, 0.
+  int CreateDefaultRegistryEntry() override;
+
+  // gszComponentRegistryKey, a backslash and the class name.
+  std::string GetComponentKeyPath() const;
+};

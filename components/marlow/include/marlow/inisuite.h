@@ -1,0 +1,49 @@
+// The .ini test definition file: the parsed suite (CIniSuite) and its test definitions
+// (CIniTestDef). doc/ini_format.md describes the file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace marlow {
+
+inline constexpr const char* kSuiteSection = "test suite";
+inline constexpr const char* kTestCaseSectionFormat = "test case%d";
+inline constexpr const char* kReturnWindows = "WINDOWS";
+inline constexpr const char* kReturnDos = "DOS";
+inline constexpr const char* kReturnDosBatch = "DOSBatch";
+// Values are read as into a buffer of this many characters, terminator included.
+inline constexpr std::size_t kValueBufferSize = 2000;
+
+} // namespace marlow
+
+class CIniTestDef
+{
+public:
+  std::string m_strName;             // FriendlyName
+  std::string m_strReturnType;       // Return
+  std::string m_strImage;            // Image
+  std::string m_strCmdLine;          // Cmdline
+  std::string m_strMaxExecutionTime; // MaxExecutionTime; empty for the DOS kinds
+  std::string m_strLogFile;          // Logfile
+};
+
+class CIniSuite
+{
+public:
+  // Reads the file; false when the "test suite" section lacks one of its required keys.
+  // Test-case sections stop at the first gap in their numbering, at a missing first section
+  // and at a repeated name; sections missing Image, Logfile or Cmdline are skipped. Reasons
+  // go to the harness log at level 0.
+  bool Parse(const std::string& iniPath);
+
+  std::vector<CIniTestDef> m_TestDefs;
+  int m_nTestDefs = 0;
+  std::string m_strIniPath;
+  std::string m_strFriendlyName;
+  std::string m_strSummaryLog;
+  std::string m_strLogEditor;
+  std::string m_strBaseFolder; // set by whoever resolves relative paths
+  int32_t m_nDebugLevel = 0;
+};

@@ -1,0 +1,72 @@
+// Marlow's entry points: attach turns every valid .ini file of the definition folder into a
+// registered component; detach lets go of them.
+#include "marlow/inicomponent.h"
+#include "marlow/inisuite.h"
+
+#include "common/componentmodule.h"
+#include "common/logmessage.h"
+#include "common/strings.h"
+
+#include "platform/files.h"
+
+#include <new>
+
+using components::FormatText;
+using components::kLogError;
+using components::LogMessage;
+
+namespace {
+
+constexpr const char* kDisplayName = "Marlow";
+
+bool Attach()
+{
+  if (!components::BeginAttach(kDisplayName))
+    return false;
+  std::string folder;
+  if (!components::GetIniFolder(folder))
+    return false;
+
+  const std::string pattern = folder + "/*.ini";
+  platform::FileFinder finder;
+  platform::FindData found;
+  if (finder.FindFirstFile(pattern, found) != platform::kErrorSuccess) {
+    LogMessage(kLogError, FormatText(".ini files are not found in the <%s> directory. Check the "
+                                     "InstallationFolder key in rgistry",
+                                     pattern.c_str()));
+    return false;
+  }
+  do {
+    CIniSuite suite;
+    if (!suite.Parse(found.path))
+      continue;
+    auto* pComponent = new (std::nothrow) CIniComponent(nullptr, found.path);
+    if (pComponent == nullptr) {
+      LogMessage(kLogError,
+                 FormatText("ERROR: Unable to allocate the %s Component object.", kDisplayName));
+      return false;
+    }
+    components::SetCurrentComponent(pComponent);
+    pComponent->m_nDebugLevel = suite.m_nDebugLevel;
+    if (!components::RegisterComponent(pComponent))
+      return false;
+  } while (finder.FindNextFile(found) == platform::kErrorSuccess);
+  finder.FindClose();
+  return true;
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) int halvex_module_attach()
+{
+  if (Attach())
+    return 1;
+  // The module is unloaded after a failed attach; nothing it registered may stay behind.
+  components::WithdrawComponents();
+  return 0;
+}
+
+extern "C" __attribute__((visibility("default"))) void halvex_module_detach()
+{
+  components::EndDetach();
+}
