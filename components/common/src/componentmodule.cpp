@@ -22,6 +22,7 @@ struct ModuleState
 {
   std::vector<CModelComponent*> ownComponents;
   CModelComponent* pCurrentComponent = nullptr;
+  std::string harnessIniPath;
 };
 
 ModuleState& State()
@@ -45,6 +46,9 @@ std::string ThisModulePath()
   if (dladdr(reinterpret_cast<const void*>(&ThisModulePath), &info) == 0 ||
       info.dli_fname == nullptr)
     return {};
+  // Only the program itself is named as it was started; modules carry their full path.
+  if (info.dli_fname[0] != '/')
+    return platform::ProgramFileName();
   return info.dli_fname;
 }
 
@@ -138,11 +142,21 @@ CComponent* FindComponent(const std::string& className)
   return nullptr;
 }
 
+std::string HarnessIniPath()
+{
+  if (!State().harnessIniPath.empty())
+    return State().harnessIniPath;
+  return platform::ProgramFolder() + "/" + LoadComponentString(kIdsHarnessIniFile);
+}
+
+void SetHarnessIniPath(const std::string& path)
+{
+  State().harnessIniPath = path;
+}
+
 std::string ReadHarnessRootKey()
 {
-  const std::string iniPath =
-      platform::ProgramFolder() + "/" + LoadComponentString(kIdsHarnessIniFile);
-  std::string key = platform::ReadProfileString(iniPath, "General", "RegistryKey", "");
+  std::string key = platform::ReadProfileString(HarnessIniPath(), "General", "RegistryKey", "");
   if (key.size() >= kRootKeyLength)
     key.resize(kRootKeyLength - 1);
   return key;
@@ -150,8 +164,7 @@ std::string ReadHarnessRootKey()
 
 bool GetIniFolder(std::string& folder)
 {
-  const std::string iniPath =
-      platform::ProgramFolder() + "/" + LoadComponentString(kIdsHarnessIniFile);
+  const std::string iniPath = HarnessIniPath();
   const std::string rootKey = ReadHarnessRootKey();
   if (rootKey.empty()) {
     ShowStopBox(FormatMessageText(LoadComponentString(kIdsIniFileUnreadable), {iniPath}));

@@ -46,11 +46,16 @@ void EndDetach();
 CComponent* FindComponent(const std::string& className);
 
 // The folder of .ini definitions: INIFilesFolder below the harness root key, else
-// InstallationFolder + "/test/bin/". The root key path comes from halvex.ini beside the
-// running program. False after a stop box when it cannot be read.
+// InstallationFolder + "/test/bin/". The root key path comes from halvex.ini (HarnessIniPath).
+// False after a stop box when it cannot be read.
 bool GetIniFolder(std::string& folder);
 
-// The harness root key path from halvex.ini beside the running program; "" when missing.
+// The harness root key path from halvex.ini; "" when missing.
 std::string ReadHarnessRootKey();
+
+// Where halvex.ini is read: beside the running program unless another path was set (tests
+// that cannot place a file beside their program set one; "" restores the default).
+std::string HarnessIniPath();
+void SetHarnessIniPath(const std::string& path);
 
 } // namespace components
