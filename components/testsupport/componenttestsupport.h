@@ -63,12 +63,12 @@ public:
   LogCapture()
   {
     m_msg = platform::RegisterWindowMessage("HALVEX Log Message");
-    m_window = platform::CreateWindow("HALVEXclass", [this](platform::UINT msg, platform::WPARAM,
-                                                            platform::LPARAM lParam) {
-      if (msg == m_msg)
-        m_lines.emplace_back(reinterpret_cast<const char*>(lParam));
-      return platform::LRESULT{0};
-    });
+    m_window = platform::CreateWindow(
+        "HALVEXclass", [this](platform::UINT msg, platform::WPARAM, platform::LPARAM lParam) {
+          if (msg == m_msg)
+            m_lines.emplace_back(reinterpret_cast<const char*>(lParam));
+          return platform::LRESULT{0};
+        });
     m_previous = platform::GetMainWnd();
     platform::SetMainWnd(m_window);
   }

@@ -72,8 +72,8 @@ bool BeginAttach(const char* displayName)
   const std::string path = ThisModulePath();
   LogMessage(kLogProgress, FormatText("The %s Component Dll is now loading.", path.c_str()));
   if (path.empty()) {
-    LogMessage(kLogError, FormatText("ERROR: Unable to initialize the %s component dll.",
-                                     displayName));
+    LogMessage(kLogError,
+               FormatText("ERROR: Unable to initialize the %s component dll.", displayName));
     return false;
   }
   return true;

@@ -100,9 +100,10 @@ int CModelComponent::CreateDefaultRegistryEntry()
   key.Close();
   if (SaveModelToRegistry(true) == 1)
     return 1;
-  LogMessage(kLogError,
-             FormatText("ERROR: Unable to create a default model registry key for the %s component.",
-                        m_strClassName.c_str()));
+  LogMessage(
+      kLogError,
+      FormatText("ERROR: Unable to create a default model registry key for the %s component.",
+                 m_strClassName.c_str()));
   return 0;
 }
 

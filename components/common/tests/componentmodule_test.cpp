@@ -105,7 +105,8 @@ TEST_F(ComponentModuleTest, FailedStepsDeleteTheComponentAndLeaveNoTrace)
   auto* pEarly = new CProbeComponent("Early", true, &deleted);
   EXPECT_FALSE(components::RegisterComponent(pEarly));
   EXPECT_EQ(deleted, 2);
-  EXPECT_TRUE(m_log.Has("ERROR: Unable to create a default registry entry for the Early Component."))
+  EXPECT_TRUE(
+      m_log.Has("ERROR: Unable to create a default registry entry for the Early Component."))
       << m_log.All();
 }
 
@@ -146,8 +147,8 @@ TEST_F(ComponentModuleTest, FindComponentIgnoresCaseAndReportsBrokenEntries)
   m_log.Clear();
   components::OwnComponents().insert(components::OwnComponents().begin(), nullptr);
   EXPECT_EQ(components::FindComponent("video input tests"), pComponent);
-  EXPECT_EQ(m_log.Lines(),
-            std::vector<std::string>{"ERROR 0012: Null component object found in the component list."});
+  EXPECT_EQ(m_log.Lines(), std::vector<std::string>{
+                               "ERROR 0012: Null component object found in the component list."});
   auto& own = components::OwnComponents();
   own.erase(std::remove(own.begin(), own.end(), nullptr), own.end());
 }
@@ -215,6 +216,7 @@ TEST_F(ComponentModuleTest, IniFolderFailuresShowStopBoxes)
   g_boxes.clear();
   EXPECT_FALSE(components::GetIniFolder(folder));
   ASSERT_EQ(g_boxes.size(), 1u);
-  EXPECT_EQ(g_boxes[0],
-            "\"ERROR 0004: Could not read registry key \"InstallationFolder\", error code = 2.\"\n");
+  EXPECT_EQ(
+      g_boxes[0],
+      "\"ERROR 0004: Could not read registry key \"InstallationFolder\", error code = 2.\"\n");
 }

@@ -78,8 +78,8 @@ TEST_F(ModelComponentTest, SecondLoadOnlyNoticesAndReadsTheStoredModel)
   m_log.Clear();
   CLabComponent second("lab tests");
   ASSERT_EQ(second.CreateDefaultRegistryEntry(), 1);
-  EXPECT_EQ(m_log.Lines(),
-            std::vector<std::string>{"The lab tests component class already has a registry entry."});
+  EXPECT_EQ(m_log.Lines(), std::vector<std::string>{
+                               "The lab tests component class already has a registry entry."});
   EXPECT_EQ(ReadString(ComponentKey("Lab Tests"), "CurrentModel"), "Bench 7");
   ASSERT_EQ(second.ReadModelFromRegistry(), 1);
   EXPECT_EQ(second.GetModelName(), "Bench 7");
@@ -135,9 +135,10 @@ TEST_F(ModelComponentTest, ReadFailuresNameWhatIsMissing)
     bool deleteValue;
     const char* expected;
   } cases[] = {
-      {"no component key", "", false,
-       "ERROR (Lab Tests): Could not open registry key " // followed by the key path
-       },
+      {
+          "no component key", "", false,
+          "ERROR (Lab Tests): Could not open registry key " // followed by the key path
+      },
       {"no CurrentModel", "CurrentModel", true,
        "ERROR (Lab Tests): Could not read registry value CurrentModel, Error# 2"},
       {"no model key", "Default", false,
@@ -153,7 +154,9 @@ TEST_F(ModelComponentTest, ReadFailuresNameWhatIsMissing)
     if (std::string(c.damage).empty()) {
       ASSERT_EQ(platform::RegDeleteTree(platform::HKEY_LOCAL_MACHINE, key.c_str()), 0);
     } else if (!c.deleteValue) {
-      ASSERT_EQ(platform::RegDeleteTree(platform::HKEY_LOCAL_MACHINE, (key + "\\" + c.damage).c_str()), 0);
+      ASSERT_EQ(
+          platform::RegDeleteTree(platform::HKEY_LOCAL_MACHINE, (key + "\\" + c.damage).c_str()),
+          0);
     } else {
       CRegKey damaged;
       const std::string where = std::string(c.damage) == "CurrentModel" ? key : key + "\\Default";

@@ -9,7 +9,8 @@ using components::LoadComponentString;
 TEST(ComponentStrings, TableHoldsEntriesTwoToEight)
 {
   EXPECT_EQ(LoadComponentString(2), "halvex.ini");
-  EXPECT_EQ(LoadComponentString(7), "ERROR 0012: Null component object found in the component list.");
+  EXPECT_EQ(LoadComponentString(7),
+            "ERROR 0012: Null component object found in the component list.");
   EXPECT_EQ(LoadComponentString(8),
             "ERROR 0013: Invalid component object found in the component list.");
   EXPECT_EQ(LoadComponentString(1), "");
@@ -28,8 +29,12 @@ TEST(ComponentStrings, FormatsInserts)
     std::vector<std::string> args;
     std::string expected;
   } cases[] = {
-      {"Invalid TestSuite: -  .ini file: %1-", {"/d/a.ini"}, "Invalid TestSuite: -  .ini file: /d/a.ini-"},
-      {"Invalid TestCase: -  .ini file: %1 - ", {"/d/a.ini"}, "Invalid TestCase: -  .ini file: /d/a.ini - "},
+      {"Invalid TestSuite: -  .ini file: %1-",
+       {"/d/a.ini"},
+       "Invalid TestSuite: -  .ini file: /d/a.ini-"},
+      {"Invalid TestCase: -  .ini file: %1 - ",
+       {"/d/a.ini"},
+       "Invalid TestCase: -  .ini file: /d/a.ini - "},
       {"key \"%1!s!\", error code = %2!d!.", {"K", "2"}, "key \"K\", error code = 2."},
       {"%2 before %1", {"a", "b"}, "b before a"},
       {"100%% and %3 stays", {"a"}, "100% and %3 stays"},

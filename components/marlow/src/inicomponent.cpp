@@ -17,10 +17,9 @@ CIniComponent::CIniComponent(platform::HMODULE hInstance, const std::string& ini
   if (suite.Parse(iniPath)) {
     m_strClassName = suite.m_strFriendlyName;
     for (const CIniTestDef& def : suite.m_TestDefs)
-      m_TestCaseList.push_back(new CTestcaseEx(this, iniFileName, def.m_strName,
-                                               def.m_strReturnType, def.m_strImage,
-                                               def.m_strCmdLine, def.m_strMaxExecutionTime,
-                                               def.m_strLogFile));
+      m_TestCaseList.push_back(
+          new CTestcaseEx(this, iniFileName, def.m_strName, def.m_strReturnType, def.m_strImage,
+                          def.m_strCmdLine, def.m_strMaxExecutionTime, def.m_strLogFile));
   }
   m_dwStatus = components::kComponentConstructed;
   m_nIconId = marlow::kIniComponentIconId;

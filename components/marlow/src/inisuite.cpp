@@ -79,18 +79,18 @@ bool CIniSuite::Parse(const std::string& iniPath)
     def.m_strName = ReadValue(profile, section, "FriendlyName");
     if (def.m_strName.empty()) {
       if (n == 1)
-        LogMessage(components::kLogError,
-                   FormatMessageText(LoadComponentString(components::kIdsInvalidTestCase),
-                                     {iniPath}));
+        LogMessage(
+            components::kLogError,
+            FormatMessageText(LoadComponentString(components::kIdsInvalidTestCase), {iniPath}));
       break;
     }
     bool duplicate = false;
     for (const CIniTestDef& earlier : m_TestDefs)
       duplicate = duplicate || earlier.m_strName == def.m_strName;
     if (duplicate) {
-      LogMessage(components::kLogError,
-                 FormatMessageText(LoadComponentString(components::kIdsInvalidTestCase),
-                                   {iniPath}));
+      LogMessage(
+          components::kLogError,
+          FormatMessageText(LoadComponentString(components::kIdsInvalidTestCase), {iniPath}));
       break;
     }
     def.m_strReturnType = ReadValue(profile, section, "Return");

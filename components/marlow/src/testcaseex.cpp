@@ -56,8 +56,8 @@ void CTestcaseEx::Serialize(CArchive& ar)
 {
   CTestCase::Serialize(ar);
   if (ar.IsStoring()) {
-    ar << m_strIniFileName << m_strTestCaseName << m_strReturnType << m_strBatchState
-       << m_strImage << m_strCmdLine << m_strLogFile << m_dwLogTimeStamp << m_strMaxExecutionTime;
+    ar << m_strIniFileName << m_strTestCaseName << m_strReturnType << m_strBatchState << m_strImage
+       << m_strCmdLine << m_strLogFile << m_dwLogTimeStamp << m_strMaxExecutionTime;
   } else {
     ar >> m_strIniFileName >> m_strTestCaseName >> m_strReturnType >> m_strBatchState >>
         m_strImage >> m_strCmdLine >> m_strLogFile >> m_dwLogTimeStamp >> m_strMaxExecutionTime;

@@ -7,7 +7,7 @@
 
 namespace components {
 
-inline constexpr int kIdsHarnessIniFile = 2;       // "halvex.ini"
+inline constexpr int kIdsHarnessIniFile = 2;        // "halvex.ini"
 inline constexpr int kIdsRegistryKeyUnreadable = 3; // %1!s! key or value, %2!d! error
 inline constexpr int kIdsIniFileUnreadable = 4;     // %1!s! the halvex.ini path
 inline constexpr int kIdsInvalidTestCase = 5;       // %1 the .ini path

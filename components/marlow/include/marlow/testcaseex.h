@@ -18,9 +18,8 @@ public:
   CTestcaseEx();
   // From one definition of iniFileName (name and extension, no folder), owned by pComponent.
   CTestcaseEx(CComponent* pComponent, const std::string& iniFileName, const std::string& name,
-              const std::string& returnType, const std::string& image,
-              const std::string& cmdLine, const std::string& maxExecutionTime,
-              const std::string& logFile);
+              const std::string& returnType, const std::string& image, const std::string& cmdLine,
+              const std::string& maxExecutionTime, const std::string& logFile);
 
   // Base fields, then .ini file name, test case name, return type, batch state, image,
   // command line, log file, log time stamp (32 bits), maximum execution time.
