@@ -1,8 +1,17 @@
-// halvex-suite: looks inside test suite files.
+// halvex-suite: looks inside test suite files and builds them without a display.
 //   halvex-suite dump FILE.ts [--load MODULE]...
 // loads the named plug-in modules (so their test-case classes are known), reads the suite and
-// prints its fields and test cases. Exit status: 0 read, 1 usage or a file or module that
-// cannot be opened, 2 a damaged suite (the cause and the byte offset go to standard error).
+// prints its fields and test cases.
+//   halvex-suite new FILE.ts --name NAME
+//   halvex-suite add FILE.ts --test "COMPONENT/TEST" [--iterations N] [--verbose]
+//   halvex-suite list-tests [--verbose]
+// new writes an empty suite; add and list-tests load the component plug-ins the registry lists
+// (below the root key that halvex.ini beside the program names), as the harness does; add
+// appends a copy of the test case's prototype and writes the suite back in place.
+// Exit status: 0 done, 1 usage or a file, module, component or test that cannot be found or
+// written, 2 a damaged suite (the cause and the byte offset go to standard error).
+#include "suitebuilder.h"
+
 #include "plinth/archive.h"
 #include "plinth/testsuite.h"
 
@@ -22,6 +31,7 @@ constexpr int kExitDamaged = 2;
 void Usage()
 {
   std::fprintf(stderr, "usage: halvex-suite dump FILE.ts [--load MODULE]...\n");
+  suitebuilder::Usage();
 }
 
 // A module named without a folder is looked for in the plug-in folder beside the program first;
@@ -105,6 +115,8 @@ int Dump(const std::string& path)
 int main(int argc, char** argv)
 {
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && (args[0] == "new" || args[0] == "add" || args[0] == "list-tests"))
+    return suitebuilder::Run(args);
   if (args.size() < 2 || args[0] != "dump") {
     Usage();
     return kExitUsage;

@@ -1,15 +1,8 @@
-// The stop box: a Qt message box on the user-interface thread of a widget program, else a line
-// on standard error.
+// The stop box: the host program's routine when it has one, else a line on standard error.
 #include "common/stopbox.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QString>
-#include <QThread>
-
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <dlfcn.h>
 
 namespace components {
 
@@ -17,17 +10,7 @@ namespace {
 
 StopBoxHandler s_handler = nullptr;
 
-bool IsUnattended()
-{
-  const char* value = std::getenv("HALVEX_UNATTENDED");
-  return value != nullptr && std::strcmp(value, "1") == 0;
-}
-
-bool CanShowWindows()
-{
-  auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-  return app != nullptr && QThread::currentThread() == app->thread();
-}
+using HostStopBox = void (*)(const char* text);
 
 } // namespace
 
@@ -37,8 +20,8 @@ void ShowStopBox(const std::string& text)
     s_handler(text);
     return;
   }
-  if (!IsUnattended() && CanShowWindows()) {
-    QMessageBox::critical(nullptr, QStringLiteral("Halvex"), QString::fromLocal8Bit(text));
+  if (auto host = reinterpret_cast<HostStopBox>(dlsym(RTLD_DEFAULT, kShowStopBoxSymbol))) {
+    host(text.c_str());
     return;
   }
   std::fprintf(stderr, "halvex: error: %s\n", text.c_str());

@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QtGlobal>
-
 #include <algorithm>
 
 using namespace componenttest;
@@ -30,8 +28,6 @@ class ComponentLoaderTest : public ::testing::Test
 protected:
   void SetUp() override
   {
-    // Qt stays loaded with the test, as in the harness (Marlow links it).
-    ASSERT_NE(qVersion(), nullptr);
     ASSERT_TRUE(_ComponentList.empty());
     m_registry.SeedRoot("/opt/halvex", m_folder.Path() + "/defs/");
     guiLoggingLevel = 0;

@@ -1,15 +1,19 @@
 // Error boxes of the component plug-ins, for the failures that come before any component
-// exists. Unattended runs (HALVEX_UNATTENDED=1) and programs without windows get the text on
-// standard error instead.
+// exists. The plug-ins hold no windows of their own: the host program shows the box when it
+// exports halvex_show_stop_box; otherwise the text goes to standard error.
 #pragma once
 
 #include <string>
+
+// What a host program exports to show a plug-in's error box (stop icon, one OK button).
+// extern "C" void halvex_show_stop_box(const char* text);
+inline constexpr const char* kShowStopBoxSymbol = "halvex_show_stop_box";
 
 namespace components {
 
 using StopBoxHandler = void (*)(const std::string& text);
 
-// Shows text with the stop icon, or hands it to the handler set below.
+// Shows text through the handler set below, else the host's routine, else standard error.
 void ShowStopBox(const std::string& text);
 
 // Replaces what ShowStopBox does (nullptr restores the default). Tests use it to see the texts.

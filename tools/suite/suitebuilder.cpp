@@ -1,0 +1,365 @@
+// new, add and list-tests: suites built from the registered components without a display.
+#include "suitebuilder.h"
+
+#include "loader/componentloader.h"
+
+#include "plinth/archive.h"
+#include "plinth/component.h"
+#include "plinth/testsuite.h"
+
+#include "platform/files.h"
+#include "platform/messages.h"
+#include "platform/modules.h"
+#include "platform/profile.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <unistd.h>
+
+namespace suitebuilder {
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitDamaged = 2;
+
+// What a suite holding test cases of more than one component shows as its component.
+constexpr const char* kSeveralComponents = "Several components";
+
+struct Options
+{
+  std::string file;
+  std::string name;
+  std::string test;
+  int iterations = 1;
+  bool haveName = false;
+  bool haveTest = false;
+  bool verbose = false;
+};
+
+void UsageError()
+{
+  std::fprintf(stderr, "usage:\n");
+  Usage();
+}
+
+bool ParseIterations(const std::string& text, int& value)
+{
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return ec == std::errc() && ptr == end && value >= 1;
+}
+
+bool ParseOptions(const std::vector<std::string>& args, Options& options)
+{
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "--name" && hasValue) {
+      options.name = args[++i];
+      options.haveName = true;
+    } else if (arg == "--test" && hasValue) {
+      options.test = args[++i];
+      options.haveTest = true;
+    } else if (arg == "--iterations" && hasValue) {
+      if (!ParseIterations(args[++i], options.iterations)) {
+        std::fprintf(stderr, "halvex-suite: --iterations needs a whole number of 1 or more: %s\n",
+                     args[i].c_str());
+        return false;
+      }
+    } else if (arg == "--verbose") {
+      options.verbose = true;
+    } else if (arg.rfind("--", 0) != 0 && options.file.empty()) {
+      options.file = arg;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string AbsolutePath(const std::string& path)
+{
+  std::error_code ec;
+  const auto absolute = std::filesystem::absolute(path, ec);
+  return ec ? path : absolute.lexically_normal().string();
+}
+
+// Component log lines arrive as messages to the main window: this one prints them.
+class LogWindow
+{
+public:
+  LogWindow()
+  {
+    m_msg = platform::RegisterWindowMessage("HALVEX Log Message");
+    m_window = platform::CreateWindow(
+        "halvex-suite log", [this](platform::UINT msg, platform::WPARAM, platform::LPARAM lParam) {
+          if (msg == m_msg && lParam != 0)
+            Print(reinterpret_cast<const char*>(lParam));
+          return platform::LRESULT{0};
+        });
+    platform::SetMainWnd(m_window);
+  }
+  ~LogWindow()
+  {
+    platform::SetMainWnd(nullptr);
+    platform::DestroyWindow(m_window);
+  }
+  LogWindow(const LogWindow&) = delete;
+  LogWindow& operator=(const LogWindow&) = delete;
+
+  static void Print(const std::string& text)
+  {
+    std::fprintf(stderr, "halvex-suite: log: %s\n", text.c_str());
+  }
+
+private:
+  platform::UINT m_msg = 0;
+  platform::HWND m_window = nullptr;
+};
+
+// The loaded components, for as long as the object lives.
+class LoadedComponents
+{
+public:
+  explicit LoadedComponents(bool verbose) { guiLoggingLevel = verbose ? 2 : 0; }
+
+  bool Load()
+  {
+    const std::string iniPath = platform::ProgramFolder() + "/halvex.ini";
+    const std::string rootKey = platform::ReadProfileString(iniPath, "General", "RegistryKey");
+    if (rootKey.empty()) {
+      std::fprintf(stderr,
+                   "halvex-suite: %s names no registry key (section General, key "
+                   "RegistryKey)\n",
+                   iniPath.c_str());
+      return false;
+    }
+    loader::LoaderCallbacks callbacks;
+    callbacks.log = [](unsigned int level, const std::string& text) {
+      if (level <= guiLoggingLevel)
+        LogWindow::Print(text);
+    };
+    callbacks.errorBox = [](const std::string& text) {
+      std::fprintf(stderr, "halvex-suite: error: %s\n", text.c_str());
+    };
+    callbacks.informationBox = [](const std::string& text) {
+      std::fprintf(stderr, "halvex-suite: %s\n", text.c_str());
+    };
+    m_pLoader = std::make_unique<loader::CComponentLoader>(rootKey, callbacks);
+    // The harness goes on after a walk that stopped early; so does this tool.
+    m_bWalkCompleted = m_pLoader->LoadComponentDlls();
+    return true;
+  }
+
+  loader::CComponentLoader& Loader() { return *m_pLoader; }
+  bool WalkCompleted() const { return m_bWalkCompleted; }
+
+private:
+  LogWindow m_log;
+  std::unique_ptr<loader::CComponentLoader> m_pLoader;
+  bool m_bWalkCompleted = false;
+};
+
+CTestCase* FindPrototype(CComponent* pComponent, const std::string& label)
+{
+  for (CTestCase* p : pComponent->m_TestCaseList)
+    if (p != nullptr && p->GetLabel() == label)
+      return p;
+  return nullptr;
+}
+
+// "COMPONENT/TEST": either name may hold a slash, so every split is tried.
+CTestCase* FindTest(loader::CComponentLoader& loader, const std::string& spec)
+{
+  for (std::size_t slash = spec.find('/'); slash != std::string::npos;
+       slash = spec.find('/', slash + 1)) {
+    CComponent* pComponent = loader.FindComponentByClass(spec.substr(0, slash));
+    if (pComponent == nullptr)
+      continue;
+    if (CTestCase* p = FindPrototype(pComponent, spec.substr(slash + 1)))
+      return p;
+  }
+  return nullptr;
+}
+
+int ReadSuite(const std::string& path, CTestSuite& suite)
+{
+  CFile file;
+  if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite)) {
+    std::fprintf(stderr, "halvex-suite: %s: cannot open: %s\n", path.c_str(),
+                 std::strerror(file.GetLastError()));
+    return kExitFailed;
+  }
+  if (file.GetLength() == 0)
+    return kExitOk;
+  CArchive ar(&file, CArchive::load, 4096);
+  if (!suite.TrySerialize(ar)) {
+    std::fprintf(stderr, "halvex-suite: %s: %s at byte %llu\n", path.c_str(),
+                 ArchiveErrorText(ar.GetError()),
+                 static_cast<unsigned long long>(ar.GetErrorOffset()));
+    return kExitDamaged;
+  }
+  return kExitOk;
+}
+
+// Writes beside the file and renames over it, so a failed write leaves the old suite whole.
+int WriteSuite(const std::string& path, CTestSuite& suite)
+{
+  const std::string temporary = path + ".tmp-" + std::to_string(getpid());
+  {
+    CFile file;
+    if (!file.Open(temporary, CFile::modeCreate | CFile::modeWrite)) {
+      std::fprintf(stderr, "halvex-suite: %s: cannot write: %s\n", temporary.c_str(),
+                   std::strerror(file.GetLastError()));
+      return kExitFailed;
+    }
+    CArchive ar(&file, CArchive::store, 4096);
+    suite.Serialize(ar);
+    if (!ar.Close()) {
+      std::fprintf(stderr, "halvex-suite: %s: %s\n", temporary.c_str(),
+                   ArchiveErrorText(ar.GetError()));
+      std::remove(temporary.c_str());
+      return kExitFailed;
+    }
+    file.Close();
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    std::fprintf(stderr, "halvex-suite: %s: cannot replace: %s\n", path.c_str(),
+                 std::strerror(errno));
+    std::remove(temporary.c_str());
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+// The component text from the test cases, as the suite properties sheet fills it.
+std::string ComponentText(const CTestSuite& suite)
+{
+  if (suite.empty())
+    return suite.m_strComponent;
+  const std::string first = suite.front()->GetClassName();
+  for (const CTestCase* p : suite)
+    if (p->GetClassName() != first)
+      return kSeveralComponents;
+  return first;
+}
+
+int New(const Options& options)
+{
+  if (options.file.empty() || !options.haveName || options.haveTest) {
+    UsageError();
+    return kExitFailed;
+  }
+  std::error_code ec;
+  if (std::filesystem::exists(options.file, ec)) {
+    std::fprintf(stderr, "halvex-suite: %s exists already; nothing written\n",
+                 options.file.c_str());
+    return kExitFailed;
+  }
+  CTestSuite suite;
+  suite.m_strName = options.name;
+  suite.m_strPath = AbsolutePath(options.file);
+  return WriteSuite(options.file, suite);
+}
+
+int Add(const Options& options)
+{
+  if (options.file.empty() || !options.haveTest || options.haveName) {
+    UsageError();
+    return kExitFailed;
+  }
+  std::uint32_t attributes = 0;
+  if (platform::GetFileAttributes(options.file, attributes) == platform::kErrorSuccess &&
+      (attributes & platform::kFileAttributeReadOnly) != 0) {
+    std::fprintf(stderr, "halvex-suite: %s is read-only; nothing written\n", options.file.c_str());
+    return kExitFailed;
+  }
+  LoadedComponents components(options.verbose);
+  if (!components.Load())
+    return kExitFailed;
+  int status = kExitOk;
+  {
+    // The suite goes before the components: its test cases' code lives in their modules.
+    CTestSuite suite;
+    status = ReadSuite(options.file, suite);
+    if (status != kExitOk)
+      return status;
+    CTestCase* pPrototype = FindTest(components.Loader(), options.test);
+    if (pPrototype == nullptr) {
+      std::fprintf(stderr,
+                   "halvex-suite: no test case %s among the loaded components (see "
+                   "halvex-suite list-tests)\n",
+                   options.test.c_str());
+      return kExitFailed;
+    }
+    CObject* pObject = pPrototype->GetRuntimeClass()->CreateObject();
+    if (pObject == nullptr || !pObject->IsKindOf(PLINTH_RUNTIME_CLASS(CTestCase))) {
+      delete pObject;
+      std::fprintf(stderr, "halvex-suite: the class %s cannot be created\n",
+                   pPrototype->GetRuntimeClass()->m_lpszClassName);
+      return kExitFailed;
+    }
+    auto* pTestCase = static_cast<CTestCase*>(pObject);
+    pTestCase->CopyFrom(pPrototype);
+    pTestCase->SetIterations(options.iterations);
+    suite.push_back(pTestCase);
+    suite.m_strComponent = ComponentText(suite);
+    status = WriteSuite(options.file, suite);
+  }
+  return status;
+}
+
+int ListTests(const Options& options)
+{
+  if (!options.file.empty() || options.haveName || options.haveTest) {
+    UsageError();
+    return kExitFailed;
+  }
+  LoadedComponents components(options.verbose);
+  if (!components.Load())
+    return kExitFailed;
+  for (const CComponent* pComponent : _ComponentList) {
+    if (pComponent == nullptr)
+      continue;
+    std::printf("%s (model %s)\n", pComponent->GetClassName().c_str(),
+                pComponent->GetModelName().c_str());
+    for (const CTestCase* p : pComponent->m_TestCaseList)
+      std::printf("  %s/%s\n", pComponent->GetClassName().c_str(), p->GetLabel().c_str());
+  }
+  std::fflush(stdout);
+  return components.WalkCompleted() ? kExitOk : kExitFailed;
+}
+
+} // namespace
+
+void Usage()
+{
+  std::fprintf(stderr, "       halvex-suite new FILE.ts --name NAME\n"
+                       "       halvex-suite add FILE.ts --test \"COMPONENT/TEST\" "
+                       "[--iterations N] [--verbose]\n"
+                       "       halvex-suite list-tests [--verbose]\n");
+}
+
+int Run(const std::vector<std::string>& args)
+{
+  Options options;
+  if (!ParseOptions(args, options)) {
+    std::fprintf(stderr, "usage:\n");
+    UsageError();
+    return kExitFailed;
+  }
+  if (args[0] == "new")
+    return New(options);
+  if (args[0] == "add")
+    return Add(options);
+  return ListTests(options);
+}
+
+} // namespace suitebuilder
