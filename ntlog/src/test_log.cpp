@@ -1,0 +1,401 @@
+// The NTLog file: one line per entry, variation markers and summary blocks (ntlog/README.md).
+#include "test_log.h"
+
+#include "levels.h"
+
+#include <cinttypes>
+#include <cstring>
+#include <utility>
+
+namespace ntlog {
+
+namespace {
+
+// Entries that are not failures are written in blocks; a quiet log still reaches the disk
+// within this time of the next entry.
+constexpr auto kFlushInterval = std::chrono::milliseconds(100);
+
+std::FILE* OpenLogFile(const std::string& fileName, std::uint32_t flags)
+{
+  if (fileName.empty()) {
+    return nullptr;
+  }
+  std::FILE* file = std::fopen(fileName.c_str(), (flags & TL_NEW_FILE) ? "we" : "ae");
+  if (file) {
+    std::setvbuf(file, nullptr, _IOFBF, 64 * 1024);
+  }
+  return file;
+}
+
+void Count(tlStats& stats, std::uint32_t kind)
+{
+  switch (kind) {
+  case TL_ABORT:
+    ++stats.abort;
+    break;
+  case TL_SEV1:
+    ++stats.sev1;
+    break;
+  case TL_SEV2:
+    ++stats.sev2;
+    break;
+  case TL_SEV3:
+    ++stats.sev3;
+    break;
+  case TL_WARN:
+    ++stats.warn;
+    break;
+  case TL_PASS:
+    ++stats.pass;
+    break;
+  default:
+    ++stats.info;
+    break;
+  }
+}
+
+std::uint32_t WorstOf(const tlStats& stats)
+{
+  if (stats.abort) {
+    return TL_ABORT;
+  }
+  if (stats.sev1) {
+    return TL_SEV1;
+  }
+  if (stats.sev2) {
+    return TL_SEV2;
+  }
+  if (stats.sev3) {
+    return TL_SEV3;
+  }
+  if (stats.warn) {
+    return TL_WARN;
+  }
+  if (stats.pass) {
+    return TL_PASS;
+  }
+  return TL_INFO;
+}
+
+std::string_view Trimmed(std::string_view name)
+{
+  while (!name.empty() && name.back() == ' ') {
+    name.remove_suffix(1);
+  }
+  return name;
+}
+
+} // namespace
+
+std::string LocalDateTime()
+{
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+
+std::unique_ptr<TestLog> TestLog::Open(const std::string& fileName, std::uint32_t flags)
+{
+  std::FILE* file = OpenLogFile(fileName, flags);
+  if (!file) {
+    return nullptr;
+  }
+  return std::unique_ptr<TestLog>(new TestLog(file, fileName, flags));
+}
+
+TestLog::TestLog(std::FILE* file, std::string fileName, std::uint32_t flags)
+    : m_file(file), m_fileName(std::move(fileName)), m_flags(flags),
+      m_lastFlush(std::chrono::steady_clock::now())
+{
+  char header[96];
+  std::snprintf(header, sizeof header, "==== NTLog opened %s, flags 0x%08" PRIX32 " ====\n",
+                LocalDateTime().c_str(), m_flags);
+  WriteRaw(header);
+  Flush();
+}
+
+TestLog::~TestLog()
+{
+  if (m_file) {
+    std::fclose(m_file);
+  }
+}
+
+std::string TestLog::FileName() const
+{
+  std::lock_guard lock(m_mutex);
+  return m_fileName;
+}
+
+bool TestLog::SetFileName(const std::string& fileName)
+{
+  std::lock_guard lock(m_mutex);
+  std::FILE* file = OpenLogFile(fileName, m_flags);
+  if (!file) {
+    return false;
+  }
+  WriteRaw("==== NTLog continues in " + fileName + " ====\n");
+  std::fclose(m_file);
+  m_file = file;
+  m_fileName = fileName;
+  char header[96];
+  std::snprintf(header, sizeof header, "==== NTLog opened %s, flags 0x%08" PRIX32 " ====\n",
+                LocalDateTime().c_str(), m_flags);
+  WriteRaw(header);
+  Flush();
+  return true;
+}
+
+TestLog::Participant& TestLog::Self()
+{
+  auto [it, added] = m_participants.try_emplace(std::this_thread::get_id());
+  if (added) {
+    it->second.number = ++m_lastParticipantNumber;
+  }
+  return it->second;
+}
+
+bool TestLog::Log(std::uint32_t level, std::string_view source, int line, std::string_view text)
+{
+  std::lock_guard lock(m_mutex);
+  Participant& who = Self();
+  const std::uint32_t kind = KindOf(level);
+  Count(m_testStats, kind);
+  if (who.inVariation) {
+    Count(who.stats, kind);
+    if (Severity(kind) > Severity(who.worst)) {
+      who.worst = kind;
+    }
+  }
+  const std::uint32_t mask = (who.levelMask ? who.levelMask : m_flags) & TL_LEVEL_MASK;
+  if (!(mask & kind)) {
+    return true;
+  }
+  bool variationScope = who.inVariation;
+  if (level & TL_VARIATION) {
+    variationScope = true;
+  } else if (level & TL_TEST) {
+    variationScope = false;
+  }
+  WriteLine(KindName(kind), variationScope, who.number, source, line, text, IsFailure(kind));
+  return !m_writeFailed;
+}
+
+bool TestLog::AddParticipant(std::uint32_t levelMask, int number)
+{
+  std::lock_guard lock(m_mutex);
+  const bool known = m_participants.count(std::this_thread::get_id()) != 0;
+  Participant& who = Self();
+  if (known) {
+    return true;
+  }
+  who.levelMask = levelMask & TL_LEVEL_MASK;
+  if (number != 0) {
+    who.number = number;
+  }
+  WriteLine("-----", false, who.number, {}, 0, "participant joined", true);
+  return true;
+}
+
+bool TestLog::RemoveParticipant()
+{
+  std::lock_guard lock(m_mutex);
+  auto it = m_participants.find(std::this_thread::get_id());
+  if (it == m_participants.end()) {
+    return false;
+  }
+  if (it->second.inVariation) {
+    EndVariationLocked(it->second, " (participant left)");
+  }
+  WriteLine("-----", false, it->second.number, {}, 0, "participant left", true);
+  m_participants.erase(it);
+  return true;
+}
+
+tlLogInfo TestLog::Info() const
+{
+  std::lock_guard lock(m_mutex);
+  tlLogInfo info{};
+  info.flags = m_flags;
+  info.participants = static_cast<std::uint32_t>(m_participants.size());
+  info.variations = m_variationsStarted;
+  return info;
+}
+
+void TestLog::SetLevelMask(std::uint32_t mask)
+{
+  std::lock_guard lock(m_mutex);
+  m_flags = (m_flags & ~TL_LEVEL_MASK) | (mask & TL_LEVEL_MASK);
+}
+
+tlStats TestLog::TestStats() const
+{
+  std::lock_guard lock(m_mutex);
+  return m_testStats;
+}
+
+bool TestLog::VariationStats(tlStats* stats) const
+{
+  std::lock_guard lock(m_mutex);
+  auto it = m_participants.find(std::this_thread::get_id());
+  if (it == m_participants.end()) {
+    return false;
+  }
+  *stats = it->second.stats;
+  return true;
+}
+
+void TestLog::ClearTestStats()
+{
+  std::lock_guard lock(m_mutex);
+  m_testStats = {};
+}
+
+bool TestLog::ClearVariationStats()
+{
+  std::lock_guard lock(m_mutex);
+  auto it = m_participants.find(std::this_thread::get_id());
+  if (it == m_participants.end()) {
+    return false;
+  }
+  it->second.stats = {};
+  it->second.worst = 0;
+  return true;
+}
+
+void TestLog::StartVariation()
+{
+  std::lock_guard lock(m_mutex);
+  Participant& who = Self();
+  if (who.inVariation) {
+    EndVariationLocked(who, " (next variation started)");
+  }
+  who.inVariation = true;
+  who.variation = ++m_variationsStarted;
+  who.stats = {};
+  who.worst = 0;
+  WriteLine(">>>>>", true, who.number, {}, 0,
+            "variation " + std::to_string(who.variation) + " started", false);
+}
+
+std::uint32_t TestLog::EndVariation()
+{
+  std::lock_guard lock(m_mutex);
+  auto it = m_participants.find(std::this_thread::get_id());
+  if (it == m_participants.end() || !it->second.inVariation) {
+    return 0;
+  }
+  return EndVariationLocked(it->second, {});
+}
+
+std::uint32_t TestLog::EndVariationLocked(Participant& who, std::string_view why)
+{
+  const std::uint32_t result = who.worst ? who.worst : TL_INFO;
+  who.inVariation = false;
+  ++m_testStats.variations;
+  if (IsFailure(result)) {
+    ++m_testStats.failedVariations;
+  }
+  std::string text = "variation " + std::to_string(who.variation) + " ended: ";
+  text += Trimmed(KindName(result));
+  text += why;
+  WriteLine("<<<<<", true, who.number, {}, 0, text, true);
+  return result;
+}
+
+void TestLog::ReportStats()
+{
+  std::lock_guard lock(m_mutex);
+  const tlStats& s = m_testStats;
+  char block[512];
+  std::snprintf(block, sizeof block,
+                "---- summary %s ----\n"
+                "entries     ABORT %" PRIu32 "  FAIL1 %" PRIu32 "  FAIL2 %" PRIu32
+                "  FAIL3 %" PRIu32 "  WARN %" PRIu32 "  PASS %" PRIu32 "  INFO %" PRIu32 "\n"
+                "variations  %" PRIu32 " ended, %" PRIu32 " failed\n"
+                "verdict     %s\n"
+                "----\n",
+                LocalDateTime().c_str(), s.abort, s.sev1, s.sev2, s.sev3, s.warn, s.pass, s.info,
+                s.variations, s.failedVariations,
+                std::string(Trimmed(KindName(WorstOf(s)))).c_str());
+  WriteRaw(block);
+  Flush();
+}
+
+void TestLog::Close()
+{
+  std::lock_guard lock(m_mutex);
+  for (auto& [id, who] : m_participants) {
+    if (who.inVariation) {
+      EndVariationLocked(who, " (log closed)");
+    }
+  }
+  WriteRaw("==== NTLog closed " + LocalDateTime() + " ====\n");
+  Flush();
+}
+
+void TestLog::AppendTime()
+{
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  if (now.tv_sec != m_cachedSecond) {
+    std::tm local{};
+    localtime_r(&now.tv_sec, &local);
+    std::strftime(m_cachedClock, sizeof m_cachedClock, "%H:%M:%S", &local);
+    m_cachedSecond = now.tv_sec;
+  }
+  char millis[8];
+  std::snprintf(millis, sizeof millis, ".%03d ", static_cast<int>(now.tv_nsec / 1000000) % 1000);
+  m_line += m_cachedClock;
+  m_line += millis;
+}
+
+void TestLog::WriteLine(std::string_view kindColumn, bool variationScope, int participant,
+                        std::string_view source, int line, std::string_view text, bool flushNow)
+{
+  m_line.clear();
+  AppendTime();
+  m_line += kindColumn;
+  m_line += variationScope ? " VAR  p" : " TEST p";
+  m_line += std::to_string(participant);
+  m_line += ' ';
+  if (!source.empty()) {
+    m_line += source;
+    m_line += '(';
+    m_line += std::to_string(line);
+    m_line += "): ";
+  }
+  const std::size_t textStart = m_line.size();
+  m_line += text;
+  // One entry, one line: line ends inside the text become blanks.
+  for (std::size_t i = textStart; i < m_line.size(); ++i) {
+    if (m_line[i] == '\n' || m_line[i] == '\r') {
+      m_line[i] = ' ';
+    }
+  }
+  m_line += '\n';
+  WriteRaw(m_line);
+  if (flushNow || std::chrono::steady_clock::now() - m_lastFlush >= kFlushInterval) {
+    Flush();
+  }
+}
+
+void TestLog::WriteRaw(std::string_view text)
+{
+  if (std::fwrite(text.data(), 1, text.size(), m_file) != text.size()) {
+    m_writeFailed = true;
+  }
+}
+
+void TestLog::Flush()
+{
+  if (std::fflush(m_file) != 0) {
+    m_writeFailed = true;
+  }
+  m_lastFlush = std::chrono::steady_clock::now();
+}
+
+} // namespace ntlog
