@@ -1,0 +1,16 @@
+// Looking tags up in the table.
+#include "tag_table.h"
+
+namespace tallow {
+
+TagIndex FindTag(std::string_view tag)
+{
+  for (std::size_t i = 0; i < kTagTable.size(); ++i) {
+    if (kTagTable[i] == tag) {
+      return static_cast<TagIndex>(i);
+    }
+  }
+  return kUnknownTag;
+}
+
+} // namespace tallow
