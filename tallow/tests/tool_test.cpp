@@ -10,17 +10,17 @@ using ::testing::HasSubstr;
 
 namespace {
 
-struct Run
+struct ToolRun
 {
   int exitCode = -1;
   std::string output;
 };
 
-Run RunTool(const std::string& arguments, const std::string& environment = "")
+ToolRun RunTool(const std::string& arguments, const std::string& environment = "")
 {
   const std::string tool = std::string(std::getenv("HALVEX_BUILD_DIR")) + "/bin/halvex-tallow";
   const std::string command = environment + " '" + tool + "' " + arguments + " 2>&1";
-  Run run;
+  ToolRun run;
   std::FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) {
     return run;
@@ -95,7 +95,7 @@ TEST(HalvexTallowTest, VerdictsModesAndExitCodes)
     SCOPED_TRACE(row.name);
     TempFolder temp;
     WriteFile(temp.File("log"), row.log);
-    const Run run =
+    const ToolRun run =
         RunTool("'" + temp.File("log") + "' '" + temp.File("results") + "' " + row.options,
                 row.environment);
     EXPECT_EQ(run.exitCode, row.exitCode) << run.output;
@@ -111,11 +111,11 @@ TEST(HalvexTallowTest, BadUseIsExplained)
   for (const std::string& arguments : {std::string(""), std::string("only-one"),
                                        std::string("a b c"), std::string("a b --bogus")}) {
     SCOPED_TRACE(arguments);
-    const Run run = RunTool(arguments);
+    const ToolRun run = RunTool(arguments);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_THAT(run.output, HasSubstr("usage: halvex-tallow LOG RESULTS [--stats]"));
   }
-  const Run missing = RunTool("'" + temp.File("absent") + "' '" + temp.File("results") + "'");
+  const ToolRun missing = RunTool("'" + temp.File("absent") + "' '" + temp.File("results") + "'");
   EXPECT_EQ(missing.exitCode, 2);
   EXPECT_THAT(missing.output, HasSubstr("could not translate: cannot open"));
 }
