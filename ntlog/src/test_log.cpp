@@ -3,6 +3,7 @@
 
 #include "levels.h"
 
+#include <charconv>
 #include <cinttypes>
 #include <cstring>
 #include <utility>
@@ -13,7 +14,14 @@ namespace {
 
 // Entries that are not failures are written in blocks; a quiet log still reaches the disk
 // within this time of the next entry.
-constexpr auto kFlushInterval = std::chrono::milliseconds(100);
+constexpr long long kFlushIntervalMs = 100;
+
+long long NowMs()
+{
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME_COARSE, &now);
+  return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+}
 
 std::FILE* OpenLogFile(const std::string& fileName, std::uint32_t flags)
 {
@@ -22,7 +30,7 @@ std::FILE* OpenLogFile(const std::string& fileName, std::uint32_t flags)
   }
   std::FILE* file = std::fopen(fileName.c_str(), (flags & TL_NEW_FILE) ? "we" : "ae");
   if (file) {
-    std::setvbuf(file, nullptr, _IOFBF, 64 * 1024);
+    std::setvbuf(file, nullptr, _IOFBF, 256 * 1024);
   }
   return file;
 }
@@ -107,8 +115,7 @@ std::unique_ptr<TestLog> TestLog::Open(const std::string& fileName, std::uint32_
 }
 
 TestLog::TestLog(std::FILE* file, std::string fileName, std::uint32_t flags)
-    : m_file(file), m_fileName(std::move(fileName)), m_flags(flags),
-      m_lastFlush(std::chrono::steady_clock::now())
+    : m_file(file), m_fileName(std::move(fileName)), m_flags(flags), m_lastFlushMs(NowMs())
 {
   char header[96];
   std::snprintf(header, sizeof header, "==== NTLog opened %s, flags 0x%08" PRIX32 " ====\n",
@@ -151,10 +158,17 @@ bool TestLog::SetFileName(const std::string& fileName)
 
 TestLog::Participant& TestLog::Self()
 {
-  auto [it, added] = m_participants.try_emplace(std::this_thread::get_id());
+  const std::thread::id self = std::this_thread::get_id();
+  // Entries mostly come from the same thread as the last one.
+  if (m_lastParticipant && m_lastThread == self) {
+    return *m_lastParticipant;
+  }
+  auto [it, added] = m_participants.try_emplace(self);
   if (added) {
     it->second.number = ++m_lastParticipantNumber;
   }
+  m_lastThread = self;
+  m_lastParticipant = &it->second;
   return it->second;
 }
 
@@ -212,6 +226,7 @@ bool TestLog::RemoveParticipant()
   }
   WriteLine("-----", false, it->second.number, {}, 0, "participant left", true);
   m_participants.erase(it);
+  m_lastParticipant = nullptr;
   return true;
 }
 
@@ -302,7 +317,7 @@ std::uint32_t TestLog::EndVariationLocked(Participant& who, std::string_view why
   std::string text = "variation " + std::to_string(who.variation) + " ended: ";
   text += Trimmed(KindName(result));
   text += why;
-  WriteLine("<<<<<", true, who.number, {}, 0, text, true);
+  WriteLine("<<<<<", true, who.number, {}, 0, text, IsFailure(result));
   return result;
 }
 
@@ -337,35 +352,46 @@ void TestLog::Close()
   Flush();
 }
 
-void TestLog::AppendTime()
+void TestLog::AppendTime(const timespec& now)
 {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
   if (now.tv_sec != m_cachedSecond) {
     std::tm local{};
     localtime_r(&now.tv_sec, &local);
     std::strftime(m_cachedClock, sizeof m_cachedClock, "%H:%M:%S", &local);
     m_cachedSecond = now.tv_sec;
   }
-  char millis[8];
-  std::snprintf(millis, sizeof millis, ".%03d ", static_cast<int>(now.tv_nsec / 1000000) % 1000);
+  const int millis = static_cast<int>(now.tv_nsec / 1000000) % 1000;
+  const char fraction[] = {'.', static_cast<char>('0' + millis / 100),
+                           static_cast<char>('0' + millis / 10 % 10),
+                           static_cast<char>('0' + millis % 10), ' '};
   m_line += m_cachedClock;
-  m_line += millis;
+  m_line.append(fraction, sizeof fraction);
+}
+
+void TestLog::AppendNumber(long long number)
+{
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+  m_line.append(digits, end);
 }
 
 void TestLog::WriteLine(std::string_view kindColumn, bool variationScope, int participant,
                         std::string_view source, int line, std::string_view text, bool flushNow)
 {
+  // The coarse clock costs next to nothing per entry; its few milliseconds of granularity are
+  // fine for a log's time stamps and for deciding when to flush.
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME_COARSE, &now);
   m_line.clear();
-  AppendTime();
+  AppendTime(now);
   m_line += kindColumn;
   m_line += variationScope ? " VAR  p" : " TEST p";
-  m_line += std::to_string(participant);
+  AppendNumber(participant);
   m_line += ' ';
   if (!source.empty()) {
     m_line += source;
     m_line += '(';
-    m_line += std::to_string(line);
+    AppendNumber(line);
     m_line += "): ";
   }
   const std::size_t textStart = m_line.size();
@@ -378,14 +404,16 @@ void TestLog::WriteLine(std::string_view kindColumn, bool variationScope, int pa
   }
   m_line += '\n';
   WriteRaw(m_line);
-  if (flushNow || std::chrono::steady_clock::now() - m_lastFlush >= kFlushInterval) {
+  const long long nowMs = now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+  if (flushNow || nowMs - m_lastFlushMs >= kFlushIntervalMs || nowMs < m_lastFlushMs) {
     Flush();
   }
 }
 
 void TestLog::WriteRaw(std::string_view text)
 {
-  if (std::fwrite(text.data(), 1, text.size(), m_file) != text.size()) {
+  // The log's own mutex already serialises writers.
+  if (fwrite_unlocked(text.data(), 1, text.size(), m_file) != text.size()) {
     m_writeFailed = true;
   }
 }
@@ -395,7 +423,7 @@ void TestLog::Flush()
   if (std::fflush(m_file) != 0) {
     m_writeFailed = true;
   }
-  m_lastFlush = std::chrono::steady_clock::now();
+  m_lastFlushMs = NowMs();
 }
 
 } // namespace ntlog

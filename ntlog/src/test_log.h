@@ -3,7 +3,6 @@
 
 #include "ntlog/ntlog.h"
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -69,7 +68,8 @@ private:
                  std::string_view source, int line, std::string_view text, bool flushNow);
   void WriteRaw(std::string_view text);
   void Flush();
-  void AppendTime();
+  void AppendTime(const timespec& now);
+  void AppendNumber(long long number);
 
   mutable std::mutex m_mutex;
   std::FILE* m_file;
@@ -77,10 +77,12 @@ private:
   std::uint32_t m_flags;
   std::unordered_map<std::thread::id, Participant> m_participants;
   int m_lastParticipantNumber = 0;
+  std::thread::id m_lastThread; // who logged last, and its entry (nodes are stable)
+  Participant* m_lastParticipant = nullptr;
   std::uint32_t m_variationsStarted = 0;
   tlStats m_testStats{};
-  std::string m_line; // reused for every entry
-  std::chrono::steady_clock::time_point m_lastFlush;
+  std::string m_line;          // reused for every entry
+  long long m_lastFlushMs = 0; // wall-clock milliseconds of the last flush
   std::time_t m_cachedSecond = -1;
   char m_cachedClock[16] = {};
   bool m_writeFailed = false;

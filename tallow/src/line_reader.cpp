@@ -38,6 +38,9 @@ bool LineReader::Fill()
   if (m_end == 0 && std::ferror(m_stream)) {
     m_readFailed = true;
   }
+  if (m_end > 0 && m_sink) {
+    m_sink(m_block.data(), m_end);
+  }
   return m_end > 0;
 }
 

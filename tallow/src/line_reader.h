@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,12 @@ public:
 
   bool ReadFailed() const { return m_readFailed; }
 
+  // Receives every block as it is read, so a caller can copy the stream without reading twice.
+  void SetBlockSink(std::function<void(const char*, std::size_t)> sink)
+  {
+    m_sink = std::move(sink);
+  }
+
 private:
   bool Fill();
 
@@ -35,6 +42,7 @@ private:
   std::size_t m_end = 0;
   std::string m_spanning; // a line that crosses blocks
   bool m_readFailed = false;
+  std::function<void(const char*, std::size_t)> m_sink;
 };
 
 } // namespace tallow

@@ -1,6 +1,7 @@
 // The tags that begin the lines of a test program's log, in their fixed order.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -24,6 +25,9 @@ inline constexpr std::array<std::string_view, 10> kTagTable = {
     "[Test>]", "[<Test]", "[Case>]", "[<Case]", "[     ]",
     "[ Pass]", "[ Fail]", "[ Warn]", "[Head ]", "[Foot ]",
 };
+
+static_assert(std::all_of(kTagTable.begin(), kTagTable.end(),
+                          [](std::string_view tag) { return tag.size() == 7; }));
 
 // Exact comparison (case and blanks matter); kUnknownTag for any other text.
 TagIndex FindTag(std::string_view tag);

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <unistd.h>
 #include <vector>
 
 namespace tallow {
@@ -46,15 +47,31 @@ bool AppendFileTo(const std::string& from, const std::string& to, std::string& e
     error = "cannot open the results file " + to + ": " + std::strerror(errno);
     return false;
   }
-  std::vector<char> block(1 << 20);
+  // Plain reads and writes: the results file stays in append mode, so lines that others append
+  // meanwhile are never overwritten.
+  const int in = fileno(source.get());
+  const int out = fileno(target.get());
   bool failed = false;
-  while (std::size_t got = std::fread(block.data(), 1, block.size(), source.get())) {
-    failed |= std::fwrite(block.data(), 1, got, target.get()) != got;
+  std::vector<char> block(1 << 20);
+  for (;;) {
+    const ssize_t got = read(in, block.data(), block.size());
+    if (got <= 0) {
+      failed = got < 0;
+      break;
+    }
+    for (ssize_t done = 0; done < got && !failed;) {
+      const ssize_t put = write(out, block.data() + done, static_cast<std::size_t>(got - done));
+      failed = put <= 0;
+      done += put > 0 ? put : 0;
+    }
+    if (failed) {
+      break;
+    }
   }
-  failed |= std::ferror(source.get()) != 0;
+  const int savedErrno = errno;
   failed |= std::fclose(target.release()) != 0;
   if (failed) {
-    error = "cannot append " + from + " to " + to + ": " + std::strerror(errno);
+    error = "cannot append " + from + " to " + to + ": " + std::strerror(savedErrno);
   }
   return !failed;
 }
