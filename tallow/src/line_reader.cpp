@@ -11,6 +11,18 @@ namespace {
 constexpr std::size_t kBlockSize = 1 << 20;
 }
 
+bool SameFile(const std::string& a, const std::string& b)
+{
+  struct stat first
+  {
+  };
+  struct stat second
+  {
+  };
+  return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 std::FILE* OpenForReading(const std::string& path, std::string& error)
 {
   std::FILE* file = std::fopen(path.c_str(), "rbe");

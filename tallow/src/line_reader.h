@@ -9,6 +9,9 @@
 
 namespace tallow {
 
+// True when both paths name one existing file (also through links).
+bool SameFile(const std::string& a, const std::string& b);
+
 // Opens a file for reading; null (and why in error) when it cannot be opened or is a folder.
 std::FILE* OpenForReading(const std::string& path, std::string& error);
 

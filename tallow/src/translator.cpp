@@ -88,6 +88,11 @@ TranslationReport Translator::Translate(const char* logPath, const char* results
     report.error = "no log or no results file named";
     return report;
   }
+  // Appending a log to itself would never end; overwriting it would lose it.
+  if (SameFile(logPath, resultsPath)) {
+    report.error = std::string("the log and the results file are the same file: ") + logPath;
+    return report;
+  }
   m_ntlog.Bind();
   report.ntlogBound = m_ntlog.Bound();
   report.ntlog = m_ntlog.Description();
@@ -113,6 +118,10 @@ void Translator::TranslateTagged(const std::string& logPath, const std::string& 
   const NtLogApi& nt = m_ntlog.Api();
   report.ntlogOutput = resultsPath + "NT";
   report.reportedStats = m_reportStats;
+  if (SameFile(logPath, report.ntlogOutput)) {
+    report.error = "the NTLog output " + report.ntlogOutput + " would overwrite the log";
+    return;
+  }
   HLOG log = nt.tlCreateLog_A(report.ntlogOutput.c_str(),
                               m_reportStats ? kFlagsWithStats : kFlagsWithoutStats);
   if (!log) {

@@ -289,6 +289,21 @@ TEST_F(TallowTest, BadInputFailsCleanlyAndWritesNothingElse)
     EXPECT_EQ(outcome.status, 5);
     EXPECT_EQ(FilesIn(temp.path), std::set<std::string>{"test.log"});
   }
+  // A log that would be its own results file or NTLog output is refused, and kept.
+  const std::string logNamedLikeOutput = temp.File("r.txtNT");
+  WriteFile(logNamedLikeOutput, "[ Pass] keep me\n");
+  for (const auto& [from, to] :
+       {std::pair{log, log}, std::pair{logNamedLikeOutput, temp.File("r.txt")}}) {
+    SCOPED_TRACE(from + " -> " + to);
+    const Outcome outcome = Translate(tallow.translate, from, to);
+    EXPECT_EQ(outcome.result, 0);
+    EXPECT_EQ(outcome.status, 5);
+  }
+  EXPECT_EQ(ReadFile(log), "[ Pass] p\n");
+  EXPECT_EQ(ReadFile(logNamedLikeOutput), "[ Pass] keep me\n");
+  EXPECT_FALSE(std::filesystem::exists(temp.File("r.txt")));
+  std::filesystem::remove(logNamedLikeOutput);
+
   int32_t status = -1;
   EXPECT_EQ(tallow.translate(nullptr, results.c_str(), &status), 0);
   EXPECT_EQ(status, 5);
