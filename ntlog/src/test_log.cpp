@@ -364,7 +364,7 @@ void TestLog::AppendTime(const timespec& now)
   const char fraction[] = {'.', static_cast<char>('0' + millis / 100),
                            static_cast<char>('0' + millis / 10 % 10),
                            static_cast<char>('0' + millis % 10), ' '};
-  m_line += m_cachedClock;
+  m_line.append(m_cachedClock, 8); // "HH:MM:SS"
   m_line.append(fraction, sizeof fraction);
 }
 
@@ -397,9 +397,11 @@ void TestLog::WriteLine(std::string_view kindColumn, bool variationScope, int pa
   const std::size_t textStart = m_line.size();
   m_line += text;
   // One entry, one line: line ends inside the text become blanks.
-  for (std::size_t i = textStart; i < m_line.size(); ++i) {
-    if (m_line[i] == '\n' || m_line[i] == '\r') {
-      m_line[i] = ' ';
+  if (text.find_first_of("\r\n") != std::string_view::npos) {
+    for (std::size_t i = textStart; i < m_line.size(); ++i) {
+      if (m_line[i] == '\n' || m_line[i] == '\r') {
+        m_line[i] = ' ';
+      }
     }
   }
   m_line += '\n';

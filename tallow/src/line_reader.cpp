@@ -8,8 +8,9 @@
 namespace tallow {
 
 namespace {
-constexpr std::size_t kBlockSize = 1 << 20;
-}
+// Large enough that system calls do not matter, small enough to be cheap for short logs.
+constexpr std::size_t kBlockSize = 64 * 1024;
+} // namespace
 
 bool SameFile(const std::string& a, const std::string& b)
 {
@@ -41,17 +42,20 @@ std::FILE* OpenForReading(const std::string& path, std::string& error)
   return file;
 }
 
-LineReader::LineReader(std::FILE* stream) : m_stream(stream), m_block(kBlockSize) {}
+LineReader::LineReader(std::FILE* stream)
+    : m_stream(stream), m_block(new char[kBlockSize]), m_blockSize(kBlockSize)
+{
+}
 
 bool LineReader::Fill()
 {
   m_pos = 0;
-  m_end = std::fread(m_block.data(), 1, m_block.size(), m_stream);
+  m_end = std::fread(m_block.get(), 1, m_blockSize, m_stream);
   if (m_end == 0 && std::ferror(m_stream)) {
     m_readFailed = true;
   }
   if (m_end > 0 && m_sink) {
-    m_sink(m_block.data(), m_end);
+    m_sink(m_block.get(), m_end);
   }
   return m_end > 0;
 }
@@ -69,7 +73,7 @@ bool LineReader::Next(std::string_view& line, bool& endedByNewline)
   if (m_pos == m_end && !Fill()) {
     return false;
   }
-  const char* start = m_block.data() + m_pos;
+  const char* start = m_block.get() + m_pos;
   const void* newline = std::memchr(start, '\n', m_end - m_pos);
   if (newline) {
     const std::size_t length = static_cast<const char*>(newline) - start;
@@ -82,7 +86,7 @@ bool LineReader::Next(std::string_view& line, bool& endedByNewline)
   m_spanning.assign(start, m_end - m_pos);
   m_pos = m_end;
   while (Fill()) {
-    const char* block = m_block.data();
+    const char* block = m_block.get();
     newline = std::memchr(block, '\n', m_end);
     if (newline) {
       const std::size_t length = static_cast<const char*>(newline) - block;

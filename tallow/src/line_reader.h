@@ -3,9 +3,9 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tallow {
 
@@ -40,7 +40,8 @@ private:
   bool Fill();
 
   std::FILE* m_stream;
-  std::vector<char> m_block;
+  std::unique_ptr<char[]> m_block; // not zeroed: only bytes read are looked at
+  std::size_t m_blockSize;
   std::size_t m_pos = 0;
   std::size_t m_end = 0;
   std::string m_spanning; // a line that crosses blocks

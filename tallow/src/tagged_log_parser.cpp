@@ -20,6 +20,16 @@ std::string_view WithoutLineEnd(std::string_view line, bool endedByNewline)
 void Sanitise(std::string_view text, std::string& out)
 {
   out.assign(text);
+  // A branch-free scan first: most lines are clean ASCII.
+  unsigned char high = 0;
+  bool nul = false;
+  for (char c : out) {
+    high |= static_cast<unsigned char>(c) & 0x80;
+    nul |= c == '\0';
+  }
+  if (!high && !nul) {
+    return;
+  }
   for (char& c : out) {
     if (static_cast<unsigned char>(c) >= 0x80 || c == '\0') {
       c = '*';
