@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cinttypes>
 #include <cstring>
+#include <sys/stat.h>
 #include <utility>
 
 namespace ntlog {
@@ -140,6 +141,17 @@ std::string TestLog::FileName() const
 bool TestLog::SetFileName(const std::string& fileName)
 {
   std::lock_guard lock(m_mutex);
+  // Reopening the file the log already writes would start it anew under TL_NEW_FILE.
+  struct stat current
+  {
+  };
+  struct stat wanted
+  {
+  };
+  if (fstat(fileno(m_file), &current) == 0 && stat(fileName.c_str(), &wanted) == 0 &&
+      current.st_dev == wanted.st_dev && current.st_ino == wanted.st_ino) {
+    return true;
+  }
   std::FILE* file = OpenLogFile(fileName, m_flags);
   if (!file) {
     return false;

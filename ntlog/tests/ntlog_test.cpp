@@ -267,6 +267,7 @@ TEST_F(NtLogTest, SetFileNameMovesTheLog)
   HLOG log = nt.tlCreateLog_A(first.c_str(), 0x1FFFF);
   nt.tlLogX_A(log, 0x120, "s", 1, "in first");
   EXPECT_EQ(nt.tlSetLogFileName_A(log, temp.File("missing/x.log").c_str()), 0);
+  EXPECT_EQ(nt.tlSetLogFileName_A(log, first.c_str()), 1); // the same file: kept, not restarted
   EXPECT_EQ(nt.tlSetLogFileName_A(log, second.c_str()), 1);
   nt.tlLogX_A(log, 0x120, "s", 2, "in second");
   char name[4096];
