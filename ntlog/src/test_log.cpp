@@ -16,6 +16,8 @@ namespace {
 // Entries that are not failures are written in blocks; a quiet log still reaches the disk
 // within this time of the next entry.
 constexpr long long kFlushIntervalMs = 100;
+// Entries are handed to the file in blocks of about this size.
+constexpr std::size_t kBlockSize = 256 * 1024;
 
 long long NowMs()
 {
@@ -31,7 +33,8 @@ std::FILE* OpenLogFile(const std::string& fileName, std::uint32_t flags)
   }
   std::FILE* file = std::fopen(fileName.c_str(), (flags & TL_NEW_FILE) ? "we" : "ae");
   if (file) {
-    std::setvbuf(file, nullptr, _IOFBF, 256 * 1024);
+    // The log keeps its own buffer (m_pending) and hands the file whole blocks.
+    std::setvbuf(file, nullptr, _IONBF, 0);
   }
   return file;
 }
@@ -118,6 +121,7 @@ std::unique_ptr<TestLog> TestLog::Open(const std::string& fileName, std::uint32_
 TestLog::TestLog(std::FILE* file, std::string fileName, std::uint32_t flags)
     : m_file(file), m_fileName(std::move(fileName)), m_flags(flags), m_lastFlushMs(NowMs())
 {
+  m_pending.reserve(kBlockSize + 4096);
   char header[96];
   std::snprintf(header, sizeof header, "==== NTLog opened %s, flags 0x%08" PRIX32 " ====\n",
                 LocalDateTime().c_str(), m_flags);
@@ -128,6 +132,7 @@ TestLog::TestLog(std::FILE* file, std::string fileName, std::uint32_t flags)
 TestLog::~TestLog()
 {
   if (m_file) {
+    WriteOut();
     std::fclose(m_file);
   }
 }
@@ -157,6 +162,7 @@ bool TestLog::SetFileName(const std::string& fileName)
     return false;
   }
   WriteRaw("==== NTLog continues in " + fileName + " ====\n");
+  Flush();
   std::fclose(m_file);
   m_file = file;
   m_fileName = fileName;
@@ -376,15 +382,15 @@ void TestLog::AppendTime(const timespec& now)
   const char fraction[] = {'.', static_cast<char>('0' + millis / 100),
                            static_cast<char>('0' + millis / 10 % 10),
                            static_cast<char>('0' + millis % 10), ' '};
-  m_line.append(m_cachedClock, 8); // "HH:MM:SS"
-  m_line.append(fraction, sizeof fraction);
+  m_pending.append(m_cachedClock, 8); // "HH:MM:SS"
+  m_pending.append(fraction, sizeof fraction);
 }
 
 void TestLog::AppendNumber(long long number)
 {
   char digits[24];
   const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-  m_line.append(digits, end);
+  m_pending.append(digits, end);
 }
 
 void TestLog::WriteLine(std::string_view kindColumn, bool variationScope, int participant,
@@ -394,30 +400,31 @@ void TestLog::WriteLine(std::string_view kindColumn, bool variationScope, int pa
   // fine for a log's time stamps and for deciding when to flush.
   timespec now{};
   clock_gettime(CLOCK_REALTIME_COARSE, &now);
-  m_line.clear();
   AppendTime(now);
-  m_line += kindColumn;
-  m_line += variationScope ? " VAR  p" : " TEST p";
+  m_pending += kindColumn;
+  m_pending += variationScope ? " VAR  p" : " TEST p";
   AppendNumber(participant);
-  m_line += ' ';
+  m_pending += ' ';
   if (!source.empty()) {
-    m_line += source;
-    m_line += '(';
+    m_pending += source;
+    m_pending += '(';
     AppendNumber(line);
-    m_line += "): ";
+    m_pending += "): ";
   }
-  const std::size_t textStart = m_line.size();
-  m_line += text;
+  const std::size_t textStart = m_pending.size();
+  m_pending += text;
   // One entry, one line: line ends inside the text become blanks.
-  if (text.find_first_of("\r\n") != std::string_view::npos) {
-    for (std::size_t i = textStart; i < m_line.size(); ++i) {
-      if (m_line[i] == '\n' || m_line[i] == '\r') {
-        m_line[i] = ' ';
+  if (std::memchr(text.data(), '\n', text.size()) || std::memchr(text.data(), '\r', text.size())) {
+    for (std::size_t i = textStart; i < m_pending.size(); ++i) {
+      if (m_pending[i] == '\n' || m_pending[i] == '\r') {
+        m_pending[i] = ' ';
       }
     }
   }
-  m_line += '\n';
-  WriteRaw(m_line);
+  m_pending += '\n';
+  if (m_pending.size() >= kBlockSize) {
+    WriteOut();
+  }
   const long long nowMs = now.tv_sec * 1000LL + now.tv_nsec / 1000000;
   if (flushNow || nowMs - m_lastFlushMs >= kFlushIntervalMs || nowMs < m_lastFlushMs) {
     Flush();
@@ -426,14 +433,21 @@ void TestLog::WriteLine(std::string_view kindColumn, bool variationScope, int pa
 
 void TestLog::WriteRaw(std::string_view text)
 {
-  // The log's own mutex already serialises writers.
-  if (fwrite_unlocked(text.data(), 1, text.size(), m_file) != text.size()) {
+  m_pending += text;
+}
+
+void TestLog::WriteOut()
+{
+  if (!m_pending.empty() &&
+      fwrite_unlocked(m_pending.data(), 1, m_pending.size(), m_file) != m_pending.size()) {
     m_writeFailed = true;
   }
+  m_pending.clear();
 }
 
 void TestLog::Flush()
 {
+  WriteOut();
   if (std::fflush(m_file) != 0) {
     m_writeFailed = true;
   }

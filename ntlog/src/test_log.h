@@ -67,7 +67,8 @@ private:
   void WriteLine(std::string_view kindColumn, bool variationScope, int participant,
                  std::string_view source, int line, std::string_view text, bool flushNow);
   void WriteRaw(std::string_view text);
-  void Flush();
+  void WriteOut(); // hands the pending text to the file
+  void Flush();    // WriteOut, and the file's own buffers too
   void AppendTime(const timespec& now);
   void AppendNumber(long long number);
 
@@ -81,7 +82,7 @@ private:
   Participant* m_lastParticipant = nullptr;
   std::uint32_t m_variationsStarted = 0;
   tlStats m_testStats{};
-  std::string m_line;          // reused for every entry
+  std::string m_pending;       // entries not yet handed to the file
   long long m_lastFlushMs = 0; // wall-clock milliseconds of the last flush
   std::time_t m_cachedSecond = -1;
   char m_cachedClock[16] = {};
