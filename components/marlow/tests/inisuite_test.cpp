@@ -228,3 +228,28 @@ TEST_F(IniSuiteTest, DebugLevelReadsLikeAProfileInteger)
     EXPECT_EQ(suite.m_nDebugLevel, c.expected);
   }
 }
+
+TEST_F(IniSuiteTest, DemoDefinitionsParse)
+{
+  const char* source = std::getenv("HALVEX_SOURCE_DIR");
+  ASSERT_NE(source, nullptr);
+  const std::string folder = std::string(source) + "/share/demo/definitions/";
+  const struct
+  {
+    const char* file;
+    const char* name;
+    std::vector<std::string> tests;
+  } cases[] = {
+      {"demo_tagged.ini", "Demo Tagged Tests", {"Tagged pass", "Tagged fail", "Tagged warning"}},
+      {"demo_plain.ini", "Demo Plain Tests", {"Plain pass", "Plain fail", "Slow program"}},
+      {"demo_dos.ini", "Demo DOS Tests", {"Memory test under DOS"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    CIniSuite suite;
+    ASSERT_TRUE(suite.Parse(folder + c.file));
+    EXPECT_EQ(suite.m_strFriendlyName, c.name);
+    EXPECT_EQ(Names(suite), c.tests);
+  }
+  EXPECT_TRUE(m_log.Lines().empty()) << m_log.All();
+}
