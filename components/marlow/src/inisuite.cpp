@@ -60,13 +60,19 @@ std::string ReadFileText(const std::string& path)
 
 bool CIniSuite::Parse(const std::string& iniPath)
 {
+  return ParseText(iniPath, ReadFileText(iniPath));
+}
+
+bool CIniSuite::ParseText(const std::string& iniPath, std::string_view text)
+{
   m_strIniPath = iniPath;
-  const platform::ProfileText profile(ReadFileText(iniPath));
+  const platform::ProfileText profile(text);
 
   m_strFriendlyName = ReadValue(profile, marlow::kSuiteSection, "FriendlyName");
   m_strSummaryLog = ReadValue(profile, marlow::kSuiteSection, "SummaryLog");
   m_strLogEditor = ReadValue(profile, marlow::kSuiteSection, "LogEditor");
-  if (m_strFriendlyName.empty() || m_strSummaryLog.empty() || m_strLogEditor.empty()) {
+  if (m_strFriendlyName.empty() || m_strFriendlyName.find('\\') != std::string::npos ||
+      m_strSummaryLog.empty() || m_strLogEditor.empty()) {
     LogMessage(components::kLogError,
                FormatMessageText(LoadComponentString(components::kIdsInvalidTestSuite), {iniPath}));
     return false;

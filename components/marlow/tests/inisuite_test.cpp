@@ -180,6 +180,8 @@ TEST_F(IniSuiteTest, IncompleteSuiteSectionIsInvalid)
       {"no SummaryLog", "[test suite]\nFriendlyName=f\nLogEditor=e\n"},
       {"no LogEditor", "[test suite]\nFriendlyName=f\nSummaryLog=s\n"},
       {"empty file", ""},
+      {"backslash in FriendlyName",
+       "[test suite]\nFriendlyName=Lab\\Video\nSummaryLog=s\nLogEditor=e\n"},
       {"not a profile at all", std::string("\x7f"
                                            "ELF\x01\x02",
                                            6)},

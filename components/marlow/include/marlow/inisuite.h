@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace marlow {
@@ -35,8 +36,11 @@ public:
   // Reads the file; false when the "test suite" section lacks one of its required keys.
   // Test-case sections stop at the first gap in their numbering, at a missing first section
   // and at a repeated name; sections missing Image, Logfile or Cmdline are skipped. Reasons
-  // go to the harness log at level 0.
+  // go to the harness log at level 0. A FriendlyName holding a backslash is refused like a
+  // missing one: as a registry key name it would split into nested keys.
   bool Parse(const std::string& iniPath);
+  // The same over text already read; iniPath only names the file in messages.
+  bool ParseText(const std::string& iniPath, std::string_view text);
 
   std::vector<CIniTestDef> m_TestDefs;
   int m_nTestDefs = 0;
