@@ -14,10 +14,15 @@
 
 namespace {
 
+bool IsBlank(char c)
+{
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
 bool Trimmed(const std::string& value)
 {
   return value.size() < marlow::kValueBufferSize &&
-         (value.empty() || (value.front() > ' ' && value.back() > ' '));
+         (value.empty() || (!IsBlank(value.front()) && !IsBlank(value.back())));
 }
 
 void Check(bool condition)
