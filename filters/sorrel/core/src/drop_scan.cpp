@@ -1,0 +1,370 @@
+// The per-layout scan kernels. Clean stretches go through a word-at-a-time fast path that
+// checks for marker or 255 bytes without branching per byte; groups with a hit take the
+// exact per-group path.
+#include "sorrel/drop_scan.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace sorrel {
+namespace {
+
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHighs = 0x8080808080808080ull;
+
+inline uint64_t Load64(const uint8_t* p)
+{
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+inline void Store64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
+
+// Non-zero when some byte of v equals the matching byte of markers, or is 255.
+inline uint64_t HitMask(uint64_t v, uint64_t markers)
+{
+  const uint64_t a = v ^ markers;
+  const uint64_t b = ~v;
+  return ((a - kOnes) & ~a & kHighs) | ((b - kOnes) & ~b & kHighs);
+}
+
+inline uint64_t Repeat(const uint8_t* pattern, size_t period, size_t start)
+{
+  uint8_t bytes[8];
+  for (size_t i = 0; i < 8; ++i) {
+    bytes[i] = pattern[(start + i) % period];
+  }
+  return Load64(bytes);
+}
+
+class RunTracker
+{
+public:
+  // One chroma group: d luma samples found dropped, whether a chroma byte was dropped.
+  void Group(uint32_t d, bool chromaDropped, uint32_t groupSize)
+  {
+    if (chromaDropped || d == groupSize) {
+      m_dropped += groupSize;
+      m_run += groupSize;
+    } else if (d > 0) {
+      m_dropped += d;
+      m_run += d;
+    } else {
+      Clean();
+    }
+  }
+
+  void Clean()
+  {
+    if (m_run == 0) {
+      return;
+    }
+    if (m_run > kLongRunLimit) {
+      m_longRun = true;
+    }
+    m_longest = std::max(m_longest, m_run);
+    m_count += 1;
+    m_run = 0;
+  }
+
+  DropScanResult Result() const
+  {
+    DropScanResult r;
+    r.dropped = m_dropped;
+    r.summary = std::min<uint32_t>(m_longest, kSummaryLongestMask) |
+                (std::min<uint32_t>(m_count, kSummaryCountMask >> kSummaryCountShift)
+                 << kSummaryCountShift) |
+                (m_longRun ? kSummaryLongRun : 0);
+    return r;
+  }
+
+private:
+  uint32_t m_dropped = 0;
+  uint32_t m_run = 0;
+  uint32_t m_longest = 0;
+  uint32_t m_count = 0;
+  bool m_longRun = false;
+};
+
+// Reads a byte, leaves its marker (or 255 when dropped) and says whether it was dropped.
+inline bool Take(uint8_t* p, uint8_t marker)
+{
+  const bool dropped = *p == marker || *p == kDroppedByte;
+  *p = dropped ? kDroppedByte : marker;
+  return dropped;
+}
+
+struct PackedFormat {
+  size_t unitSize;
+  uint8_t markers[12];
+  uint8_t paint[12];
+  // Groups per unit: luma byte indexes, chroma byte indexes.
+  size_t groups;
+  uint8_t luma[2][4];
+  uint8_t cb[2];
+  uint8_t cr[2];
+  uint32_t groupSize;
+};
+
+constexpr PackedFormat kYuy2{4, {1, 3, 2, 4}, {kPaintLuma, kPaintCb, kPaintLuma, kPaintCr}, 1,
+                             {{0, 2}}, {1}, {3}, 2};
+constexpr PackedFormat kUyvy{4, {3, 1, 4, 2}, {kPaintCb, kPaintLuma, kPaintCr, kPaintLuma}, 1,
+                             {{1, 3}}, {0}, {2}, 2};
+constexpr PackedFormat kY41p{12,
+                             {3, 1, 4, 2, 3, 1, 4, 2, 1, 2, 3, 4},
+                             {kPaintCb, kPaintLuma, kPaintCr, kPaintLuma, kPaintCb, kPaintLuma,
+                              kPaintCr, kPaintLuma, kPaintLuma, kPaintLuma, kPaintLuma,
+                              kPaintLuma},
+                             2,
+                             {{1, 3, 5, 7}, {8, 9, 10, 11}},
+                             {0, 4},
+                             {2, 6},
+                             4};
+
+void ScanPackedUnit(const PackedFormat& f, uint8_t* unit, uint8_t* paint, RunTracker& runs)
+{
+  for (size_t g = 0; g < f.groups; ++g) {
+    uint32_t d = 0;
+    for (uint32_t k = 0; k < f.groupSize; ++k) {
+      const uint8_t at = f.luma[g][k];
+      d += Take(unit + at, f.markers[at]) ? 1 : 0;
+    }
+    const bool cb = Take(unit + f.cb[g], f.markers[f.cb[g]]);
+    const bool cr = Take(unit + f.cr[g], f.markers[f.cr[g]]);
+    const bool chroma = cb || cr;
+    runs.Group(d, chroma, f.groupSize);
+    if (paint && (d > 0 || chroma)) {
+      for (uint32_t k = 0; k < f.groupSize; ++k) {
+        paint[f.luma[g][k]] = kPaintLuma;
+      }
+      paint[f.cb[g]] = kPaintCb;
+      paint[f.cr[g]] = kPaintCr;
+    }
+  }
+}
+
+DropScanResult ScanPacked(const PackedFormat& f, uint8_t* buffer, size_t size, uint8_t* paint)
+{
+  RunTracker runs;
+  // A chunk holds whole units and whole 8-byte words: 32 bytes for 4-byte units, 24 for 12.
+  const size_t chunk = f.unitSize == 4 ? 32 : 24;
+  const size_t words = chunk / 8;
+  uint64_t markerWords[4];
+  for (size_t w = 0; w < words; ++w) {
+    markerWords[w] = Repeat(f.markers, f.unitSize, w * 8);
+  }
+  const size_t units = size / f.unitSize;
+  const size_t end = units * f.unitSize;
+  size_t at = 0;
+  for (; at + chunk <= end; at += chunk) {
+    uint8_t* p = buffer + at;
+    uint64_t hits = 0;
+    for (size_t w = 0; w < words; ++w) {
+      hits |= HitMask(Load64(p + 8 * w), markerWords[w]);
+    }
+    if (hits == 0) {
+      for (size_t w = 0; w < words; ++w) {
+        Store64(p + 8 * w, markerWords[w]);
+      }
+      runs.Clean();
+      continue;
+    }
+    for (size_t u = 0; u < chunk; u += f.unitSize) {
+      ScanPackedUnit(f, p + u, paint ? paint + at + u : nullptr, runs);
+    }
+  }
+  for (; at < end; at += f.unitSize) {
+    ScanPackedUnit(f, buffer + at, paint ? paint + at : nullptr, runs);
+  }
+  return runs.Result();
+}
+
+// Planar frames: blocks of n x n luma samples with one U and one V sample each.
+struct PlanarPlanes {
+  uint8_t* luma;
+  uint8_t* cb;
+  uint8_t* cr;
+  size_t lumaStride;
+  size_t chromaStride;
+};
+
+PlanarPlanes Planes(const FrameGeometry& g, uint8_t* base)
+{
+  PlanarPlanes p;
+  p.luma = base;
+  p.cb = base + g.CbOffset(0, 0);
+  p.cr = base + g.CrOffset(0, 0);
+  p.lumaStride = size_t(g.width());
+  p.chromaStride = size_t(g.ChromaWidth());
+  return p;
+}
+
+template <int N>
+void ScanPlanarBlock(const PlanarPlanes& in, const PlanarPlanes* out, int bx, int by,
+                     RunTracker& runs)
+{
+  uint32_t d = 0;
+  for (int r = 0; r < N; ++r) {
+    uint8_t* row = in.luma + size_t(by * N + r) * in.lumaStride + size_t(bx) * N;
+    for (int c = 0; c < N; ++c) {
+      // 2x2 blocks: 1 2 / 3 4; 4x4 blocks: 1 2 3 4 on every row.
+      const uint8_t marker = N == 2 ? uint8_t(1 + c + 2 * r) : uint8_t(1 + c);
+      d += Take(row + c, marker) ? 1 : 0;
+    }
+  }
+  const size_t chromaAt = size_t(by) * in.chromaStride + size_t(bx);
+  const bool cb = Take(in.cb + chromaAt, 3);
+  const bool cr = Take(in.cr + chromaAt, 4);
+  runs.Group(d, cb || cr, N * N);
+  if (out && (d > 0 || cb || cr)) {
+    for (int r = 0; r < N; ++r) {
+      std::memset(out->luma + size_t(by * N + r) * out->lumaStride + size_t(bx) * N, kPaintLuma,
+                  N);
+    }
+    out->cb[chromaAt] = kPaintCb;
+    out->cr[chromaAt] = kPaintCr;
+  }
+}
+
+// Checks and marks `blocks` blocks of one block row at once; false when any byte is a hit.
+template <int N>
+bool PlanarChunkClean(const PlanarPlanes& in, int bx, int by, int blocks)
+{
+  const size_t lumaBytes = size_t(blocks) * N;
+  uint64_t hits = 0;
+  for (int r = 0; r < N; ++r) {
+    const uint8_t* row = in.luma + size_t(by * N + r) * in.lumaStride + size_t(bx) * N;
+    const uint64_t markers =
+        N == 2 ? (r == 0 ? 0x0201020102010201ull : 0x0403040304030403ull)
+               : 0x0403020104030201ull;
+    for (size_t w = 0; w < lumaBytes; w += 8) {
+      hits |= HitMask(Load64(row + w), markers);
+    }
+  }
+  const size_t chromaAt = size_t(by) * in.chromaStride + size_t(bx);
+  uint8_t chroma[16];
+  std::memcpy(chroma, in.cb + chromaAt, size_t(blocks));
+  std::memcpy(chroma + 8, in.cr + chromaAt, size_t(blocks));
+  // Pad so that a short chroma run compares against its own markers.
+  std::memset(chroma + blocks, 3, size_t(8 - blocks));
+  std::memset(chroma + 8 + blocks, 4, size_t(8 - blocks));
+  hits |= HitMask(Load64(chroma), kOnes * 3);
+  hits |= HitMask(Load64(chroma + 8), kOnes * 4);
+  if (hits != 0) {
+    return false;
+  }
+  for (int r = 0; r < N; ++r) {
+    uint8_t* row = in.luma + size_t(by * N + r) * in.lumaStride + size_t(bx) * N;
+    const uint64_t markers =
+        N == 2 ? (r == 0 ? 0x0201020102010201ull : 0x0403040304030403ull) : 0x0403020104030201ull;
+    for (size_t w = 0; w < lumaBytes; w += 8) {
+      Store64(row + w, markers);
+    }
+  }
+  std::memset(in.cb + chromaAt, 3, size_t(blocks));
+  std::memset(in.cr + chromaAt, 4, size_t(blocks));
+  return true;
+}
+
+template <int N>
+DropScanResult ScanPlanar(const FrameGeometry& g, uint8_t* buffer, uint8_t* paint)
+{
+  RunTracker runs;
+  const PlanarPlanes in = Planes(g, buffer);
+  PlanarPlanes out{};
+  if (paint) {
+    out = Planes(g, paint);
+  }
+  // 8 blocks of 2x2 (16 luma bytes a row) or 4 blocks of 4x4 per fast-path chunk.
+  constexpr int kChunkBlocks = N == 2 ? 8 : 4;
+  const int blocksX = g.width() / N;
+  const int blocksY = g.height() / N;
+  for (int by = 0; by < blocksY; ++by) {
+    int bx = 0;
+    for (; bx + kChunkBlocks <= blocksX; bx += kChunkBlocks) {
+      if (PlanarChunkClean<N>(in, bx, by, kChunkBlocks)) {
+        runs.Clean();
+        continue;
+      }
+      for (int k = 0; k < kChunkBlocks; ++k) {
+        ScanPlanarBlock<N>(in, paint ? &out : nullptr, bx + k, by, runs);
+      }
+    }
+    for (; bx < blocksX; ++bx) {
+      ScanPlanarBlock<N>(in, paint ? &out : nullptr, bx, by, runs);
+    }
+  }
+  return runs.Result();
+}
+
+bool DimensionsFit(const FrameGeometry& g)
+{
+  if (g.width() <= 0 || g.height() <= 0) {
+    return false;
+  }
+  switch (g.layout()) {
+  case Layout::YUY2:
+  case Layout::UYVY: return g.width() % 2 == 0;
+  case Layout::Y41P: return g.width() % 8 == 0;
+  case Layout::IYUV:
+  case Layout::YV12: return g.width() % 2 == 0 && g.height() % 2 == 0;
+  case Layout::YVU9: return g.width() % 4 == 0 && g.height() % 4 == 0;
+  }
+  return false;
+}
+
+} // namespace
+
+bool ScanFrame(const FrameGeometry& geometry, uint8_t* buffer, size_t size, uint8_t* paint,
+               size_t paintSize, DropScanResult* result)
+{
+  if (!buffer || !DimensionsFit(geometry)) {
+    return false;
+  }
+  const bool planar = geometry.layout() == Layout::IYUV || geometry.layout() == Layout::YV12 ||
+                      geometry.layout() == Layout::YVU9;
+  const size_t scanned = planar ? geometry.FrameSize() : size;
+  if (size < scanned) {
+    return false;
+  }
+  // Painting needs a target that holds every byte the scan may paint.
+  if (paint && paintSize < scanned) {
+    paint = nullptr;
+  }
+  switch (geometry.layout()) {
+  case Layout::YUY2: *result = ScanPacked(kYuy2, buffer, size, paint); break;
+  case Layout::UYVY: *result = ScanPacked(kUyvy, buffer, size, paint); break;
+  case Layout::Y41P: *result = ScanPacked(kY41p, buffer, size, paint); break;
+  case Layout::IYUV:
+  case Layout::YV12: *result = ScanPlanar<2>(geometry, buffer, paint); break;
+  case Layout::YVU9: *result = ScanPlanar<4>(geometry, buffer, paint); break;
+  }
+  return true;
+}
+
+uint8_t MarkerAt(const FrameGeometry& g, size_t offset)
+{
+  switch (g.layout()) {
+  case Layout::YUY2: return kYuy2.markers[offset % 4];
+  case Layout::UYVY: return kUyvy.markers[offset % 4];
+  case Layout::Y41P: return kY41p.markers[offset % 12];
+  default: break;
+  }
+  const size_t luma = size_t(g.width()) * g.height();
+  if (offset >= luma) {
+    return offset >= size_t(g.CbOffset(0, 0)) && offset < size_t(g.CbOffset(0, 0)) +
+                                                               size_t(g.ChromaWidth()) *
+                                                                   g.ChromaHeight()
+               ? 3
+               : 4;
+  }
+  const size_t x = offset % size_t(g.width());
+  const size_t y = offset / size_t(g.width());
+  if (g.layout() == Layout::YVU9) {
+    return uint8_t(1 + x % 4);
+  }
+  return uint8_t(1 + x % 2 + 2 * (y % 2));
+}
+
+} // namespace sorrel

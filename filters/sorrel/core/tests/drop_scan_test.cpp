@@ -1,0 +1,1 @@
+#include "sorrel/drop_scan.h"
