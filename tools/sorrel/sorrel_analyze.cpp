@@ -31,7 +31,8 @@ void Usage()
                "--media FILE judges FILE as the captured data-rate file (it is not removed).\n");
 }
 
-struct Options {
+struct Options
+{
   std::string input;
   std::string format;
   int width = 0;
@@ -175,8 +176,8 @@ int main(int argc, char** argv)
   }
   const tools::StreamFormat& format = reader.format();
   // 100 ns units, as the format block carries the frame duration.
-  const int64_t avgTimePerFrame = (10000000 * format.rate.den + format.rate.num / 2) /
-                                  format.rate.num;
+  const int64_t avgTimePerFrame =
+      (10000000 * format.rate.den + format.rate.num / 2) / format.rate.num;
   const MediaType type = MakeVideoMediaType(format.fourcc, format.width, format.height,
                                             avgTimePerFrame, uint32_t(reader.frameSize()));
   if (filter.CheckInputType(type) != FilterResult::Ok) {
@@ -234,8 +235,8 @@ int main(int argc, char** argv)
       }
     }
   }
-  if (frames > 0 && !PrintSnapshot(filter, "end of stream", double(endTimeNs(frames)) / 1e9,
-                                   print, &block, &results)) {
+  if (frames > 0 && !PrintSnapshot(filter, "end of stream", double(endTimeNs(frames)) / 1e9, print,
+                                   &block, &results)) {
     return kExitUsage;
   }
   if (!o.blockFile.empty()) {

@@ -15,13 +15,12 @@ using namespace sorrel;
 
 void Usage()
 {
-  std::fprintf(stderr,
-               "usage: sorrel-render --format FOURCC --width N --height N\n"
-               "                     --sequence PATTERN:FRAMES[,PATTERN:FRAMES...]\n"
-               "                     [--y4m [--fps RATE]] OUTPUT\n"
-               "PATTERN: smpte smpte-mirrored smpte-flipped smpte-swapped smpte-soft\n"
-               "         smpte-noedge sw2 sw2-nodetail sw2-colour sw2-bw sw2-frame grey\n"
-               "OUTPUT: a file, or - for standard output. --y4m needs I420.\n");
+  std::fprintf(stderr, "usage: sorrel-render --format FOURCC --width N --height N\n"
+                       "                     --sequence PATTERN:FRAMES[,PATTERN:FRAMES...]\n"
+                       "                     [--y4m [--fps RATE]] OUTPUT\n"
+                       "PATTERN: smpte smpte-mirrored smpte-flipped smpte-swapped smpte-soft\n"
+                       "         smpte-noedge sw2 sw2-nodetail sw2-colour sw2-bw sw2-frame grey\n"
+                       "OUTPUT: a file, or - for standard output. --y4m needs I420.\n");
 }
 
 bool Render(const std::string& name, const FrameGeometry& g, PatternImage* image)
@@ -83,8 +82,8 @@ int main(int argc, char** argv)
     }
   }
   Layout layout;
-  if (!ParseLayoutName(format.c_str(), &layout) || width < 80 || height < 60 ||
-      width > 16384 || height > 16384 || sequence.empty() || output.empty()) {
+  if (!ParseLayoutName(format.c_str(), &layout) || width < 80 || height < 60 || width > 16384 ||
+      height > 16384 || sequence.empty() || output.empty()) {
     Usage();
     return 2;
   }

@@ -141,7 +141,9 @@ bool FrameReader::Open(const std::string& path, const StreamFormat* raw, std::st
 
 bool FrameReader::CheckWholeFrames(const std::string& path, std::string* error) const
 {
-  struct stat info {};
+  struct stat info
+  {
+  };
   if (!m_y4m && path != "-" && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
       size_t(info.st_size) % m_frameSize != 0) {
     *error = "file size " + std::to_string(info.st_size) + " is not a whole number of " +

@@ -9,7 +9,8 @@
 
 namespace sorrel::tools {
 
-struct FrameRate {
+struct FrameRate
+{
   int64_t num = 30000;
   int64_t den = 1001;
 };
@@ -17,7 +18,8 @@ struct FrameRate {
 // "30000/1001", "25" or "29.97" (which means 30000/1001).
 bool ParseFrameRate(const std::string& text, FrameRate* rate);
 
-struct StreamFormat {
+struct StreamFormat
+{
   uint32_t fourcc = 0; // subtype word of the frames
   int width = 0;
   int height = 0;

@@ -16,7 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ProcessRun {
+struct ProcessRun
+{
   int exitCode;
   std::string output; // standard output and standard error
 };
@@ -77,10 +78,11 @@ TEST_F(SorrelToolsTest, SmpteThenSw2ClipPassesEveryImageAndTimingAssertion)
 {
   const std::string block = (folder / "block.bin").string();
   const ProcessRun run = Shell(Render("--format YUY2 --width 720 --height 480 "
-                               "--sequence smpte:400,sw2:800 -") +
-                        " | " +
-                        Analyze("--format YUY2 --width 720 --height 480 --fps 30000/1001 "
-                                "--block " + block + " -"));
+                                      "--sequence smpte:400,sw2:800 -") +
+                               " | " +
+                               Analyze("--format YUY2 --width 720 --height 480 --fps 30000/1001 "
+                                       "--block " +
+                                       block + " -"));
   ASSERT_EQ(run.exitCode, 0) << run.output;
   const std::pair<int, int> assertions[] = {{1, 1}, {1, 2}, {1, 3}, {1, 4}, {2, 1}, {2, 2},
                                             {2, 3}, {2, 4}, {2, 5}, {2, 6}, {2, 7}, {2, 8},
@@ -102,7 +104,8 @@ TEST_F(SorrelToolsTest, SmpteThenSw2ClipPassesEveryImageAndTimingAssertion)
 
 TEST_F(SorrelToolsTest, FaultyClipsFailTheirAssertions)
 {
-  struct Case {
+  struct Case
+  {
     const char* sequence;
     int group, item;
     const char* status;
@@ -131,7 +134,8 @@ TEST_F(SorrelToolsTest, Y4mClipAndJson)
 {
   const std::string clip = (folder / "clip.y4m").string();
   ASSERT_EQ(Shell(Render("--format I420 --width 640 --height 480 --y4m --fps 25 "
-                         "--sequence grey:20 " + clip))
+                         "--sequence grey:20 " +
+                         clip))
                 .exitCode,
             0);
   const ProcessRun run = Shell(Analyze("--json " + clip));
@@ -150,7 +154,8 @@ TEST_F(SorrelToolsTest, RefusedInputsExitWithTwoAndAMessage)
   std::ofstream(y422) << "YUV4MPEG2 W720 H480 F30000:1001 C422\nFRAME\n";
   const std::string truncated = (folder / "truncated.y4m").string();
   std::ofstream(truncated) << "YUV4MPEG2 W80 H60 F25:1 C420jpeg\nFRAME\n" << std::string(100, 'x');
-  struct Case {
+  struct Case
+  {
     std::string command;
     const char* message;
   };

@@ -22,9 +22,9 @@ FilterResult CAnalogInTest::CheckInputType(const MediaType& mtIn)
   static constexpr uint32_t kAccepted[] = {kFourccYUY2, kFourccUYVY, kFourccYV12, kFourccIYUV,
                                            kFourccI420, kFourccY41P, kFourccYVU9};
   const Guid& subtype = mtIn.subtype;
-  const bool accepted = IsFourccSubtype(subtype) &&
-                        std::find(std::begin(kAccepted), std::end(kAccepted), subtype.data1) !=
-                            std::end(kAccepted);
+  const bool accepted =
+      IsFourccSubtype(subtype) &&
+      std::find(std::begin(kAccepted), std::end(kAccepted), subtype.data1) != std::end(kAccepted);
   if (!accepted) {
     return FilterResult::False;
   }
@@ -199,8 +199,7 @@ bool CAnalogInTest::AnalyzeFrame(uint8_t* data, size_t size, uint8_t* paint, siz
     return false;
   }
   DropScanResult scan;
-  if (!ScanFrame(FrameGeometry(layout, m_nWidth, m_nHeight), data, size, paint, paintSize,
-                 &scan)) {
+  if (!ScanFrame(FrameGeometry(layout, m_nWidth, m_nHeight), data, size, paint, paintSize, &scan)) {
     return false;
   }
   m_clock->FrameEnded(endTimeNs);
@@ -278,7 +277,9 @@ FilterResult CAnalogInTest::QueryVendorInfo(uint8_t* out, size_t size)
   WriteInt32(out, kOffsetVersion, kVersion);
   WriteInt32(out, kOffsetFrameTimeMs, m.frameTimeMs);
   WriteText(out, kOffsetStandardName, kStandardNameSize,
-            m.frameTimeMs == 33 ? "NTSC" : m.frameTimeMs == 40 ? "PAL/SECAM" : "UNKNOWN");
+            m.frameTimeMs == 33   ? "NTSC"
+            : m.frameTimeMs == 40 ? "PAL/SECAM"
+                                  : "UNKNOWN");
   WriteInt32(out, kOffsetWidth, m.width);
   WriteInt32(out, kOffsetHeight, m.height);
   std::memcpy(out + kOffsetFourcc, m.fourcc.data(), m.fourcc.size());

@@ -1,41 +1,24 @@
-// The per-layout scan kernels. Clean stretches go through a word-at-a-time fast path that
-// checks for marker or 255 bytes without branching per byte; groups with a hit take the
+// The per-layout scan kernels. Clean stretches go through a chunk-at-a-time fast path that
+// checks for marker or 255 bytes without branching per byte; chunks with a hit take the
 // exact per-group path.
 #include "sorrel/drop_scan.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace sorrel {
 namespace {
 
-constexpr uint64_t kOnes = 0x0101010101010101ull;
-constexpr uint64_t kHighs = 0x8080808080808080ull;
-
-inline uint64_t Load64(const uint8_t* p)
+// True when no byte of the chunk holds its marker or 255. Written byte-wise so that the
+// compiler turns it into vector compares.
+template <size_t N> inline bool ChunkClean(const uint8_t* p, const uint8_t* markers)
 {
-  uint64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
-
-inline void Store64(uint8_t* p, uint64_t v) { std::memcpy(p, &v, 8); }
-
-// Non-zero when some byte of v equals the matching byte of markers, or is 255.
-inline uint64_t HitMask(uint64_t v, uint64_t markers)
-{
-  const uint64_t a = v ^ markers;
-  const uint64_t b = ~v;
-  return ((a - kOnes) & ~a & kHighs) | ((b - kOnes) & ~b & kHighs);
-}
-
-inline uint64_t Repeat(const uint8_t* pattern, size_t period, size_t start)
-{
-  uint8_t bytes[8];
-  for (size_t i = 0; i < 8; ++i) {
-    bytes[i] = pattern[(start + i) % period];
+  uint8_t hit = 0;
+  for (size_t i = 0; i < N; ++i) {
+    hit |= uint8_t(p[i] == markers[i]) | uint8_t(p[i] == kDroppedByte);
   }
-  return Load64(bytes);
+  return hit == 0;
 }
 
 class RunTracker
@@ -95,7 +78,8 @@ inline bool Take(uint8_t* p, uint8_t marker)
   return dropped;
 }
 
-struct PackedFormat {
+struct PackedFormat
+{
   size_t unitSize;
   uint8_t markers[12];
   uint8_t paint[12];
@@ -107,15 +91,14 @@ struct PackedFormat {
   uint32_t groupSize;
 };
 
-constexpr PackedFormat kYuy2{4, {1, 3, 2, 4}, {kPaintLuma, kPaintCb, kPaintLuma, kPaintCr}, 1,
-                             {{0, 2}}, {1}, {3}, 2};
-constexpr PackedFormat kUyvy{4, {3, 1, 4, 2}, {kPaintCb, kPaintLuma, kPaintCr, kPaintLuma}, 1,
-                             {{1, 3}}, {0}, {2}, 2};
+constexpr PackedFormat kYuy2{
+    4, {1, 3, 2, 4}, {kPaintLuma, kPaintCb, kPaintLuma, kPaintCr}, 1, {{0, 2}}, {1}, {3}, 2};
+constexpr PackedFormat kUyvy{
+    4, {3, 1, 4, 2}, {kPaintCb, kPaintLuma, kPaintCr, kPaintLuma}, 1, {{1, 3}}, {0}, {2}, 2};
 constexpr PackedFormat kY41p{12,
                              {3, 1, 4, 2, 3, 1, 4, 2, 1, 2, 3, 4},
                              {kPaintCb, kPaintLuma, kPaintCr, kPaintLuma, kPaintCb, kPaintLuma,
-                              kPaintCr, kPaintLuma, kPaintLuma, kPaintLuma, kPaintLuma,
-                              kPaintLuma},
+                              kPaintCr, kPaintLuma, kPaintLuma, kPaintLuma, kPaintLuma, kPaintLuma},
                              2,
                              {{1, 3, 5, 7}, {8, 9, 10, 11}},
                              {0, 4},
@@ -144,44 +127,50 @@ void ScanPackedUnit(const PackedFormat& f, uint8_t* unit, uint8_t* paint, RunTra
   }
 }
 
+// Clean chunks of `Chunk` bytes from `at` on; returns where the first chunk with a hit starts
+// (or where too little is left).
+template <size_t Chunk>
+size_t SkipCleanChunks(uint8_t* buffer, size_t at, size_t end, const uint8_t* markers,
+                       RunTracker& runs)
+{
+  for (; at + Chunk <= end; at += Chunk) {
+    if (!ChunkClean<Chunk>(buffer + at, markers)) {
+      break;
+    }
+    std::memcpy(buffer + at, markers, Chunk);
+    runs.Clean();
+  }
+  return at;
+}
+
 DropScanResult ScanPacked(const PackedFormat& f, uint8_t* buffer, size_t size, uint8_t* paint)
 {
   RunTracker runs;
-  // A chunk holds whole units and whole 8-byte words: 32 bytes for 4-byte units, 24 for 12.
-  const size_t chunk = f.unitSize == 4 ? 32 : 24;
-  const size_t words = chunk / 8;
-  uint64_t markerWords[4];
-  for (size_t w = 0; w < words; ++w) {
-    markerWords[w] = Repeat(f.markers, f.unitSize, w * 8);
+  // Chunks hold whole units: 256 or 192 bytes for the long clean stretches, a 16-unit chunk
+  // to get close to a hit, then unit by unit through the hit.
+  uint8_t markers[256];
+  for (size_t i = 0; i < sizeof markers; ++i) {
+    markers[i] = f.markers[i % f.unitSize];
   }
-  const size_t units = size / f.unitSize;
-  const size_t end = units * f.unitSize;
+  const size_t end = size / f.unitSize * f.unitSize;
+  const size_t small = 16 * f.unitSize;
   size_t at = 0;
-  for (; at + chunk <= end; at += chunk) {
-    uint8_t* p = buffer + at;
-    uint64_t hits = 0;
-    for (size_t w = 0; w < words; ++w) {
-      hits |= HitMask(Load64(p + 8 * w), markerWords[w]);
+  while (at < end) {
+    at = f.unitSize == 4 ? SkipCleanChunks<256>(buffer, at, end, markers, runs)
+                         : SkipCleanChunks<192>(buffer, at, end, markers, runs);
+    at = f.unitSize == 4 ? SkipCleanChunks<64>(buffer, at, end, markers, runs)
+                         : SkipCleanChunks<192>(buffer, at, end, markers, runs);
+    const size_t stop = std::min(end, at + small);
+    for (; at < stop; at += f.unitSize) {
+      ScanPackedUnit(f, buffer + at, paint ? paint + at : nullptr, runs);
     }
-    if (hits == 0) {
-      for (size_t w = 0; w < words; ++w) {
-        Store64(p + 8 * w, markerWords[w]);
-      }
-      runs.Clean();
-      continue;
-    }
-    for (size_t u = 0; u < chunk; u += f.unitSize) {
-      ScanPackedUnit(f, p + u, paint ? paint + at + u : nullptr, runs);
-    }
-  }
-  for (; at < end; at += f.unitSize) {
-    ScanPackedUnit(f, buffer + at, paint ? paint + at : nullptr, runs);
   }
   return runs.Result();
 }
 
 // Planar frames: blocks of n x n luma samples with one U and one V sample each.
-struct PlanarPlanes {
+struct PlanarPlanes
+{
   uint8_t* luma;
   uint8_t* cb;
   uint8_t* cr;
@@ -219,56 +208,56 @@ void ScanPlanarBlock(const PlanarPlanes& in, const PlanarPlanes* out, int bx, in
   runs.Group(d, cb || cr, N * N);
   if (out && (d > 0 || cb || cr)) {
     for (int r = 0; r < N; ++r) {
-      std::memset(out->luma + size_t(by * N + r) * out->lumaStride + size_t(bx) * N, kPaintLuma,
-                  N);
+      std::memset(out->luma + size_t(by * N + r) * out->lumaStride + size_t(bx) * N, kPaintLuma, N);
     }
     out->cb[chromaAt] = kPaintCb;
     out->cr[chromaAt] = kPaintCr;
   }
 }
 
-// Checks and marks `blocks` blocks of one block row at once; false when any byte is a hit.
-template <int N>
-bool PlanarChunkClean(const PlanarPlanes& in, int bx, int by, int blocks)
+// Checks kChunkBlocks blocks of one block row at once and marks them when no byte is a hit.
+template <int N, int kBlocks> bool PlanarChunkClean(const PlanarPlanes& in, int bx, int by)
 {
-  const size_t lumaBytes = size_t(blocks) * N;
-  uint64_t hits = 0;
-  for (int r = 0; r < N; ++r) {
-    const uint8_t* row = in.luma + size_t(by * N + r) * in.lumaStride + size_t(bx) * N;
-    const uint64_t markers =
-        N == 2 ? (r == 0 ? 0x0201020102010201ull : 0x0403040304030403ull)
-               : 0x0403020104030201ull;
-    for (size_t w = 0; w < lumaBytes; w += 8) {
-      hits |= HitMask(Load64(row + w), markers);
+  constexpr size_t kLumaBytes = size_t(kBlocks) * N;
+  static const auto kRowMarkers = [] {
+    std::array<std::array<uint8_t, kLumaBytes>, N> rows{};
+    for (int r = 0; r < N; ++r) {
+      for (size_t c = 0; c < kLumaBytes; ++c) {
+        rows[r][c] = N == 2 ? uint8_t(1 + c % 2 + 2 * r) : uint8_t(1 + c % 4);
+      }
     }
-  }
+    return rows;
+  }();
+  static const auto kCbMarkers = [] {
+    std::array<uint8_t, kBlocks> m{};
+    m.fill(3);
+    return m;
+  }();
+  static const auto kCrMarkers = [] {
+    std::array<uint8_t, kBlocks> m{};
+    m.fill(4);
+    return m;
+  }();
   const size_t chromaAt = size_t(by) * in.chromaStride + size_t(bx);
-  uint8_t chroma[16];
-  std::memcpy(chroma, in.cb + chromaAt, size_t(blocks));
-  std::memcpy(chroma + 8, in.cr + chromaAt, size_t(blocks));
-  // Pad so that a short chroma run compares against its own markers.
-  std::memset(chroma + blocks, 3, size_t(8 - blocks));
-  std::memset(chroma + 8 + blocks, 4, size_t(8 - blocks));
-  hits |= HitMask(Load64(chroma), kOnes * 3);
-  hits |= HitMask(Load64(chroma + 8), kOnes * 4);
-  if (hits != 0) {
+  bool clean = ChunkClean<kBlocks>(in.cb + chromaAt, kCbMarkers.data()) &&
+               ChunkClean<kBlocks>(in.cr + chromaAt, kCrMarkers.data());
+  for (int r = 0; r < N && clean; ++r) {
+    const uint8_t* row = in.luma + size_t(by * N + r) * in.lumaStride + size_t(bx) * N;
+    clean = ChunkClean<kLumaBytes>(row, kRowMarkers[r].data());
+  }
+  if (!clean) {
     return false;
   }
   for (int r = 0; r < N; ++r) {
-    uint8_t* row = in.luma + size_t(by * N + r) * in.lumaStride + size_t(bx) * N;
-    const uint64_t markers =
-        N == 2 ? (r == 0 ? 0x0201020102010201ull : 0x0403040304030403ull) : 0x0403020104030201ull;
-    for (size_t w = 0; w < lumaBytes; w += 8) {
-      Store64(row + w, markers);
-    }
+    std::memcpy(in.luma + size_t(by * N + r) * in.lumaStride + size_t(bx) * N,
+                kRowMarkers[r].data(), kLumaBytes);
   }
-  std::memset(in.cb + chromaAt, 3, size_t(blocks));
-  std::memset(in.cr + chromaAt, 4, size_t(blocks));
+  std::memset(in.cb + chromaAt, 3, kBlocks);
+  std::memset(in.cr + chromaAt, 4, kBlocks);
   return true;
 }
 
-template <int N>
-DropScanResult ScanPlanar(const FrameGeometry& g, uint8_t* buffer, uint8_t* paint)
+template <int N> DropScanResult ScanPlanar(const FrameGeometry& g, uint8_t* buffer, uint8_t* paint)
 {
   RunTracker runs;
   const PlanarPlanes in = Planes(g, buffer);
@@ -276,23 +265,23 @@ DropScanResult ScanPlanar(const FrameGeometry& g, uint8_t* buffer, uint8_t* pain
   if (paint) {
     out = Planes(g, paint);
   }
-  // 8 blocks of 2x2 (16 luma bytes a row) or 4 blocks of 4x4 per fast-path chunk.
-  constexpr int kChunkBlocks = N == 2 ? 8 : 4;
+  // Fast-path chunks of 64 luma bytes a row, and of 16 near the end of a row or a hit.
+  constexpr int kChunkBlocks = 64 / N;
+  constexpr int kSmallBlocks = 16 / N;
   const int blocksX = g.width() / N;
   const int blocksY = g.height() / N;
   for (int by = 0; by < blocksY; ++by) {
     int bx = 0;
-    for (; bx + kChunkBlocks <= blocksX; bx += kChunkBlocks) {
-      if (PlanarChunkClean<N>(in, bx, by, kChunkBlocks)) {
-        runs.Clean();
+    while (bx < blocksX) {
+      if (bx + kChunkBlocks <= blocksX && PlanarChunkClean<N, kChunkBlocks>(in, bx, by)) {
+        bx += kChunkBlocks;
+      } else if (bx + kSmallBlocks <= blocksX && PlanarChunkClean<N, kSmallBlocks>(in, bx, by)) {
+        bx += kSmallBlocks;
+      } else {
+        ScanPlanarBlock<N>(in, paint ? &out : nullptr, bx++, by, runs);
         continue;
       }
-      for (int k = 0; k < kChunkBlocks; ++k) {
-        ScanPlanarBlock<N>(in, paint ? &out : nullptr, bx + k, by, runs);
-      }
-    }
-    for (; bx < blocksX; ++bx) {
-      ScanPlanarBlock<N>(in, paint ? &out : nullptr, bx, by, runs);
+      runs.Clean();
     }
   }
   return runs.Result();
@@ -305,11 +294,15 @@ bool DimensionsFit(const FrameGeometry& g)
   }
   switch (g.layout()) {
   case Layout::YUY2:
-  case Layout::UYVY: return g.width() % 2 == 0;
-  case Layout::Y41P: return g.width() % 8 == 0;
+  case Layout::UYVY:
+    return g.width() % 2 == 0;
+  case Layout::Y41P:
+    return g.width() % 8 == 0;
   case Layout::IYUV:
-  case Layout::YV12: return g.width() % 2 == 0 && g.height() % 2 == 0;
-  case Layout::YVU9: return g.width() % 4 == 0 && g.height() % 4 == 0;
+  case Layout::YV12:
+    return g.width() % 2 == 0 && g.height() % 2 == 0;
+  case Layout::YVU9:
+    return g.width() % 4 == 0 && g.height() % 4 == 0;
   }
   return false;
 }
@@ -333,12 +326,22 @@ bool ScanFrame(const FrameGeometry& geometry, uint8_t* buffer, size_t size, uint
     paint = nullptr;
   }
   switch (geometry.layout()) {
-  case Layout::YUY2: *result = ScanPacked(kYuy2, buffer, size, paint); break;
-  case Layout::UYVY: *result = ScanPacked(kUyvy, buffer, size, paint); break;
-  case Layout::Y41P: *result = ScanPacked(kY41p, buffer, size, paint); break;
+  case Layout::YUY2:
+    *result = ScanPacked(kYuy2, buffer, size, paint);
+    break;
+  case Layout::UYVY:
+    *result = ScanPacked(kUyvy, buffer, size, paint);
+    break;
+  case Layout::Y41P:
+    *result = ScanPacked(kY41p, buffer, size, paint);
+    break;
   case Layout::IYUV:
-  case Layout::YV12: *result = ScanPlanar<2>(geometry, buffer, paint); break;
-  case Layout::YVU9: *result = ScanPlanar<4>(geometry, buffer, paint); break;
+  case Layout::YV12:
+    *result = ScanPlanar<2>(geometry, buffer, paint);
+    break;
+  case Layout::YVU9:
+    *result = ScanPlanar<4>(geometry, buffer, paint);
+    break;
   }
   return true;
 }
@@ -346,16 +349,19 @@ bool ScanFrame(const FrameGeometry& geometry, uint8_t* buffer, size_t size, uint
 uint8_t MarkerAt(const FrameGeometry& g, size_t offset)
 {
   switch (g.layout()) {
-  case Layout::YUY2: return kYuy2.markers[offset % 4];
-  case Layout::UYVY: return kUyvy.markers[offset % 4];
-  case Layout::Y41P: return kY41p.markers[offset % 12];
-  default: break;
+  case Layout::YUY2:
+    return kYuy2.markers[offset % 4];
+  case Layout::UYVY:
+    return kUyvy.markers[offset % 4];
+  case Layout::Y41P:
+    return kY41p.markers[offset % 12];
+  default:
+    break;
   }
   const size_t luma = size_t(g.width()) * g.height();
   if (offset >= luma) {
-    return offset >= size_t(g.CbOffset(0, 0)) && offset < size_t(g.CbOffset(0, 0)) +
-                                                               size_t(g.ChromaWidth()) *
-                                                                   g.ChromaHeight()
+    return offset >= size_t(g.CbOffset(0, 0)) &&
+                   offset < size_t(g.CbOffset(0, 0)) + size_t(g.ChromaWidth()) * g.ChromaHeight()
                ? 3
                : 4;
   }

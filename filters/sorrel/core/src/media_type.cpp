@@ -24,7 +24,8 @@ bool IsFourccSubtype(const Guid& subtype)
 
 const Guid GUID_NULL_{};
 const Guid MEDIATYPE_Video = FourccSubtype(0x73646976); // 'vids'
-const Guid FORMAT_VideoInfo{0x05589F80, 0xC356, 0x11CE, {0xBF, 0x01, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A}};
+const Guid FORMAT_VideoInfo{
+    0x05589F80, 0xC356, 0x11CE, {0xBF, 0x01, 0x00, 0xAA, 0x00, 0x55, 0x59, 0x5A}};
 const Guid MEDIASUBTYPE_CAIT = FourccSubtype(0x54494143);
 
 bool ReadFormatInt32(const std::vector<uint8_t>& format, size_t offset, int32_t* value)
@@ -33,8 +34,8 @@ bool ReadFormatInt32(const std::vector<uint8_t>& format, size_t offset, int32_t*
     return false;
   }
   const uint8_t* p = format.data() + offset;
-  *value = int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                   uint32_t(p[3]) << 24);
+  *value =
+      int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
   return true;
 }
 
@@ -97,13 +98,20 @@ MediaType MakeVideoMediaType(uint32_t fourcc, int32_t width, int32_t height,
 const char* FilterResultName(FilterResult result)
 {
   switch (result) {
-  case FilterResult::Ok: return "S_OK";
-  case FilterResult::False: return "S_FALSE";
-  case FilterResult::Unexpected: return "E_UNEXPECTED";
-  case FilterResult::Fail: return "E_FAIL";
-  case FilterResult::NoMoreItems: return "VFW_S_NO_MORE_ITEMS";
-  case FilterResult::Pointer: return "E_POINTER";
-  case FilterResult::OutOfMemory: return "E_OUTOFMEMORY";
+  case FilterResult::Ok:
+    return "S_OK";
+  case FilterResult::False:
+    return "S_FALSE";
+  case FilterResult::Unexpected:
+    return "E_UNEXPECTED";
+  case FilterResult::Fail:
+    return "E_FAIL";
+  case FilterResult::NoMoreItems:
+    return "VFW_S_NO_MORE_ITEMS";
+  case FilterResult::Pointer:
+    return "E_POINTER";
+  case FilterResult::OutOfMemory:
+    return "E_OUTOFMEMORY";
   }
   return "?";
 }

@@ -8,7 +8,10 @@
 namespace sorrel {
 
 namespace {
-uint8_t Clamp(int v) { return uint8_t(std::clamp(v, 16, 240)); }
+uint8_t Clamp(int v)
+{
+  return uint8_t(std::clamp(v, 16, 240));
+}
 } // namespace
 
 PatternImage::PatternImage(const FrameGeometry& geometry)
@@ -40,7 +43,10 @@ void PatternImage::SetChroma(int i, int j, int cb, int cr)
   }
 }
 
-int PatternImage::Luma(int x, int y) const { return m_luma[size_t(y) * m_geometry.width() + x]; }
+int PatternImage::Luma(int x, int y) const
+{
+  return m_luma[size_t(y) * m_geometry.width() + x];
+}
 
 std::vector<uint8_t> PatternImage::Pack() const
 {
@@ -67,7 +73,8 @@ constexpr Colour kBlack{16, 128, 128};
 constexpr Colour kWhite{197, 128, 128};
 constexpr Colour kPlusQ{35, 174, 152};
 
-struct SmpteRows {
+struct SmpteRows
+{
   int barEnd;   // first row below the bars
   int stripEnd; // first row of the bottom section
 };
@@ -158,8 +165,7 @@ PatternImage RenderSmpte(const FrameGeometry& geometry, const SmpteOptions& opti
 
 namespace {
 
-void PaintRegion(PatternImage& image, int x, int y, int size, const Colour& colour,
-                 bool withChroma)
+void PaintRegion(PatternImage& image, int x, int y, int size, const Colour& colour, bool withChroma)
 {
   for (int r = y; r < y + size; ++r) {
     for (int c = x; c < x + size; ++c) {
@@ -205,8 +211,7 @@ PatternImage RenderSw2(const FrameGeometry& geometry, const Sw2Options& options)
   }
   if (options.frameMarks) {
     for (const Sw2Region& region : kSw2FrameRegions) {
-      PaintRegion(image, Sw2ListColumn(region, w), region.y, region.size, region.reference,
-                  false);
+      PaintRegion(image, Sw2ListColumn(region, w), region.y, region.size, region.reference, false);
     }
   }
   if (options.detail) {

@@ -6,15 +6,15 @@
 namespace sorrel {
 
 const std::array<Sw2Region, 20> kSw2ColourRegions{{
-    {2, 3, 8, {180, 44, 141}, 0, false},    {26, 3, 8, {144, 148, 53}, 0, false},
-    {58, 3, 8, {37, 209, 115}, 0, false},   {90, 3, 8, {71, 104, 204}, 0, false},
-    {2, 22, 8, {90, 180, 192}, 0, false},   {26, 22, 8, {123, 76, 65}, 0, false},
-    {58, 22, 8, {71, 104, 204}, 0, false},  {90, 22, 8, {144, 148, 53}, 0, false},
-    {616, 3, 8, {71, 104, 204}, 0, false},  {648, 3, 8, {123, 76, 65}, 0, false},
-    {680, 3, 8, {37, 209, 115}, 0, false},  {712, 3, 4, {144, 148, 53}, 0, false},
-    {616, 22, 8, {123, 76, 65}, 0, false},  {648, 22, 8, {90, 180, 192}, 0, false},
-    {680, 22, 8, {180, 44, 141}, 0, false}, {712, 22, 4, {90, 180, 192}, 0, false},
-    {8, 444, 8, {26, 167, 121}, 0, false},  {56, 444, 8, {35, 197, 115}, 0, false},
+    {2, 3, 8, {180, 44, 141}, 0, false},     {26, 3, 8, {144, 148, 53}, 0, false},
+    {58, 3, 8, {37, 209, 115}, 0, false},    {90, 3, 8, {71, 104, 204}, 0, false},
+    {2, 22, 8, {90, 180, 192}, 0, false},    {26, 22, 8, {123, 76, 65}, 0, false},
+    {58, 22, 8, {71, 104, 204}, 0, false},   {90, 22, 8, {144, 148, 53}, 0, false},
+    {616, 3, 8, {71, 104, 204}, 0, false},   {648, 3, 8, {123, 76, 65}, 0, false},
+    {680, 3, 8, {37, 209, 115}, 0, false},   {712, 3, 4, {144, 148, 53}, 0, false},
+    {616, 22, 8, {123, 76, 65}, 0, false},   {648, 22, 8, {90, 180, 192}, 0, false},
+    {680, 22, 8, {180, 44, 141}, 0, false},  {712, 22, 4, {90, 180, 192}, 0, false},
+    {8, 444, 8, {26, 167, 121}, 0, false},   {56, 444, 8, {35, 197, 115}, 0, false},
     {106, 444, 8, {44, 229, 110}, 0, false}, {580, 444, 8, {88, 99, 218}, 0, false},
 }};
 
@@ -34,9 +34,15 @@ const std::array<Sw2Region, 4> kSw2FrameRegions{{
     {434, 158, 16, {136, 128, 128}, 0, false},
 }};
 
-int SmpteColumn(int x, int width) { return width * x / kReferenceWidth; }
+int SmpteColumn(int x, int width)
+{
+  return width * x / kReferenceWidth;
+}
 
-int Sw2ColourColumn(int x, int width) { return (width * x + 360) / kReferenceWidth; }
+int Sw2ColourColumn(int x, int width)
+{
+  return (width * x + 360) / kReferenceWidth;
+}
 
 int Sw2ListColumn(const Sw2Region& region, int width)
 {
@@ -168,8 +174,7 @@ bool MatchSmpteLayout(const FrameView& frame, bool mirrored, uint32_t* flags)
   }
   for (size_t k = 0; k < kSmpteBars.size(); ++k) {
     const Colour& reference = kSmpteBars[mirrored ? kSmpteBars.size() - 1 - k : k];
-    if (!RegionMatches(frame, kSmpteBarRow, SmpteColumn(kSmpteBarCentres[k], w), 16,
-                       reference)) {
+    if (!RegionMatches(frame, kSmpteBarRow, SmpteColumn(kSmpteBarCentres[k], w), 16, reference)) {
       return false;
     }
   }
@@ -207,10 +212,17 @@ uint32_t SearchSmpte(const FrameView& frame)
   for (int x = 142; x <= 166; x += 4) {
     const int column = SmpteColumn(mirrored ? kReferenceWidth - x : x, w);
     switch (ClassifyFieldEdge(frame, column, y1, y2, kFieldEdgeThreshold)) {
-    case 1: ++clean; break;
-    case -2: ++inverted; break;
-    case -3: ++soft; break;
-    default: break;
+    case 1:
+      ++clean;
+      break;
+    case -2:
+      ++inverted;
+      break;
+    case -3:
+      ++soft;
+      break;
+    default:
+      break;
     }
   }
   if (inverted > 5) {

@@ -9,8 +9,7 @@ namespace sorrel {
 
 using namespace block;
 
-bool DecodeResultsBlock(const uint8_t* data, size_t size, DecodedResults* out,
-                        std::string* error)
+bool DecodeResultsBlock(const uint8_t* data, size_t size, DecodedResults* out, std::string* error)
 {
   if (!data || size < kBlockSize) {
     *error = "results block is " + std::to_string(size) + " bytes, expected " +
@@ -56,8 +55,7 @@ bool DecodeResultsBlock(const uint8_t* data, size_t size, DecodedResults* out,
   return true;
 }
 
-std::vector<std::string> FormatReport(const DecodedResults& results, bool diagnostics,
-                                      int* verdict)
+std::vector<std::string> FormatReport(const DecodedResults& results, bool diagnostics, int* verdict)
 {
   std::vector<std::string> messages;
   char text[256];
@@ -79,8 +77,8 @@ std::vector<std::string> FormatReport(const DecodedResults& results, bool diagno
     const char* prefix = a.status == STATUS_FAILED       ? "<<< FAILED "
                          : a.status == STATUS_NOT_TESTED ? "<<< NOT TESTED "
                                                          : "<<< PASSED ";
-    const char* format = a.status == STATUS_WARNING ? "%s%d.%d.%d%s\n%s\nWITH WARNING(S)\n"
-                                                    : "%s%d.%d.%d%s\n%s\n";
+    const char* format =
+        a.status == STATUS_WARNING ? "%s%d.%d.%d%s\n%s\nWITH WARNING(S)\n" : "%s%d.%d.%d%s\n%s\n";
     std::snprintf(text, sizeof text, format, prefix, 6, a.group, a.item, " >>>", a.text.c_str());
     messages.emplace_back(text);
     failed = failed || a.status == STATUS_FAILED;
@@ -105,10 +103,18 @@ std::string JsonString(const std::string& s)
   std::string out = "\"";
   for (unsigned char c : s) {
     switch (c) {
-    case '"': out += "\\\""; break;
-    case '\\': out += "\\\\"; break;
-    case '\t': out += "\\t"; break;
-    case '\n': out += "\\n"; break;
+    case '"':
+      out += "\\\"";
+      break;
+    case '\\':
+      out += "\\\\";
+      break;
+    case '\t':
+      out += "\\t";
+      break;
+    case '\n':
+      out += "\\n";
+      break;
     default:
       if (c < 0x20 || c >= 0x7F) {
         char escaped[8];

@@ -94,8 +94,9 @@ enum class Standard { Ntsc, Pal, Unknown };
 
 Standard StandardOf(const Measurements& m)
 {
-  return m.frameTimeMs == 33 ? Standard::Ntsc : m.frameTimeMs == 40 ? Standard::Pal
-                                                                    : Standard::Unknown;
+  return m.frameTimeMs == 33   ? Standard::Ntsc
+         : m.frameTimeMs == 40 ? Standard::Pal
+                               : Standard::Unknown;
 }
 
 // Frames per second over the elapsed time; 0 while no time has passed.
@@ -114,7 +115,9 @@ void JudgeMediaFile(SnapshotWriter& w, size_t index, const Measurements& m,
     w.Line(index, "\tError visualization mode precludes disk data rate %s", "testing");
     return;
   }
-  struct stat info {};
+  struct stat info
+  {
+  };
   if (::stat(media.path.c_str(), &info) != 0) {
     w.Line(index, "\tUnable to determine size of media file - %s", "please check configuration");
     return;
@@ -130,8 +133,7 @@ void JudgeMediaFile(SnapshotWriter& w, size_t index, const Measurements& m,
 
 } // namespace
 
-uint8_t WriteConfigurationSnapshot(const Measurements& m, uint8_t* block,
-                                   int32_t* framesPerMinute)
+uint8_t WriteConfigurationSnapshot(const Measurements& m, uint8_t* block, int32_t* framesPerMinute)
 {
   SnapshotWriter w(block);
   uint8_t flags = FLAG_CONFIG_OK;
@@ -177,9 +179,15 @@ uint8_t WriteStartupSnapshot(const Measurements& m, uint8_t* block)
   const size_t a21 = w.Add(FindAssertionRow(2, 1));
   const float rate = MeasuredRate(m);
   switch (StandardOf(m)) {
-  case Standard::Ntsc: w.Judge(a21, rate >= 23.976f && rate <= 35.964f); break;
-  case Standard::Pal: w.Judge(a21, rate >= 20.0f && rate <= 30.0f); break;
-  case Standard::Unknown: w.Fail(a21); break;
+  case Standard::Ntsc:
+    w.Judge(a21, rate >= 23.976f && rate <= 35.964f);
+    break;
+  case Standard::Pal:
+    w.Judge(a21, rate >= 20.0f && rate <= 30.0f);
+    break;
+  case Standard::Unknown:
+    w.Fail(a21);
+    break;
   }
   w.Line(a21, "\tStartup frame rate was %.3ffps", double(rate));
   const uint8_t flags = FLAG_CONFIG_OK | FLAG_STREAMING | PHASE_STARTUP;
@@ -226,7 +234,9 @@ uint8_t WriteFullSnapshot(const Measurements& m, const MediaFileCheck& media, ui
       w.Pass(a[1]);
     }
     break;
-  case Standard::Unknown: w.Fail(a[1]); break;
+  case Standard::Unknown:
+    w.Fail(a[1]);
+    break;
   }
   w.Line(a[1], "\tMeasured frame rate during test was %.3ffps", double(rate));
 
@@ -340,9 +350,8 @@ uint8_t WriteFullSnapshot(const Measurements& m, const MediaFileCheck& media, ui
                            : "\tColored areas differ from reference, check decoder color");
     }
     if (!(sw2 & SW2_BW_FINE_OK)) {
-      w.Line(a52, levelsOk
-                      ? "\tB/W areas differ slightly from reference, check decoder lightness"
-                      : "\tB/W areas differ from reference, check decoder lightness");
+      w.Line(a52, levelsOk ? "\tB/W areas differ slightly from reference, check decoder lightness"
+                           : "\tB/W areas differ from reference, check decoder lightness");
     }
   } else {
     w.Fail(a52);

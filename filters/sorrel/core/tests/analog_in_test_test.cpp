@@ -16,7 +16,8 @@ using namespace sorrel::block;
 
 TEST(CheckInputTypeTest, AcceptsAndNamesFormats)
 {
-  struct Case {
+  struct Case
+  {
     uint32_t fourcc;
     int width, height;
     FilterResult result;
@@ -47,8 +48,7 @@ TEST(CheckInputTypeTest, AcceptsAndNamesFormats)
     SCOPED_TRACE(std::to_string(c.fourcc) + " " + std::to_string(c.width) + "x" +
                  std::to_string(c.height));
     CAnalogInTest filter;
-    EXPECT_EQ(filter.CheckInputType(MakeVideoMediaType(c.fourcc, c.width, c.height, kNtscFrame,
-                                                       0)),
+    EXPECT_EQ(filter.CheckInputType(MakeVideoMediaType(c.fourcc, c.width, c.height, kNtscFrame, 0)),
               c.result);
     EXPECT_EQ(filter.FormatCode(), c.code);
     EXPECT_STREQ(filter.FormatName(), c.name);
@@ -148,7 +148,8 @@ TEST(BufferSizeTest, OneFrameBufferAlignedTo64)
   EXPECT_EQ(request.cbAlign, 64);
   EXPECT_EQ(request.cbPrefix, 0);
 
-  struct Case {
+  struct Case
+  {
     AllocatorProperties actual;
     FilterResult result;
   };
@@ -183,15 +184,18 @@ TEST(ModeTest, DecidedOnceByTheOutputType)
 
 TEST(BookkeepingTest, DroppedFramesByThresholdAndRun)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     bool scattered;
     int n;
     bool droppedFrame;
   };
   const Case cases[] = {
-      {"100 samples", true, 100, false}, {"101 samples", true, 101, true},
-      {"run of 16", false, 16, false},   {"run of 17", false, 17, true},
+      {"100 samples", true, 100, false},
+      {"101 samples", true, 101, true},
+      {"run of 16", false, 16, false},
+      {"run of 17", false, 17, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -212,7 +216,8 @@ TEST(BookkeepingTest, DroppedFramesByThresholdAndRun)
 
 TEST(BookkeepingTest, MinutesFollowTheFrameIndex)
 {
-  struct Case {
+  struct Case
+  {
     int droppedIndex;
     int minute;
   };
@@ -291,7 +296,8 @@ TEST(PatternScheduleTest, NoSearchOnPalOrNarrowFrames)
 
 TEST(SnapshotTest, ConfigurationBeforeAnyFrame)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     uint32_t fourcc;
     int width, height;
@@ -369,7 +375,8 @@ TEST(SnapshotTest, BlockBytesAtTheirOffsets)
 
 TEST(SnapshotTest, StartupWithinThirtySeconds)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     int64_t frameTime;
     double rate;
@@ -411,7 +418,8 @@ TEST(SnapshotTest, StartupWithinThirtySeconds)
 
 TEST(SnapshotTest, FullRateBands)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     int64_t frameTime;
     double rate;
@@ -453,7 +461,7 @@ TEST(SnapshotTest, FullRecordOrder)
   fed.DeliverSpan(930, 31.0);
   const DecodedResults r = fed.Results();
   ASSERT_EQ(r.assertions.size(), 20u);
-  const int expected[20][2] = {{2, 2}, {2, 3},  {2, 4},  {2, 5}, {2, 6},  {2, 7},  {2, 8},
+  const int expected[20][2] = {{2, 2},  {2, 3},  {2, 4},  {2, 5},  {2, 6},  {2, 7}, {2, 8},
                                {3, -1}, {3, -1}, {3, 1},  {4, -1}, {4, -1}, {4, 1}, {4, 2},
                                {4, 3},  {4, 4},  {5, -1}, {5, -1}, {5, 1},  {5, 2}};
   for (size_t k = 0; k < 20; ++k) {

@@ -26,8 +26,8 @@ public:
   {
     WriteFrame(frame, buffer.data(), buffer.size(), unwritten);
     DropScanResult result;
-    EXPECT_TRUE(ScanFrame(geometry, buffer.data(), buffer.size(), paint,
-                          paint ? buffer.size() : 0, &result));
+    EXPECT_TRUE(ScanFrame(geometry, buffer.data(), buffer.size(), paint, paint ? buffer.size() : 0,
+                          &result));
     return result;
   }
 
@@ -46,9 +46,18 @@ public:
   std::vector<uint8_t> buffer;
 };
 
-uint32_t Longest(const DropScanResult& r) { return r.summary & kSummaryLongestMask; }
-uint32_t Runs(const DropScanResult& r) { return (r.summary & kSummaryCountMask) >> 16; }
-bool LongRun(const DropScanResult& r) { return (r.summary & kSummaryLongRun) != 0; }
+uint32_t Longest(const DropScanResult& r)
+{
+  return r.summary & kSummaryLongestMask;
+}
+uint32_t Runs(const DropScanResult& r)
+{
+  return (r.summary & kSummaryCountMask) >> 16;
+}
+bool LongRun(const DropScanResult& r)
+{
+  return (r.summary & kSummaryLongRun) != 0;
+}
 
 TEST(DropScanTest, FullyWrittenBuffersHaveNoDropsAndLeaveMarkers)
 {
@@ -72,13 +81,14 @@ TEST(DropScanTest, FullyWrittenBuffersHaveNoDropsAndLeaveMarkers)
 
 TEST(DropScanTest, RunsAtStartMiddleAndEnd)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     int x, y, n;
     bool atEnd; // the run reaches the end of the scan and so is never closed
   };
   const Case cases[] = {
-      {"start", 0, 0, 8, false},     {"middle", 24, 30, 12, false},
+      {"start", 0, 0, 8, false},       {"middle", 24, 30, 12, false},
       {"run of 16", 8, 10, 16, false}, {"run of 17", 8, 10, 17, false},
       {"end", 80 - 8, 59, 8, true},
   };
@@ -180,16 +190,93 @@ TEST(DropScanTest, RefusesShortPlanarBuffersAndMisfitSizes)
 {
   std::vector<uint8_t> buffer(100, 0);
   DropScanResult r;
-  EXPECT_FALSE(ScanFrame(FrameGeometry(Layout::IYUV, 80, 60), buffer.data(), buffer.size(),
-                         nullptr, 0, &r));
-  EXPECT_FALSE(ScanFrame(FrameGeometry(Layout::YUY2, 81, 60), buffer.data(), buffer.size(),
-                         nullptr, 0, &r));
-  EXPECT_FALSE(ScanFrame(FrameGeometry(Layout::Y41P, 84, 60), buffer.data(), buffer.size(),
-                         nullptr, 0, &r));
+  EXPECT_FALSE(
+      ScanFrame(FrameGeometry(Layout::IYUV, 80, 60), buffer.data(), buffer.size(), nullptr, 0, &r));
+  EXPECT_FALSE(
+      ScanFrame(FrameGeometry(Layout::YUY2, 81, 60), buffer.data(), buffer.size(), nullptr, 0, &r));
+  EXPECT_FALSE(
+      ScanFrame(FrameGeometry(Layout::Y41P, 84, 60), buffer.data(), buffer.size(), nullptr, 0, &r));
   // Packed buffers are scanned as far as they go, whole units only.
   EXPECT_TRUE(ScanFrame(FrameGeometry(Layout::YUY2, 80, 60), buffer.data(), 99, nullptr, 0, &r));
   EXPECT_EQ(buffer[98], 0);
   EXPECT_EQ(buffer[95], 4);
+}
+
+} // namespace
+} // namespace sorrel
+
+namespace sorrel {
+namespace {
+
+// The scan written the plain way, group by group in scan order, to check the fast paths.
+DropScanResult ReferenceScan(const FrameGeometry& g, std::vector<uint8_t>& buffer)
+{
+  uint32_t dropped = 0, run = 0, longest = 0, count = 0;
+  bool longRun = false;
+  auto take = [&](size_t at) {
+    const bool hit = buffer[at] == MarkerAt(g, at) || buffer[at] == 255;
+    buffer[at] = hit ? 255 : MarkerAt(g, at);
+    return hit;
+  };
+  const uint32_t size = uint32_t(g.ChromaStepX() * g.ChromaStepY());
+  for (int j = 0; j < g.ChromaHeight(); ++j) {
+    for (int i = 0; i < g.ChromaWidth(); ++i) {
+      uint32_t d = 0;
+      for (int y = j * g.ChromaStepY(); y < (j + 1) * g.ChromaStepY(); ++y) {
+        for (int x = i * g.ChromaStepX(); x < (i + 1) * g.ChromaStepX(); ++x) {
+          d += take(g.LumaOffset(x, y)) ? 1 : 0;
+        }
+      }
+      const bool cb = take(g.CbOffset(i, j));
+      const bool cr = take(g.CrOffset(i, j));
+      if (cb || cr || d == size) {
+        dropped += size;
+        run += size;
+      } else if (d > 0) {
+        dropped += d;
+        run += d;
+      } else if (run > 0) {
+        longRun = longRun || run > 16;
+        longest = std::max(longest, run);
+        ++count;
+        run = 0;
+      }
+    }
+  }
+  return {dropped, longest | count << 16 | (longRun ? kSummaryLongRun : 0)};
+}
+
+TEST(DropScanTest, FastPathsAgreeWithTheGroupByGroupScan)
+{
+  uint32_t seed = 12345;
+  auto random = [&seed] {
+    seed = seed * 1103515245 + 12345;
+    return seed >> 16;
+  };
+  for (Layout layout : kLayouts) {
+    for (auto [width, height] : {std::pair{360, 240}, std::pair{176, 144}}) {
+      SCOPED_TRACE(std::string(LayoutName(layout)) + " " + std::to_string(width));
+      const FrameGeometry g(layout, width, height);
+      for (int density : {0, 1, 20, 400}) {
+        // Clean grey, with marker-like bytes sprinkled in runs of random length.
+        std::vector<uint8_t> buffer = RenderFlat(g).Pack();
+        for (int k = 0; k < density; ++k) {
+          const size_t at = random() % buffer.size();
+          const size_t length = 1 + random() % 40;
+          for (size_t b = at; b < std::min(buffer.size(), at + length); ++b) {
+            buffer[b] = random() % 3 == 0 ? 255 : MarkerAt(g, b);
+          }
+        }
+        std::vector<uint8_t> expected = buffer;
+        const DropScanResult want = ReferenceScan(g, expected);
+        DropScanResult got;
+        ASSERT_TRUE(ScanFrame(g, buffer.data(), buffer.size(), nullptr, 0, &got));
+        EXPECT_EQ(got.dropped, want.dropped) << density;
+        EXPECT_EQ(got.summary, want.summary) << density;
+        EXPECT_TRUE(buffer == expected) << density;
+      }
+    }
+  }
 }
 
 } // namespace

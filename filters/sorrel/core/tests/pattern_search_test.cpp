@@ -12,7 +12,8 @@ namespace {
 constexpr Layout kLayouts[] = {Layout::YUY2, Layout::UYVY, Layout::Y41P,
                                Layout::IYUV, Layout::YV12, Layout::YVU9};
 
-struct Picture {
+struct Picture
+{
   explicit Picture(const PatternImage& image)
       : bytes(image.Pack()), view{image.geometry(), bytes.data()}
   {
@@ -28,7 +29,8 @@ std::string Trace(Layout layout, int width, const char* name)
 
 TEST(PatternSearchTest, SmpteOrientationAndEdges)
 {
-  struct Case {
+  struct Case
+  {
     const char* name;
     SmpteOptions options;
     uint32_t expected;
@@ -37,7 +39,8 @@ TEST(PatternSearchTest, SmpteOrientationAndEdges)
       {"upright", {}, SMPTE_FOUND},
       {"mirrored", {.mirrored = true}, SMPTE_FOUND | SMPTE_MIRRORED},
       {"flipped", {.flipped = true}, SMPTE_FOUND | SMPTE_FLIPPED},
-      {"mirrored and flipped", {.mirrored = true, .flipped = true},
+      {"mirrored and flipped",
+       {.mirrored = true, .flipped = true},
        SMPTE_FOUND | SMPTE_MIRRORED | SMPTE_FLIPPED},
       {"fields swapped", {.fieldsSwapped = true}, SMPTE_FOUND | SMPTE_FIELDS_SWAPPED},
       {"soft edges", {.softEdges = true}, SMPTE_FOUND | SMPTE_SOFT_EDGES},
@@ -69,25 +72,31 @@ TEST(PatternSearchTest, SmpteAbsent)
 
 TEST(PatternSearchTest, Sw2LevelsAndDetail)
 {
-  const uint32_t levels = SW2_COLOR_COARSE_OK | SW2_COLOR_FINE_OK | SW2_BW_COARSE_OK |
-                          SW2_BW_FINE_OK;
-  struct Case {
+  const uint32_t levels =
+      SW2_COLOR_COARSE_OK | SW2_COLOR_FINE_OK | SW2_BW_COARSE_OK | SW2_BW_FINE_OK;
+  struct Case
+  {
     const char* name;
     Sw2Options options;
     uint32_t expected;
   };
   const Case cases[] = {
       {"all correct", {}, SW2_FOUND | levels | SW2_DETAIL_OK},
-      {"slight colour error", {.colourLumaError = 20}, SW2_FOUND | SW2_LEVEL_FAIL |
-                                                            SW2_COLOR_COARSE_OK},
-      {"two colour areas far off", {.colourLumaError = 45, .colourErrorRegions = 2},
+      {"slight colour error",
+       {.colourLumaError = 20},
+       SW2_FOUND | SW2_LEVEL_FAIL | SW2_COLOR_COARSE_OK},
+      {"two colour areas far off",
+       {.colourLumaError = 45, .colourErrorRegions = 2},
        SW2_FOUND | SW2_LEVEL_FAIL},
       {"three colour areas far off", {.colourLumaError = 45, .colourErrorRegions = 3}, 0},
-      {"slight b/w error", {.greyLumaError = 20},
+      {"slight b/w error",
+       {.greyLumaError = 20},
        SW2_FOUND | SW2_LEVEL_FAIL | SW2_COLOR_COARSE_OK | SW2_COLOR_FINE_OK | SW2_BW_COARSE_OK},
-      {"large b/w error", {.greyLumaError = -40},
+      {"large b/w error",
+       {.greyLumaError = -40},
        SW2_FOUND | SW2_LEVEL_FAIL | SW2_COLOR_COARSE_OK | SW2_COLOR_FINE_OK},
-      {"wrong frame", {.frameMarks = false},
+      {"wrong frame",
+       {.frameMarks = false},
        SW2_FOUND | SW2_DETAIL_FAIL | SW2_CHECK_FRAME | levels},
       {"no detail", {.detail = false}, SW2_FOUND | SW2_DETAIL_FAIL | levels},
   };
@@ -118,17 +127,16 @@ TEST(PatternSearchTest, Sw2Absent)
 TEST(PatternSearchTest, RegionMatchesJudgesEachLimit)
 {
   const FrameGeometry geometry(Layout::YUY2, 64, 64);
-  struct Case {
+  struct Case
+  {
     const char* name;
     Colour fill;
     bool matches;
   };
   const Colour reference{100, 120, 130};
   const Case cases[] = {
-      {"exact", {100, 120, 130}, true},
-      {"luma 29 off", {129, 120, 130}, true},
-      {"luma 30 off", {130, 120, 130}, false},
-      {"cb 30 off", {100, 150, 130}, false},
+      {"exact", {100, 120, 130}, true},        {"luma 29 off", {129, 120, 130}, true},
+      {"luma 30 off", {130, 120, 130}, false}, {"cb 30 off", {100, 150, 130}, false},
       {"cr 29 off", {100, 120, 101}, true},
   };
   for (const Case& c : cases) {

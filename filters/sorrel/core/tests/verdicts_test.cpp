@@ -32,7 +32,8 @@ Measurements Clean()
   return m;
 }
 
-struct Judged {
+struct Judged
+{
   int32_t status;
   Lines lines;
 };
@@ -59,7 +60,8 @@ Judged Judge(const Measurements& m, int group, int item, const MediaFileCheck& m
   return j;
 }
 
-struct Case {
+struct Case
+{
   const char* name;
   Measurements m;
   int group, item;
@@ -77,8 +79,7 @@ void RunCases(const std::vector<Case>& cases)
   }
 }
 
-template <typename F>
-Measurements With(F change)
+template <typename F> Measurements With(F change)
 {
   Measurements m = Clean();
   change(m);
@@ -91,35 +92,84 @@ TEST(VerdictsTest, DropAssertions)
   const char* defect = "\tFrames with this defect are considered dropped.";
   RunCases({
       {"2.3 clean", Clean(), 2, 3, P, {defect, "\tMaximum contiguous pixels dropped 0."}},
-      {"2.3 run 16", With([](Measurements& m) { m.maxRun = 16; }), 2, 3, P,
+      {"2.3 run 16",
+       With([](Measurements& m) { m.maxRun = 16; }),
+       2,
+       3,
+       P,
        {defect, "\tMaximum contiguous pixels dropped 16."}},
-      {"2.3 run 17", With([](Measurements& m) { m.maxRun = 17; }), 2, 3, W,
+      {"2.3 run 17",
+       With([](Measurements& m) { m.maxRun = 17; }),
+       2,
+       3,
+       W,
        {defect, "\tMaximum contiguous pixels dropped 17."}},
-      {"2.3 drops without runs", With([](Measurements& m) { m.maxDroppedInFrame = 3; }), 2, 3, P,
+      {"2.3 drops without runs",
+       With([](Measurements& m) { m.maxDroppedInFrame = 3; }),
+       2,
+       3,
+       P,
        {defect, "\tMaximum contiguous pixels dropped 1."}},
-      {"2.4 100", With([](Measurements& m) { m.maxDroppedInFrame = 100; }), 2, 4, P,
+      {"2.4 100",
+       With([](Measurements& m) { m.maxDroppedInFrame = 100; }),
+       2,
+       4,
+       P,
        {defect, "\tMaximum pixels dropped in one frame 100."}},
-      {"2.4 101", With([](Measurements& m) { m.maxDroppedInFrame = 101; }), 2, 4, W,
+      {"2.4 101",
+       With([](Measurements& m) { m.maxDroppedInFrame = 101; }),
+       2,
+       4,
+       W,
        {defect, "\tMaximum pixels dropped in one frame 101."}},
       {"2.5", Clean(), 2, 5, P, {"\tFrames dropped within one half second 0 times"}},
-      {"2.5 counted", With([](Measurements& m) { m.halfSecondEvents = 2; }), 2, 5, F,
+      {"2.5 counted",
+       With([](Measurements& m) { m.halfSecondEvents = 2; }),
+       2,
+       5,
+       F,
        {"\tFrames dropped within one half second 2 times"}},
       {"2.6 none", Clean(), 2, 6, P, {}},
-      {"2.6 three", With([](Measurements& m) { m.droppedPerMinute[1] = 3; }), 2, 6, P,
+      {"2.6 three",
+       With([](Measurements& m) { m.droppedPerMinute[1] = 3; }),
+       2,
+       6,
+       P,
        {"\tDrops in each of 3 intervals: 0 3 0"}},
-      {"2.6 four", With([](Measurements& m) { m.droppedPerMinute[2] = 4; }), 2, 6, F,
+      {"2.6 four",
+       With([](Measurements& m) { m.droppedPerMinute[2] = 4; }),
+       2,
+       6,
+       F,
        {"\tDrops in each of 3 intervals: 0 0 4"}},
-      {"2.7 six", With([](Measurements& m) { m.droppedPerMinute[0] = m.droppedPerMinute[1] =
-                                                 m.droppedPerMinute[2] = 2; }),
-       2, 7, P, {"\tDrops during full test run were 6", "\tMaximum allowed drops in test run is 6"}},
-      {"2.7 seven", With([](Measurements& m) {
+      {"2.7 six",
+       With([](Measurements& m) {
+         m.droppedPerMinute[0] = m.droppedPerMinute[1] = m.droppedPerMinute[2] = 2;
+       }),
+       2,
+       7,
+       P,
+       {"\tDrops during full test run were 6", "\tMaximum allowed drops in test run is 6"}},
+      {"2.7 seven",
+       With([](Measurements& m) {
          m.droppedPerMinute[0] = m.droppedPerMinute[1] = 2;
          m.droppedPerMinute[2] = 3;
        }),
-       2, 7, F, {"\tDrops during full test run were 7", "\tMaximum allowed drops in test run is 6"}},
-      {"2.8 low", With([](Measurements& m) { m.totalDropped = 20000; }), 2, 8, P,
+       2,
+       7,
+       F,
+       {"\tDrops during full test run were 7", "\tMaximum allowed drops in test run is 6"}},
+      {"2.8 low",
+       With([](Measurements& m) { m.totalDropped = 20000; }),
+       2,
+       8,
+       P,
        {"\tPixel error rate was 0.001%"}},
-      {"2.8 high", With([](Measurements& m) { m.totalDropped = 2000000; }), 2, 8, F,
+      {"2.8 high",
+       With([](Measurements& m) { m.totalDropped = 2000000; }),
+       2,
+       8,
+       F,
        {"\tPixel error rate was 0.107%"}},
   });
 }
@@ -128,8 +178,7 @@ TEST(VerdictsTest, OrientationAssertions)
 {
   const int P = STATUS_PASSED, F = STATUS_FAILED, N = STATUS_NOT_TESTED;
   const char* notFound = "\tNo SMPTE BARS pattern was detected during testing";
-  const char* correct =
-      "\tSMPTE BARS pattern was found, and was presented in correct field order";
+  const char* correct = "\tSMPTE BARS pattern was found, and was presented in correct field order";
   auto smpte = [](uint32_t result) {
     return With([result](Measurements& m) { m.smpteResult = result; });
   };
@@ -140,17 +189,33 @@ TEST(VerdictsTest, OrientationAssertions)
       {"4.2 486", With([](Measurements& m) { m.height = 486; }), 4, 2, F, {}},
       {"4.3 found", Clean(), 4, 3, P, {}},
       {"4.3 flipped", smpte(kSmpteTag | SMPTE_FOUND | SMPTE_FLIPPED), 4, 3, F, {}},
-      {"4.3 no edge", smpte(kSmpteTag | SMPTE_NO_EDGE), 4, 3, F,
+      {"4.3 no edge",
+       smpte(kSmpteTag | SMPTE_NO_EDGE),
+       4,
+       3,
+       F,
        {"\tSMPTE BARS not found, horizontal edge not detected, please check pattern."}},
       {"4.3 not found", smpte(kSmpteTag), 4, 3, F, {notFound}},
       {"4.3 not searched", smpte(0), 4, 3, N, {}},
       {"4.4 found", Clean(), 4, 4, P, {correct}},
-      {"4.4 soft", smpte(kSmpteTag | SMPTE_FOUND | SMPTE_SOFT_EDGES), 4, 4, P,
+      {"4.4 soft",
+       smpte(kSmpteTag | SMPTE_FOUND | SMPTE_SOFT_EDGES),
+       4,
+       4,
+       P,
        {correct, "\tHorizontal edges were soft, possibly indicating a problem"}},
-      {"4.4 swapped", smpte(kSmpteTag | SMPTE_FOUND | SMPTE_FIELDS_SWAPPED), 4, 4, F,
+      {"4.4 swapped",
+       smpte(kSmpteTag | SMPTE_FOUND | SMPTE_FIELDS_SWAPPED),
+       4,
+       4,
+       F,
        {"\tSMPTE BARS pattern was found, fields in wrong order"}},
       {"4.4 not found", smpte(kSmpteTag), 4, 4, F, {notFound}},
-      {"4.4 not searched", smpte(0), 4, 4, F,
+      {"4.4 not searched",
+       smpte(0),
+       4,
+       4,
+       F,
        {"\tNo search for SMPTE BARS pattern was attempted during testing"}},
   });
 }
@@ -173,21 +238,45 @@ TEST(VerdictsTest, QualityAssertions)
       {"5.1 colour far off", sw2(T | 0x05), 5, 1, P, {"\tFound large errors in color details"}},
       {"5.1 b/w slightly off", sw2(T | 0x75), 5, 1, P, {"\tFound errors in b/w details"}},
       {"5.1 b/w far off", sw2(T | 0x35), 5, 1, P, {"\tFound large errors in b/w details"}},
-      {"5.1 wrong frame", sw2(T | 0xFB), 5, 1, F,
+      {"5.1 wrong frame",
+       sw2(T | 0xFB),
+       5,
+       1,
+       F,
        {"\tPlease check to insure correct frame number for SW2 pattern"}},
       {"5.1 no detail", sw2(T | 0xF3), 5, 1, F, {"\tImage lacks correct details"}},
-      {"5.1 not found", sw2(T), 5, 1, F,
+      {"5.1 not found",
+       sw2(T),
+       5,
+       1,
+       F,
        {notFound, "\tLarge displacement of image edges could cause this"}},
       {"5.1 not searched", sw2(0), 5, 1, F, {noSearch}},
-      {"5.1 not searched, swapped fields", sw2(0, kSmpteTag | SMPTE_FOUND | SMPTE_FIELDS_SWAPPED),
-       5, 1, F, {"\tRunning this test requires passing prior image order test", noSearch}},
+      {"5.1 not searched, swapped fields",
+       sw2(0, kSmpteTag | SMPTE_FOUND | SMPTE_FIELDS_SWAPPED),
+       5,
+       1,
+       F,
+       {"\tRunning this test requires passing prior image order test", noSearch}},
       {"5.2 all correct", sw2(T | 0x1F1), 5, 2, P, {}},
-      {"5.2 colour slightly off", sw2(T | 0x15), 5, 2, F,
+      {"5.2 colour slightly off",
+       sw2(T | 0x15),
+       5,
+       2,
+       F,
        {"\tColored areas differ from reference, check decoder color",
         "\tB/W areas differ from reference, check decoder lightness"}},
-      {"5.2 b/w slightly off", sw2(T | 0x75), 5, 2, F,
+      {"5.2 b/w slightly off",
+       sw2(T | 0x75),
+       5,
+       2,
+       F,
        {"\tB/W areas differ from reference, check decoder lightness"}},
-      {"5.2 levels passed, fine bits missing", sw2(T | 0x111), 5, 2, P,
+      {"5.2 levels passed, fine bits missing",
+       sw2(T | 0x111),
+       5,
+       2,
+       P,
        {"\tColored areas differ slightly from reference, check decoder color",
         "\tB/W areas differ slightly from reference, check decoder lightness"}},
       {"5.2 not found", sw2(T), 5, 2, F, {notFound}},
@@ -229,7 +318,8 @@ TEST_F(MediaFileTest, LargeEnoughFilePassesAndIsRemoved)
   MakeFile(666000000);
   const Judged j = JudgeDataRate();
   EXPECT_EQ(j.status, STATUS_PASSED);
-  EXPECT_EQ(j.lines, (Lines{"\tMedia file averaged 3.70MB/s", "\tMedia file size was 666000000 bytes"}));
+  EXPECT_EQ(j.lines,
+            (Lines{"\tMedia file averaged 3.70MB/s", "\tMedia file size was 666000000 bytes"}));
   EXPECT_FALSE(std::filesystem::exists(media.path));
 }
 

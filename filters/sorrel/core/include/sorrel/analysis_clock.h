@@ -8,7 +8,8 @@
 
 namespace sorrel {
 
-struct ClockReading {
+struct ClockReading
+{
   int64_t wallSeconds; // whole seconds, the coarse fallback
   int64_t counter;     // high-resolution count, Frequency() per second
 };

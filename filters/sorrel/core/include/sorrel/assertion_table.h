@@ -10,7 +10,8 @@ constexpr int32_t SEVERITY_MUST = 0xDEAD;
 constexpr int32_t SEVERITY_SHOULD = 0xBEEF;
 constexpr int32_t kTextLineItem = -1;
 
-struct AssertionRow {
+struct AssertionRow
+{
   int32_t group;
   int32_t item; // kTextLineItem for a heading line
   int32_t severity;

@@ -22,7 +22,8 @@ constexpr uint8_t kPaintCb = 90;
 constexpr uint8_t kPaintCr = 239;
 constexpr uint8_t kDroppedByte = 255;
 
-struct DropScanResult {
+struct DropScanResult
+{
   uint32_t dropped = 0; // dropped samples, in luma samples
   uint32_t summary = 0; // see the kSummary* bits
 };

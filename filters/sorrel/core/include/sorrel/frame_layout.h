@@ -63,7 +63,8 @@ private:
 };
 
 // A read-only frame; callers make sure size >= geometry.FrameSize().
-struct FrameView {
+struct FrameView
+{
   FrameGeometry geometry;
   const uint8_t* data;
 

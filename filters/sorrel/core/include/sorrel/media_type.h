@@ -8,7 +8,8 @@
 
 namespace sorrel {
 
-struct Guid {
+struct Guid
+{
   uint32_t data1 = 0;
   uint16_t data2 = 0;
   uint16_t data3 = 0;
@@ -38,7 +39,8 @@ constexpr size_t kBmiSize = 0, kBmiWidth = 4, kBmiHeight = 8, kBmiPlanes = 12, k
 
 constexpr uint32_t kCaitSampleSize = 117453;
 
-struct MediaType {
+struct MediaType
+{
   Guid majortype;
   Guid subtype;
   bool bFixedSizeSamples = false;
@@ -59,7 +61,8 @@ void WriteFormatInt32(std::vector<uint8_t>& format, size_t offset, int32_t value
 void WriteFormatInt16(std::vector<uint8_t>& format, size_t offset, int16_t value);
 void WriteFormatInt64(std::vector<uint8_t>& format, size_t offset, int64_t value);
 
-struct AllocatorProperties {
+struct AllocatorProperties
+{
   int32_t cBuffers = 0;
   int32_t cbBuffer = 0;
   int32_t cbAlign = 0;

@@ -34,7 +34,8 @@ private:
   std::vector<uint8_t> m_cr;
 };
 
-struct SmpteOptions {
+struct SmpteOptions
+{
   bool mirrored = false;      // left-right
   bool flipped = false;       // upside down
   bool fieldsSwapped = false; // each pair of lines exchanged
@@ -42,19 +43,21 @@ struct SmpteOptions {
   bool noEdge = false;        // bars run down into the lower strip without an edge
 };
 
-struct Sw2Options {
-  int colourLumaError = 0;    // added to the luma of the last colourErrorRegions colour areas
+struct Sw2Options
+{
+  int colourLumaError = 0; // added to the luma of the last colourErrorRegions colour areas
   int colourErrorRegions = 20;
-  int greyLumaError = 0;      // added to the grey areas judged with the tight tolerance
-  bool detail = true;         // the fine vertical stripes read by the detail test
-  bool frameMarks = true;     // the four marks that identify the right frame of the sequence
+  int greyLumaError = 0;  // added to the grey areas judged with the tight tolerance
+  bool detail = true;     // the fine vertical stripes read by the detail test
+  bool frameMarks = true; // the four marks that identify the right frame of the sequence
 };
 
 PatternImage RenderSmpte(const FrameGeometry& geometry, const SmpteOptions& options = {});
 PatternImage RenderSw2(const FrameGeometry& geometry, const Sw2Options& options = {});
 PatternImage RenderFlat(const FrameGeometry& geometry, const Colour& colour = {128, 128, 128});
 
-struct ByteRange {
+struct ByteRange
+{
   size_t offset;
   size_t length;
 };

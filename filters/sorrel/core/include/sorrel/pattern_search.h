@@ -28,10 +28,17 @@ constexpr uint32_t SW2_BW_COARSE_OK = 0x40;
 constexpr uint32_t SW2_BW_FINE_OK = 0x80;
 constexpr uint32_t SW2_DETAIL_OK = 0x100;
 
-constexpr bool SmptePresent(uint32_t result) { return (result & 0xFFFF0000) == kSmpteTag; }
-constexpr bool Sw2Present(uint32_t result) { return (result & 0xFFFF0000) == kSw2Tag; }
+constexpr bool SmptePresent(uint32_t result)
+{
+  return (result & 0xFFFF0000) == kSmpteTag;
+}
+constexpr bool Sw2Present(uint32_t result)
+{
+  return (result & 0xFFFF0000) == kSw2Tag;
+}
 
-struct Colour {
+struct Colour
+{
   int y, cb, cr;
 };
 
@@ -63,7 +70,8 @@ constexpr int kFieldTestTop = 310;
 constexpr int kFieldTestBottom = 342;
 constexpr int kFieldEdgeThreshold = 72;
 
-struct Sw2Region {
+struct Sw2Region
+{
   int x, y, size;
   Colour reference;
   int xOffset;      // subtracted before scaling at other widths (grey and frame lists)

@@ -12,14 +12,14 @@ namespace sorrel::block {
 constexpr size_t kBlockSize = 16384;
 constexpr int32_t kVersion = 3;
 
-constexpr size_t kOffsetVersion = 0;       // int32
-constexpr size_t kOffsetFrameTimeMs = 4;   // int32
-constexpr size_t kOffsetStandardName = 8;  // char[16], NUL-terminated
+constexpr size_t kOffsetVersion = 0;      // int32
+constexpr size_t kOffsetFrameTimeMs = 4;  // int32
+constexpr size_t kOffsetStandardName = 8; // char[16], NUL-terminated
 constexpr size_t kStandardNameSize = 16;
-constexpr size_t kOffsetWidth = 24;        // int32
-constexpr size_t kOffsetHeight = 28;       // int32, signed
-constexpr size_t kOffsetFourcc = 32;       // char[4], then a 0 byte at 36
-constexpr size_t kOffsetFlags = 37;        // uint8
+constexpr size_t kOffsetWidth = 24;  // int32
+constexpr size_t kOffsetHeight = 28; // int32, signed
+constexpr size_t kOffsetFourcc = 32; // char[4], then a 0 byte at 36
+constexpr size_t kOffsetFlags = 37;  // uint8
 constexpr size_t kOffsetAssertions = 40;
 constexpr size_t kAssertionCount = 32;
 constexpr size_t kAssertionRecordSize = 92; // group, item, status (int32), text char[80]

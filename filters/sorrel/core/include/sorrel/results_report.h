@@ -9,20 +9,23 @@
 
 namespace sorrel {
 
-struct AssertionRecord {
+struct AssertionRecord
+{
   int32_t group = 0;
   int32_t item = 0;
   int32_t status = 0;
   std::string text;
 };
 
-struct DiagnosticRecord {
+struct DiagnosticRecord
+{
   int32_t group = 0;
   int32_t item = 0;
   std::string text;
 };
 
-struct DecodedResults {
+struct DecodedResults
+{
   int32_t version = 0;
   int32_t frameTimeMs = 0;
   std::string standardName;
@@ -35,8 +38,7 @@ struct DecodedResults {
 };
 
 // False with a message for a short block or a version other than 3.
-bool DecodeResultsBlock(const uint8_t* block, size_t size, DecodedResults* out,
-                        std::string* error);
+bool DecodeResultsBlock(const uint8_t* block, size_t size, DecodedResults* out, std::string* error);
 
 // The report messages, one per entry (a message may span lines), and the verdict:
 // 3 when an assertion failed, else 4. Diagnostic lines follow their assertion when asked.

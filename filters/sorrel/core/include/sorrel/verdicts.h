@@ -7,7 +7,8 @@
 namespace sorrel {
 
 // The measurements at the moment of a results call, copied out of the live counters.
-struct Measurements {
+struct Measurements
+{
   int32_t frameTimeMs = -1;
   int32_t width = -1;
   int32_t height = -1;
@@ -27,7 +28,8 @@ struct Measurements {
 };
 
 // The data-rate check of the media file that the graph writes in data-rate mode.
-struct MediaFileCheck {
+struct MediaFileCheck
+{
   std::string path = "./vb test media output.avi";
   bool removeAfterCheck = true;
 };
@@ -39,8 +41,7 @@ constexpr double kStartupSeconds = 30.0;
 // Each writes the records and the phase and streaming bits into a cleared block whose header
 // is already filled, and returns the flags byte it stored. The configuration snapshot also
 // says how many frames make a minute (unchanged for an unknown frame time).
-uint8_t WriteConfigurationSnapshot(const Measurements& m, uint8_t* block,
-                                   int32_t* framesPerMinute);
+uint8_t WriteConfigurationSnapshot(const Measurements& m, uint8_t* block, int32_t* framesPerMinute);
 uint8_t WriteStartupSnapshot(const Measurements& m, uint8_t* block);
 uint8_t WriteFullSnapshot(const Measurements& m, const MediaFileCheck& media, uint8_t* block);
 
