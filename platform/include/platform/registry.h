@@ -8,15 +8,14 @@
 // RegConnectRegistryFile gives a root on any other file.
 #pragma once
 
+#include "platform/types.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
 
 namespace platform {
 
-using LONG = std::int32_t;
-using DWORD = std::uint32_t;
-using BYTE = std::uint8_t;
 using REGSAM = DWORD;
 
 struct RegistryKeyHandle;
