@@ -297,6 +297,36 @@ template <class Body> LONG Guarded(Body body)
   }
 }
 
+// Resolves a handle and checks that it was opened with `needed` access.
+LONG ResolveFor(HKEY key, REGSAM needed, OpenKey& open)
+{
+  LONG code = Resolve(key, open);
+  if (code != ERROR_SUCCESS) {
+    return code;
+  }
+  return HasAccess(open, needed) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+// The row at `index` of an enumeration query (?1 the key, ?2 the offset) handed to `copy`;
+// ERROR_NO_MORE_ITEMS past the end.
+template <class Copy>
+LONG ReadRowAt(const OpenKey& open, const char* sql, DWORD index, Copy copy)
+{
+  return open.store->Read([&] {
+    Statement query(*open.store, sql);
+    query.Bind(1, open.id);
+    query.Bind(2, std::int64_t{index});
+    int step = query.Step();
+    if (step == SQLITE_DONE) {
+      return MissingOr(*open.store, open.id, ERROR_NO_MORE_ITEMS);
+    }
+    if (step != SQLITE_ROW) {
+      return query.Error() != ERROR_SUCCESS ? query.Error() : open.store->Fail(step);
+    }
+    return copy(query);
+  });
+}
+
 } // namespace
 
 std::string RegDefaultFile()
@@ -427,12 +457,9 @@ LONG RegQueryValueEx(HKEY key, const char* valueName, DWORD* reserved, DWORD* ty
       return InvalidParameter("a data buffer without its size");
     }
     OpenKey open;
-    LONG code = Resolve(key, open);
+    LONG code = ResolveFor(key, KEY_QUERY_VALUE, open);
     if (code != ERROR_SUCCESS) {
       return code;
-    }
-    if (!HasAccess(open, KEY_QUERY_VALUE)) {
-      return ERROR_ACCESS_DENIED;
     }
     std::string fold = FoldName(valueName ? valueName : "");
     return open.store->Read([&] {
@@ -467,12 +494,9 @@ LONG RegSetValueEx(HKEY key, const char* valueName, DWORD reserved, DWORD type, 
       return InvalidParameter("invalid value name");
     }
     OpenKey open;
-    LONG code = Resolve(key, open);
+    LONG code = ResolveFor(key, KEY_SET_VALUE, open);
     if (code != ERROR_SUCCESS) {
       return code;
-    }
-    if (!HasAccess(open, KEY_SET_VALUE)) {
-      return ERROR_ACCESS_DENIED;
     }
     return open.store->Write([&] {
       LONG exists = MissingOr(*open.store, open.id, ERROR_SUCCESS);
@@ -502,12 +526,9 @@ LONG RegDeleteValue(HKEY key, const char* valueName)
 {
   return Guarded([&] {
     OpenKey open;
-    LONG code = Resolve(key, open);
+    LONG code = ResolveFor(key, KEY_SET_VALUE, open);
     if (code != ERROR_SUCCESS) {
       return code;
-    }
-    if (!HasAccess(open, KEY_SET_VALUE)) {
-      return ERROR_ACCESS_DENIED;
     }
     std::string fold = FoldName(valueName ? valueName : "");
     return open.store->Write([&] {
@@ -592,25 +613,13 @@ LONG RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* res
       return InvalidParameter("a name buffer and its size are needed");
     }
     OpenKey open;
-    LONG code = Resolve(key, open);
+    LONG code = ResolveFor(key, KEY_ENUMERATE_SUB_KEYS, open);
     if (code != ERROR_SUCCESS) {
       return code;
     }
-    if (!HasAccess(open, KEY_ENUMERATE_SUB_KEYS)) {
-      return ERROR_ACCESS_DENIED;
-    }
-    return open.store->Read([&] {
-      Statement query(*open.store, "SELECT name, class FROM keys WHERE parent = ?1"
-                                   " ORDER BY fold LIMIT 1 OFFSET ?2");
-      query.Bind(1, open.id);
-      query.Bind(2, std::int64_t{index});
-      int step = query.Step();
-      if (step == SQLITE_DONE) {
-        return MissingOr(*open.store, open.id, ERROR_NO_MORE_ITEMS);
-      }
-      if (step != SQLITE_ROW) {
-        return query.Error() != ERROR_SUCCESS ? query.Error() : open.store->Fail(step);
-      }
+    const char* sql = "SELECT name, class FROM keys WHERE parent = ?1"
+                      " ORDER BY fold LIMIT 1 OFFSET ?2";
+    return ReadRowAt(open, sql, index, [&](Statement& query) {
       LONG copied = CopyName(query.Text(0), name, nameSize);
       if (copied != ERROR_SUCCESS) {
         return copied;
@@ -636,25 +645,13 @@ LONG RegEnumValue(HKEY key, DWORD index, char* valueName, DWORD* valueNameSize, 
       return InvalidParameter("a name buffer and its size are needed");
     }
     OpenKey open;
-    LONG code = Resolve(key, open);
+    LONG code = ResolveFor(key, KEY_QUERY_VALUE, open);
     if (code != ERROR_SUCCESS) {
       return code;
     }
-    if (!HasAccess(open, KEY_QUERY_VALUE)) {
-      return ERROR_ACCESS_DENIED;
-    }
-    return open.store->Read([&] {
-      Statement query(*open.store, "SELECT name, type, data FROM vals WHERE key = ?1"
-                                   " ORDER BY fold LIMIT 1 OFFSET ?2");
-      query.Bind(1, open.id);
-      query.Bind(2, std::int64_t{index});
-      int step = query.Step();
-      if (step == SQLITE_DONE) {
-        return MissingOr(*open.store, open.id, ERROR_NO_MORE_ITEMS);
-      }
-      if (step != SQLITE_ROW) {
-        return query.Error() != ERROR_SUCCESS ? query.Error() : open.store->Fail(step);
-      }
+    const char* sql = "SELECT name, type, data FROM vals WHERE key = ?1"
+                      " ORDER BY fold LIMIT 1 OFFSET ?2";
+    return ReadRowAt(open, sql, index, [&](Statement& query) {
       LONG copied = CopyName(query.Text(0), valueName, valueNameSize);
       if (copied != ERROR_SUCCESS) {
         return copied;
