@@ -309,8 +309,7 @@ LONG ResolveFor(HKEY key, REGSAM needed, OpenKey& open)
 
 // The row at `index` of an enumeration query (?1 the key, ?2 the offset) handed to `copy`;
 // ERROR_NO_MORE_ITEMS past the end.
-template <class Copy>
-LONG ReadRowAt(const OpenKey& open, const char* sql, DWORD index, Copy copy)
+template <class Copy> LONG ReadRowAt(const OpenKey& open, const char* sql, DWORD index, Copy copy)
 {
   return open.store->Read([&] {
     Statement query(*open.store, sql);
