@@ -469,6 +469,27 @@ const CRuntimeClass* CArchive::ReadNewClass(uint64_t offset, uint16_t* pwSchema)
   return pClass;
 }
 
+bool CArchive::ReadIndex(uint16_t tag, uint32_t& index)
+{
+  if (tag == fmt::kBigObjectTag) {
+    index = ReadLE<uint32_t>();
+  } else {
+    index = (static_cast<uint32_t>(tag & fmt::kClassTag) << 16) | (tag & 0x7FFFu);
+  }
+  return !Failed();
+}
+
+const CRuntimeClass* CArchive::LoadedClass(uint32_t index, uint64_t offset, uint16_t* pwSchema)
+{
+  index &= ~fmt::kBigClassTag;
+  if (index == 0 || index >= m_loadMap.size() || !m_loadMap[index].bIsClass) {
+    SetError(ArchiveError::badIndex, offset);
+    return nullptr;
+  }
+  *pwSchema = m_loadMap[index].wSchema;
+  return m_loadMap[index].pClass;
+}
+
 const CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* pClassRequested, uint16_t* pwSchema)
 {
   if (!CanRead()) {
@@ -484,26 +505,15 @@ const CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* pClassRequested, u
   if (tag == fmt::kNewClassTag) {
     pClass = ReadNewClass(start, &schema);
   } else {
-    uint32_t index;
-    if (tag == fmt::kBigObjectTag) {
-      index = ReadLE<uint32_t>();
-    } else {
-      index = (static_cast<uint32_t>(tag & fmt::kClassTag) << 16) | (tag & 0x7FFFu);
-    }
-    if (Failed()) {
+    uint32_t index = 0;
+    if (!ReadIndex(tag, index)) {
       return nullptr;
     }
     if ((index & fmt::kBigClassTag) == 0) {
       SetError(ArchiveError::badIndex, start);
       return nullptr;
     }
-    index &= ~fmt::kBigClassTag;
-    if (index == 0 || index >= m_loadMap.size() || !m_loadMap[index].bIsClass) {
-      SetError(ArchiveError::badIndex, start);
-      return nullptr;
-    }
-    pClass = m_loadMap[index].pClass;
-    schema = m_loadMap[index].wSchema;
+    pClass = LoadedClass(index, start, &schema);
   }
   if (pClass == nullptr) {
     return nullptr;
@@ -536,23 +546,12 @@ CObject* CArchive::ReadObject(const CRuntimeClass* pClassRequested, bool* pbCrea
   if (tag == fmt::kNewClassTag) {
     pClass = ReadNewClass(start, &schema);
   } else {
-    uint32_t index;
-    if (tag == fmt::kBigObjectTag) {
-      index = ReadLE<uint32_t>();
-    } else {
-      index = (static_cast<uint32_t>(tag & fmt::kClassTag) << 16) | (tag & 0x7FFFu);
-    }
-    if (Failed()) {
+    uint32_t index = 0;
+    if (!ReadIndex(tag, index)) {
       return nullptr;
     }
     if (index & fmt::kBigClassTag) {
-      index &= ~fmt::kBigClassTag;
-      if (index == 0 || index >= m_loadMap.size() || !m_loadMap[index].bIsClass) {
-        SetError(ArchiveError::badIndex, start);
-        return nullptr;
-      }
-      pClass = m_loadMap[index].pClass;
-      schema = m_loadMap[index].wSchema;
+      pClass = LoadedClass(index, start, &schema);
     } else {
       if (index == 0) {
         return nullptr; // the null object
