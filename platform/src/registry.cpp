@@ -1,6 +1,7 @@
 // The registry calls: handles, path look-up and the value operations on top of the store.
 #include "platform/registry.h"
 
+#include "platform/system.h"
 #include "registry_store.h"
 
 #include <sqlite3.h>
@@ -333,15 +334,9 @@ std::string RegDefaultFile()
   if (const char* file = std::getenv("HALVEX_REGISTRY"); file && *file) {
     return file;
   }
-  std::string data;
-  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
-    data = xdg;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    data = std::string(home) + "/.local/share";
-  } else {
-    data = "/tmp";
-  }
-  return data + "/halvex/registry.db";
+  // One rule with the other per-user files, so a relative XDG_DATA_HOME cannot make programs
+  // started in different folders use different registries.
+  return UserDataFolder() + "/halvex/registry.db";
 }
 
 LONG RegConnectRegistryFile(const std::string& file, HKEY root, HKEY* result)
