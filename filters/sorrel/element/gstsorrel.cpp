@@ -48,7 +48,8 @@
 GST_DEBUG_CATEGORY_STATIC(gst_sorrel_debug);
 #define GST_CAT_DEFAULT gst_sorrel_debug
 
-struct _GstSorrel {
+struct _GstSorrel
+{
   GstBaseTransform parent;
 
   // Created with the element; replaced only while no frame has been analysed (timing).
@@ -87,7 +88,8 @@ static GstStaticPadTemplate gst_sorrel_sink_template = GST_STATIC_PAD_TEMPLATE(
 
 static GstStaticPadTemplate gst_sorrel_src_template = GST_STATIC_PAD_TEMPLATE(
     "src", GST_PAD_SRC, GST_PAD_ALWAYS,
-    GST_STATIC_CAPS(GST_SORREL_CAIT_CAPS_NAME "; video/x-raw, format = (string) " GST_SORREL_RAW_FORMATS
+    GST_STATIC_CAPS(GST_SORREL_CAIT_CAPS_NAME
+                    "; video/x-raw, format = (string) " GST_SORREL_RAW_FORMATS
                     ", width = (int) [ 80, 32767 ], height = (int) [ 60, 32767 ], "
                     "framerate = (fraction) [ 0/1, MAX ]"));
 
@@ -127,8 +129,9 @@ GType gst_sorrel_timing_get_type(void)
 
 static sorrel::CAnalogInTest* gst_sorrel_new_core(GstSorrelTiming timing)
 {
-  return new sorrel::CAnalogInTest(sorrel::MakeClock(
-      timing == GST_SORREL_TIMING_STREAM ? sorrel::ClockSource::Stream : sorrel::ClockSource::Wall));
+  return new sorrel::CAnalogInTest(sorrel::MakeClock(timing == GST_SORREL_TIMING_STREAM
+                                                         ? sorrel::ClockSource::Stream
+                                                         : sorrel::ClockSource::Wall));
 }
 
 // Before streaming starts the input is only linked, not negotiated (a live source negotiates
@@ -153,7 +156,8 @@ static void gst_sorrel_preview_input(GstSorrel* self)
   GstVideoInfo info;
   sorrel::MediaType media;
   if (gst_video_info_from_caps(&info, fixed) && gst_sorrel::MediaTypeFromVideoInfo(info, &media)) {
-    GST_INFO_OBJECT(self, "judging the offered input %" GST_PTR_FORMAT, static_cast<gpointer>(fixed));
+    GST_INFO_OBJECT(self, "judging the offered input %" GST_PTR_FORMAT,
+                    static_cast<gpointer>(fixed));
     self->core->CheckInputType(media);
   }
   gst_caps_unref(fixed);
@@ -171,7 +175,8 @@ static gint gst_sorrel_query_vendor_info(GstSorrel* self, gpointer out_block)
   }
   gst_sorrel_preview_input(self);
   GST_OBJECT_LOCK(self);
-  const sorrel::FilterResult result = self->core->QueryVendorInfo(data, GST_SORREL_RESULTS_BLOCK_SIZE);
+  const sorrel::FilterResult result =
+      self->core->QueryVendorInfo(data, GST_SORREL_RESULTS_BLOCK_SIZE);
   GST_OBJECT_UNLOCK(self);
   if (result != sorrel::FilterResult::Ok) {
     g_free(data);
@@ -275,8 +280,9 @@ static gboolean gst_sorrel_set_caps(GstBaseTransform* trans, GstCaps* incaps, Gs
     return FALSE;
   }
   if (self->core->CheckInputType(media) != sorrel::FilterResult::Ok) {
-    GST_ELEMENT_ERROR(self, STREAM, FORMAT, ("Input frames of %dx%d are refused by the analysis.",
-                                             GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info)),
+    GST_ELEMENT_ERROR(self, STREAM, FORMAT,
+                      ("Input frames of %dx%d are refused by the analysis.",
+                       GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info)),
                       ("caps %" GST_PTR_FORMAT, static_cast<gpointer>(incaps)));
     return FALSE;
   }
@@ -292,8 +298,7 @@ static gboolean gst_sorrel_set_caps(GstBaseTransform* trans, GstCaps* incaps, Gs
                         (nullptr));
   }
   GST_INFO_OBJECT(self, "input %s (%s), output %" GST_PTR_FORMAT, self->core->FormatName(),
-                  self->analysable ? "analysed" : "not analysed",
-                  static_cast<gpointer>(outcaps));
+                  self->analysable ? "analysed" : "not analysed", static_cast<gpointer>(outcaps));
   return TRUE;
 }
 
@@ -342,9 +347,11 @@ static gboolean gst_sorrel_decide_allocation(GstBaseTransform* trans, GstQuery* 
   actual.cbBuffer = gint(granted_size);
   actual.cbAlign = gint(granted_params.align + 1);
   actual.cbPrefix = gint(granted_params.prefix);
-  if (sorrel::CAnalogInTest::CheckAllocatorProperties(request, actual) != sorrel::FilterResult::Ok) {
+  if (sorrel::CAnalogInTest::CheckAllocatorProperties(request, actual) !=
+      sorrel::FilterResult::Ok) {
     gst_object_unref(pool);
-    GST_ELEMENT_ERROR(self, RESOURCE, SETTINGS, ("Output buffers are smaller or less aligned than asked."),
+    GST_ELEMENT_ERROR(self, RESOURCE, SETTINGS,
+                      ("Output buffers are smaller or less aligned than asked."),
                       ("granted %u bytes, alignment %d", granted_size, actual.cbAlign));
     return FALSE;
   }
@@ -427,8 +434,9 @@ static GstFlowReturn gst_sorrel_transform(GstBaseTransform* trans, GstBuffer* in
     return GST_FLOW_ERROR;
   }
   // The copy goes out before the scan rewrites the input with markers.
-  const size_t copied = visualize ? std::min(in_size, out_map.size)
-                                  : sorrel::CAnalogInTest::DataRateCopyLength(in_size, out_map.size);
+  const size_t copied = visualize
+                            ? std::min(in_size, out_map.size)
+                            : sorrel::CAnalogInTest::DataRateCopyLength(in_size, out_map.size);
   std::memcpy(out_map.data, in_map.data, copied);
 
   if (self->analysable) {
@@ -446,8 +454,8 @@ static GstFlowReturn gst_sorrel_transform(GstBaseTransform* trans, GstBuffer* in
         end_ns = gint64(stream_end);
       }
     }
-    core.AnalyzeFrame(frame, in_size, visualize ? out_map.data : nullptr,
-                      visualize ? copied : 0, end_ns);
+    core.AnalyzeFrame(frame, in_size, visualize ? out_map.data : nullptr, visualize ? copied : 0,
+                      end_ns);
   }
   gst_buffer_unmap(outbuf, &out_map);
   gst_buffer_unmap(inbuf, &in_map);
@@ -555,18 +563,18 @@ static void gst_sorrel_class_init(GstSorrelClass* klass)
 
   g_object_class_install_property(
       gobject_class, PROP_TIMING,
-      g_param_spec_enum("timing", "Timing", "Where the frame-rate measurement takes its time from",
-                        gst_sorrel_timing_get_type(), GST_SORREL_TIMING_WALL,
-                        GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS |
-                                    GST_PARAM_MUTABLE_READY)));
+      g_param_spec_enum(
+          "timing", "Timing", "Where the frame-rate measurement takes its time from",
+          gst_sorrel_timing_get_type(), GST_SORREL_TIMING_WALL,
+          GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS | GST_PARAM_MUTABLE_READY)));
   g_object_class_install_property(
       gobject_class, PROP_RESULTS_LOCATION,
-      g_param_spec_string("results-location", "Results location",
-                          "File that receives the last results block when the stream ends or "
-                          "the element stops (none when unset)",
-                          nullptr,
-                          GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS |
-                                      GST_PARAM_MUTABLE_PLAYING)));
+      g_param_spec_string(
+          "results-location", "Results location",
+          "File that receives the last results block when the stream ends or "
+          "the element stops (none when unset)",
+          nullptr,
+          GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS | GST_PARAM_MUTABLE_PLAYING)));
   g_object_class_install_property(
       gobject_class, PROP_MODE,
       g_param_spec_enum("mode", "Mode", "Fixed by what downstream takes at the first buffer",
@@ -574,8 +582,8 @@ static void gst_sorrel_class_init(GstSorrelClass* klass)
                         GParamFlags(G_PARAM_READABLE | G_PARAM_STATIC_STRINGS)));
   g_object_class_install_property(
       gobject_class, PROP_FRAMES_ANALYSED,
-      g_param_spec_int("frames-analysed", "Frames analysed", "Frames analysed so far", 0,
-                       G_MAXINT, 0, GParamFlags(G_PARAM_READABLE | G_PARAM_STATIC_STRINGS)));
+      g_param_spec_int("frames-analysed", "Frames analysed", "Frames analysed so far", 0, G_MAXINT,
+                       0, GParamFlags(G_PARAM_READABLE | G_PARAM_STATIC_STRINGS)));
 
   // gint query_vendor_info (GstSorrel*, guint8** block): the block belongs to the caller.
   gst_sorrel_signals[SIGNAL_QUERY_VENDOR_INFO] = g_signal_new_class_handler(
@@ -620,6 +628,5 @@ static gboolean plugin_init(GstPlugin* plugin)
 }
 
 #define PACKAGE "halvex"
-GST_PLUGIN_DEFINE(GST_VERSION_MAJOR, GST_VERSION_MINOR, sorrel,
-                  "Analog video capture test filter", plugin_init, "0.1.0", "Proprietary",
-                  "Halvex", "Halvex")
+GST_PLUGIN_DEFINE(GST_VERSION_MAJOR, GST_VERSION_MINOR, sorrel, "Analog video capture test filter",
+                  plugin_init, "0.1.0", "Proprietary", "Halvex", "Halvex")

@@ -7,7 +7,8 @@ namespace gst_sorrel {
 
 namespace {
 
-struct FormatEntry {
+struct FormatEntry
+{
   GstVideoFormat format;
   uint32_t fourcc;
   sorrel::Layout layout;
@@ -60,12 +61,12 @@ bool MediaTypeFromVideoInfo(const GstVideoInfo& info, sorrel::MediaType* out)
   // Frame time in 100 ns units; an unknown rate (0/1) gives 0, which no standard accepts.
   int64_t avgTimePerFrame = 0;
   if (GST_VIDEO_INFO_FPS_N(&info) > 0) {
-    avgTimePerFrame = int64_t(gst_util_uint64_scale_int_round(
-        10000000, GST_VIDEO_INFO_FPS_D(&info), GST_VIDEO_INFO_FPS_N(&info)));
+    avgTimePerFrame = int64_t(gst_util_uint64_scale_int_round(10000000, GST_VIDEO_INFO_FPS_D(&info),
+                                                              GST_VIDEO_INFO_FPS_N(&info)));
   }
-  *out = sorrel::MakeVideoMediaType(fourcc, GST_VIDEO_INFO_WIDTH(&info),
-                                    GST_VIDEO_INFO_HEIGHT(&info), avgTimePerFrame,
-                                    uint32_t(GST_VIDEO_INFO_SIZE(&info)));
+  *out =
+      sorrel::MakeVideoMediaType(fourcc, GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info),
+                                 avgTimePerFrame, uint32_t(GST_VIDEO_INFO_SIZE(&info)));
   return true;
 }
 

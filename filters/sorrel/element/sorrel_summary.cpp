@@ -19,7 +19,9 @@ std::vector<uint8_t> TakeSnapshot(sorrel::CAnalogInTest& core)
   WriteInt32(out, kOffsetVersion, kVersion);
   WriteInt32(out, kOffsetFrameTimeMs, m.frameTimeMs);
   WriteText(out, kOffsetStandardName, kStandardNameSize,
-            m.frameTimeMs == 33 ? "NTSC" : m.frameTimeMs == 40 ? "PAL/SECAM" : "UNKNOWN");
+            m.frameTimeMs == 33   ? "NTSC"
+            : m.frameTimeMs == 40 ? "PAL/SECAM"
+                                  : "UNKNOWN");
   WriteInt32(out, kOffsetWidth, m.width);
   WriteInt32(out, kOffsetHeight, m.height);
   std::memcpy(out + kOffsetFourcc, m.fourcc.data(), std::min<size_t>(m.fourcc.size(), 4));
@@ -74,8 +76,8 @@ GstStructure* SummaryFromBlock(const std::vector<uint8_t>& block)
   if (!sorrel::DecodeResultsBlock(block.data(), block.size(), &results, &error)) {
     return nullptr;
   }
-  GstStructure* s = gst_structure_new("sorrel", "phase", G_TYPE_STRING, PhaseName(results.flags),
-                                      nullptr);
+  GstStructure* s =
+      gst_structure_new("sorrel", "phase", G_TYPE_STRING, PhaseName(results.flags), nullptr);
   for (const sorrel::AssertionRecord& a : results.assertions) {
     if (a.status == sorrel::block::STATUS_TEXT) {
       continue;

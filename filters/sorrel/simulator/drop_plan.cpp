@@ -55,8 +55,7 @@ bool ParseDropList(const std::string& text, std::vector<PlannedDrop>* drops, std
   return true;
 }
 
-DropPlan::DropPlan(std::vector<PlannedDrop> listed, double rate, size_t randomLength,
-                   uint32_t seed)
+DropPlan::DropPlan(std::vector<PlannedDrop> listed, double rate, size_t randomLength, uint32_t seed)
     : m_listed(std::move(listed)), m_rate(rate), m_randomLength(randomLength), m_random(seed)
 {
 }

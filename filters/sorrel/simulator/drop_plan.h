@@ -10,7 +10,8 @@
 
 namespace gst_sorrel_sim {
 
-struct PlannedDrop {
+struct PlannedDrop
+{
   uint64_t frame;
   size_t offset;
   size_t length;

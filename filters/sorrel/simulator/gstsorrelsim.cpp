@@ -30,7 +30,8 @@
 GST_DEBUG_CATEGORY_STATIC(gst_sorrel_sim_debug);
 #define GST_CAT_DEFAULT gst_sorrel_sim_debug
 
-struct _GstSorrelSim {
+struct _GstSorrelSim
+{
   GstPushSrc parent;
 
   // Properties (object lock).
@@ -120,8 +121,8 @@ static GType gst_sorrel_sim_standard_get_type(void)
 }
 
 // Size and rate: the properties where set, else the standard's.
-static void gst_sorrel_sim_frame_shape(GstSorrelSim* self, gint* width, gint* height,
-                                       gint* rate_n, gint* rate_d)
+static void gst_sorrel_sim_frame_shape(GstSorrelSim* self, gint* width, gint* height, gint* rate_n,
+                                       gint* rate_d)
 {
   const bool pal = self->standard == GST_SORREL_SIM_STANDARD_PAL;
   *width = self->width > 0 ? self->width : 720;
@@ -144,8 +145,8 @@ static GstCaps* gst_sorrel_sim_get_caps(GstBaseSrc* src, GstCaps* filter)
   GST_OBJECT_UNLOCK(self);
   GstCaps* caps = gst_static_pad_template_get_caps(&gst_sorrel_sim_src_template);
   caps = gst_caps_make_writable(caps);
-  gst_caps_set_simple(caps, "width", G_TYPE_INT, width, "height", G_TYPE_INT, height,
-                      "framerate", GST_TYPE_FRACTION, rate_n, rate_d, nullptr);
+  gst_caps_set_simple(caps, "width", G_TYPE_INT, width, "height", G_TYPE_INT, height, "framerate",
+                      GST_TYPE_FRACTION, rate_n, rate_d, nullptr);
   if (filter) {
     GstCaps* filtered = gst_caps_intersect_full(filter, caps, GST_CAPS_INTERSECT_FIRST);
     gst_caps_unref(caps);
@@ -185,9 +186,8 @@ static gboolean gst_sorrel_sim_set_caps(GstBaseSrc* src, GstCaps* caps)
   }
   sorrel::Layout layout;
   if (!sorrel::ParseLayoutName(GST_VIDEO_INFO_NAME(&info), &layout)) {
-    GST_ELEMENT_ERROR(self, CORE, NEGOTIATION, ("Format %s cannot be simulated.",
-                                                GST_VIDEO_INFO_NAME(&info)),
-                      (nullptr));
+    GST_ELEMENT_ERROR(self, CORE, NEGOTIATION,
+                      ("Format %s cannot be simulated.", GST_VIDEO_INFO_NAME(&info)), (nullptr));
     return FALSE;
   }
   const sorrel::FrameGeometry geometry(layout, GST_VIDEO_INFO_WIDTH(&info),
@@ -470,10 +470,10 @@ static void gst_sorrel_sim_class_init(GstSorrelSimClass* klass)
 
   const GParamFlags flags =
       GParamFlags(G_PARAM_READWRITE | G_PARAM_STATIC_STRINGS | GST_PARAM_MUTABLE_READY);
-  g_object_class_install_property(
-      gobject_class, PROP_PATTERN,
-      g_param_spec_enum("pattern", "Pattern", "Test picture", gst_sorrel_sim_pattern_get_type(),
-                        GST_SORREL_SIM_PATTERN_SMPTE_THEN_SW2, flags));
+  g_object_class_install_property(gobject_class, PROP_PATTERN,
+                                  g_param_spec_enum("pattern", "Pattern", "Test picture",
+                                                    gst_sorrel_sim_pattern_get_type(),
+                                                    GST_SORREL_SIM_PATTERN_SMPTE_THEN_SW2, flags));
   g_object_class_install_property(
       gobject_class, PROP_STANDARD,
       g_param_spec_enum("standard", "Standard", "Default size and frame rate",
@@ -484,10 +484,10 @@ static void gst_sorrel_sim_class_init(GstSorrelSimClass* klass)
   g_object_class_install_property(
       gobject_class, PROP_HEIGHT,
       g_param_spec_int("height", "Height", "Frame height (0: the standard's)", 0, 4096, 0, flags));
-  g_object_class_install_property(
-      gobject_class, PROP_FRAME_RATE,
-      gst_param_spec_fraction("frame-rate", "Frame rate", "Frame rate (0/1: the standard's)", 0,
-                              1, 1000, 1, 0, 1, flags));
+  g_object_class_install_property(gobject_class, PROP_FRAME_RATE,
+                                  gst_param_spec_fraction("frame-rate", "Frame rate",
+                                                          "Frame rate (0/1: the standard's)", 0, 1,
+                                                          1000, 1, 0, 1, flags));
   g_object_class_install_property(
       gobject_class, PROP_DROPS,
       g_param_spec_string("drops", "Drops",
@@ -496,12 +496,12 @@ static void gst_sorrel_sim_class_init(GstSorrelSimClass* klass)
   g_object_class_install_property(
       gobject_class, PROP_DROP_RATE,
       g_param_spec_double("drop-rate", "Drop rate",
-                          "Chance per frame of a drop of drop-length bytes at a random offset",
-                          0.0, 1.0, 0.0, flags));
-  g_object_class_install_property(
-      gobject_class, PROP_DROP_LENGTH,
-      g_param_spec_uint("drop-length", "Drop length", "Bytes of each random drop", 1, G_MAXUINT,
-                        256, flags));
+                          "Chance per frame of a drop of drop-length bytes at a random offset", 0.0,
+                          1.0, 0.0, flags));
+  g_object_class_install_property(gobject_class, PROP_DROP_LENGTH,
+                                  g_param_spec_uint("drop-length", "Drop length",
+                                                    "Bytes of each random drop", 1, G_MAXUINT, 256,
+                                                    flags));
   g_object_class_install_property(
       gobject_class, PROP_SEED,
       g_param_spec_uint("seed", "Seed", "Seed of the random drops", 0, G_MAXUINT, 1, flags));
@@ -511,29 +511,28 @@ static void gst_sorrel_sim_class_init(GstSorrelSimClass* klass)
   g_object_class_install_property(
       gobject_class, PROP_FLIPPED,
       g_param_spec_boolean("flipped", "Flipped", "Bars upside down", FALSE, flags));
-  g_object_class_install_property(
-      gobject_class, PROP_FIELDS_SWAPPED,
-      g_param_spec_boolean("fields-swapped", "Fields swapped", "Bars with the two fields exchanged",
-                           FALSE, flags));
-  g_object_class_install_property(
-      gobject_class, PROP_SOFT_EDGES,
-      g_param_spec_boolean("soft-edges", "Soft edges", "Bars whose lower edge fades", FALSE,
-                           flags));
+  g_object_class_install_property(gobject_class, PROP_FIELDS_SWAPPED,
+                                  g_param_spec_boolean("fields-swapped", "Fields swapped",
+                                                       "Bars with the two fields exchanged", FALSE,
+                                                       flags));
+  g_object_class_install_property(gobject_class, PROP_SOFT_EDGES,
+                                  g_param_spec_boolean("soft-edges", "Soft edges",
+                                                       "Bars whose lower edge fades", FALSE,
+                                                       flags));
   g_object_class_install_property(
       gobject_class, PROP_IS_LIVE,
       g_param_spec_boolean("is-live", "Is live",
                            "Pace frames in real time (else as fast as possible)", TRUE, flags));
-  g_object_class_install_property(
-      gobject_class, PROP_POOL_SIZE,
-      g_param_spec_uint("pool-size", "Pool size", "Capture buffers that are recycled", 2, 64, 4,
-                        flags));
+  g_object_class_install_property(gobject_class, PROP_POOL_SIZE,
+                                  g_param_spec_uint("pool-size", "Pool size",
+                                                    "Capture buffers that are recycled", 2, 64, 4,
+                                                    flags));
   g_object_class_install_property(
       gobject_class, PROP_SW2_FROM,
       g_param_spec_uint64("sw2-from", "SW2 from", "First SW2 frame of the smpte-then-sw2 pattern",
                           0, G_MAXUINT64, 345, flags));
 
-  gst_element_class_set_static_metadata(element_class, "Simulated analog capture",
-                                        "Source/Video",
+  gst_element_class_set_static_metadata(element_class, "Simulated analog capture", "Source/Video",
                                         "Test patterns in recycled capture buffers, with drops "
                                         "and orientation faults on request",
                                         "Halvex");
