@@ -347,6 +347,57 @@ INSTANTIATE_TEST_SUITE_P(Cases, SorrelSharing,
                            return std::string(param.param.name);
                          });
 
+TEST(SorrelHarness, ErrorVisualisationPaintsDroppedSamplesRed)
+{
+  GstHarness* h = NewHarness("stream");
+  gst_harness_set_sink_caps_str(h, "video/x-raw");
+  const std::string caps = RawCaps("YUY2", 720, 480);
+  gst_harness_set_src_caps_str(h, caps.c_str());
+  GstBuffer* model = MakeFrame(caps);
+  const size_t size = gst_buffer_get_size(model);
+  std::vector<uint8_t> picture(size);
+  gst_buffer_extract(model, 0, picture.data(), size);
+  gst_buffer_unref(model);
+  GstBufferPool* pool = gst_buffer_pool_new();
+  GstStructure* config = gst_buffer_pool_get_config(pool);
+  gst_buffer_pool_config_set_params(config, nullptr, guint(size), 1, 1);
+  ASSERT_TRUE(gst_buffer_pool_set_config(pool, config));
+  ASSERT_TRUE(gst_buffer_pool_set_active(pool, TRUE));
+  const sorrel::ByteRange dropped{2000, 400};
+
+  std::vector<uint8_t> shown;
+  for (int use = 0; use < 2; ++use) {
+    GstBuffer* capture = nullptr;
+    ASSERT_EQ(gst_buffer_pool_acquire_buffer(pool, &capture, nullptr), GST_FLOW_OK);
+    GstMapInfo map;
+    ASSERT_TRUE(gst_buffer_map(capture, &map, GST_MAP_WRITE));
+    sorrel::WriteFrame(picture, map.data, map.size,
+                       use == 1 ? std::vector<sorrel::ByteRange>{dropped}
+                                : std::vector<sorrel::ByteRange>{});
+    gst_buffer_unmap(capture, &map);
+    ASSERT_EQ(gst_harness_push(h, capture), GST_FLOW_OK);
+    GstBuffer* out = gst_harness_pull(h);
+    shown.resize(gst_buffer_get_size(out));
+    gst_buffer_extract(out, 0, shown.data(), shown.size());
+    gst_buffer_unref(out);
+  }
+  EXPECT_EQ(Mode(h), GST_SORREL_MODE_ERROR_VISUALIZATION);
+  ASSERT_EQ(shown.size(), size);
+  // YUY2 bytes Y0 U Y1 V: luma, Cb, luma, Cr of the paint colour inside the drop.
+  const uint8_t paint[4] = {82, 90, 82, 239};
+  for (size_t i = 0; i < size; ++i) {
+    const bool inside = i >= dropped.offset && i < dropped.offset + dropped.length;
+    const uint8_t expected = inside ? paint[i % 4] : picture[i];
+    if (shown[i] != expected) {
+      ADD_FAILURE() << "byte " << i << " is " << int(shown[i]) << ", expected " << int(expected);
+      break;
+    }
+  }
+  gst_buffer_pool_set_active(pool, FALSE);
+  gst_object_unref(pool);
+  gst_harness_teardown(h);
+}
+
 TEST(SorrelHarness, LastBlockIsWrittenToResultsLocationAtEndOfStream)
 {
   gchar* dir = g_dir_make_tmp("sorrel-results-XXXXXX", nullptr);
