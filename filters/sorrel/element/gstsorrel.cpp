@@ -135,18 +135,28 @@ static sorrel::CAnalogInTest* gst_sorrel_new_core(GstSorrelTiming timing)
 }
 
 // Before streaming starts the input is only linked, not negotiated (a live source negotiates
-// when it starts playing). A configuration snapshot then judges the caps upstream offers,
-// fixated as negotiation would; negotiation later runs the same check on the real caps.
+// when it starts playing). When upstream already offers one frame size and rate, the
+// configuration snapshot judges that offer as negotiation would fixate it; negotiation later
+// runs the same check on the real caps. Anything vaguer stays unknown.
 static void gst_sorrel_preview_input(GstSorrel* self)
 {
-  if (self->core->Width() != -1) {
+  GstPad* sinkpad = GST_BASE_TRANSFORM_SINK_PAD(self);
+  if (self->core->Width() != -1 || !gst_pad_is_linked(sinkpad)) {
     return;
   }
-  GstPad* sinkpad = GST_BASE_TRANSFORM_SINK_PAD(self);
   GstCaps* templ = gst_pad_get_pad_template_caps(sinkpad);
   GstCaps* offered = gst_pad_peer_query_caps(sinkpad, templ);
   gst_caps_unref(templ);
-  if (!offered || gst_caps_is_empty(offered) || gst_caps_is_any(offered)) {
+  const GstStructure* first = offered && !gst_caps_is_empty(offered) && !gst_caps_is_any(offered)
+                                  ? gst_caps_get_structure(offered, 0)
+                                  : nullptr;
+  const bool settled = first && gst_structure_has_field(first, "framerate") &&
+                       gst_structure_has_field(first, "width") &&
+                       gst_structure_has_field(first, "height") &&
+                       gst_value_is_fixed(gst_structure_get_value(first, "framerate")) &&
+                       gst_value_is_fixed(gst_structure_get_value(first, "width")) &&
+                       gst_value_is_fixed(gst_structure_get_value(first, "height"));
+  if (!settled) {
     if (offered) {
       gst_caps_unref(offered);
     }

@@ -247,6 +247,33 @@ TEST(SorrelHarness, ConfigurationSnapshotJudgesTheOfferedInputBeforeNegotiation)
   gst_object_unref(pipeline);
 }
 
+TEST(SorrelHarness, ConfigurationSnapshotStaysUnknownWithoutASettledOffer)
+{
+  struct Case
+  {
+    const char* description;
+  };
+  const std::vector<Case> cases = {
+      {"sorrel name=s"},                                                     // not linked
+      {"videotestsrc ! video/x-raw,format=YUY2 ! sorrel name=s ! fakesink"}, // any size
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.description);
+    GstElement* pipeline = gst_parse_launch(c.description, nullptr);
+    ASSERT_TRUE(pipeline != nullptr);
+    GstElement* s = GST_IS_BIN(pipeline) ? gst_bin_get_by_name(GST_BIN(pipeline), "s")
+                                         : GST_ELEMENT(gst_object_ref(pipeline));
+    sorrel::DecodedResults results;
+    ASSERT_EQ(QueryResults(s, &results), GST_SORREL_OK);
+    EXPECT_EQ(results.frameTimeMs, -1);
+    EXPECT_EQ(results.standardName, "UNKNOWN");
+    EXPECT_EQ(results.width, -1);
+    EXPECT_FALSE(results.flags & blk::FLAG_CONFIG_OK);
+    gst_object_unref(s);
+    gst_object_unref(pipeline);
+  }
+}
+
 // Pushes the same recycled capture buffer twice; the second time the bytes at
 // [1000, 1600) are not rewritten, as a driver that dropped those samples would leave them.
 struct SharingCase
