@@ -124,10 +124,12 @@ void RunCapture(const std::string& description, RunOutcome* outcome)
   gst_object_unref(pipeline);
 }
 
-std::string Capture(const std::string& source_options)
+// Pattern searches need full-size frames; drop counting is the same on smaller ones.
+std::string Capture(const std::string& source_options, int width = 720, int height = 480)
 {
   return "sorrelsim is-live=false num-buffers=" + std::to_string(kFrames) + " " + source_options +
-         " ! video/x-raw,format=YUY2,width=720,height=480"
+         " ! video/x-raw,format=YUY2,width=" + std::to_string(width) +
+         ",height=" + std::to_string(height) +
          " ! sorrel name=\"Analog In Test\" timing=stream ! fakesink";
 }
 
@@ -164,6 +166,29 @@ TEST(SorrelPipeline, HealthyNtscCapturePassesEveryMeasuredGroup)
   EXPECT_EQ(sorrel_test::StructureString(run.summary, "assertion-2.2"), "passed");
 }
 
+TEST(SorrelPipeline, OffNominalFrameRatesAreJudgedByTheFullSnapshot)
+{
+  struct Case
+  {
+    const char* rate;
+    int status_2_2;
+  };
+  const std::vector<Case> cases = {
+      {"2993/100", blk::STATUS_WARNING}, // 0.13% slow
+      {"299/10", blk::STATUS_FAILED},    // 0.23% slow
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rate);
+    PrivateFolder folder;
+    RunOutcome run;
+    RunCapture(Capture(std::string("frame-rate=") + c.rate), &run);
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(run.configuration.frameTimeMs, 33);
+    EXPECT_EQ(run.final.flags & blk::kPhaseMask, blk::PHASE_FULL);
+    EXPECT_EQ(StatusOf(run.final, 2, 2), c.status_2_2);
+  }
+}
+
 TEST(SorrelPipeline, InjectedDropsAreJudgedAgainstEachThreshold)
 {
   struct Case
@@ -189,7 +214,7 @@ TEST(SorrelPipeline, InjectedDropsAreJudgedAgainstEachThreshold)
     }
     PrivateFolder folder;
     RunOutcome run;
-    RunCapture(Capture("drops=\"" + drops + "\""), &run);
+    RunCapture(Capture("pattern=flat drops=\"" + drops + "\"", 352, 240), &run);
     ASSERT_EQ(run.error, "");
     EXPECT_EQ(StatusOf(run.final, 2, 3), c.status_2_3);
     EXPECT_EQ(StatusOf(run.final, 2, 4), c.status_2_4);
