@@ -127,8 +127,9 @@ void RunCapture(const std::string& description, RunOutcome* outcome)
 // Pattern searches need full-size frames; drop counting is the same on smaller ones.
 std::string Capture(const std::string& source_options, int width = 720, int height = 480)
 {
-  return "sorrelsim is-live=false num-buffers=" + std::to_string(kFrames) + " " + source_options +
-         " ! video/x-raw,format=YUY2,width=" + std::to_string(width) +
+  return "sorrelsim is-live=false num-buffers=" + std::to_string(kFrames) +
+         " width=" + std::to_string(width) + " height=" + std::to_string(height) + " " +
+         source_options + " ! video/x-raw,format=YUY2,width=" + std::to_string(width) +
          ",height=" + std::to_string(height) +
          " ! sorrel name=\"Analog In Test\" timing=stream ! fakesink";
 }
