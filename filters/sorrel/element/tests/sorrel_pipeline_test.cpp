@@ -125,9 +125,10 @@ void RunCapture(const std::string& description, RunOutcome* outcome)
 }
 
 // Pattern searches need full-size frames; drop counting is the same on smaller ones.
-std::string Capture(const std::string& source_options, int width = 720, int height = 480)
+std::string Capture(const std::string& source_options, int width = 720, int height = 480,
+                    int frames = kFrames)
 {
-  return "sorrelsim is-live=false num-buffers=" + std::to_string(kFrames) +
+  return "sorrelsim is-live=false num-buffers=" + std::to_string(frames) +
          " width=" + std::to_string(width) + " height=" + std::to_string(height) + " " +
          source_options + " ! video/x-raw,format=YUY2,width=" + std::to_string(width) +
          ",height=" + std::to_string(height) +
@@ -248,7 +249,8 @@ TEST(SorrelPipeline, OrientationFaultsFailTheImageOrderAssertions)
     SCOPED_TRACE(c.options);
     PrivateFolder folder;
     RunOutcome run;
-    RunCapture(Capture(c.options), &run);
+    // At 10 frames a second, 400 frames reach the full snapshot and three bar searches.
+    RunCapture(Capture(std::string(c.options) + " frame-rate=10/1", 720, 480, 400), &run);
     ASSERT_EQ(run.error, "");
     EXPECT_EQ(StatusOf(run.final, 4, 3), c.status_4_3);
     EXPECT_EQ(StatusOf(run.final, 4, 4), c.status_4_4);
