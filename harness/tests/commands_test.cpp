@@ -1,6 +1,7 @@
 // Command enabling in each run state, status texts, the viewer command line, string tables.
 #include "harness/commands.h"
 #include "harness/fileexception.h"
+#include "harness/resultline.h"
 #include "harness/runstate.h"
 #include "harness/stringids.h"
 #include "harness/viewer.h"
@@ -158,6 +159,28 @@ TEST(FileExceptions, CauseTextsByErrno)
   std::string archive =
       FormatArchiveExceptionReport(strings, ArchiveExceptionCause::BadClass, "suite.ts");
   EXPECT_EQ(archive, strings.Get(ids::kArchiveCauseFirst + 5) + " suite.ts");
+}
+
+} // namespace
+} // namespace harness::test
+
+namespace harness::test {
+namespace {
+
+TEST(ResultLine, CutToOneLineOf500)
+{
+  StringTable strings = HarnessStrings();
+  struct Case
+  {
+    std::string text;
+    std::string expected;
+  } cases[] = {{"plain", "plain"},
+               {"two\r\nlines\nhere\r", "two  lines here "},
+               {std::string(600, 'r'), std::string(500, 'r')}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 20));
+    EXPECT_EQ(FormatResultLine(strings, c.text), c.expected);
+  }
 }
 
 } // namespace

@@ -1,0 +1,33 @@
+// halvex: the test harness program.
+#include "halvexapp.h"
+#include "mainframe.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("halvex"));
+  QApplication::setOrganizationName(QStringLiteral("Orvane"));
+  int code = 0;
+  {
+    harness::CHalvexApp app;
+    code = app.InitInstance(QApplication::arguments());
+    if (code == harness::CHalvexApp::kRunEventLoop) {
+      // Demos and benchmarks end a session after a while; the close guards still apply.
+      if (const char* after = std::getenv("HALVEX_QUIT_AFTER_MS"))
+        QTimer::singleShot(std::atoi(after), &application, [&app] {
+          if (harness::HalvexApp() && app.m_pMainFrame)
+            app.m_pMainFrame->close();
+        });
+      QApplication::setQuitOnLastWindowClosed(true);
+      application.exec();
+      code = app.ExitInstance();
+    } else {
+      app.ExitInstance();
+    }
+  }
+  return code;
+}
