@@ -1,13 +1,17 @@
 // The application object.
 #include "halvexapp.h"
 
+#include "harness/fileexception.h"
 #include "harness/logfile.h"
 #include "harness/runstate.h"
 #include "harness/startup.h"
 #include "harness/stringids.h"
+#include "harnessmessages.h"
 #include "limitededit.h"
 #include "mainframe.h"
 #include "ourstatusbar.h"
+#include "platform/profile.h"
+#include "plinth/component.h"
 #include "qtprompts.h"
 #include "suitewindow.h"
 
@@ -16,7 +20,6 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QSettings>
 #include <QThread>
 #include <QTimer>
 #include <iostream>
@@ -31,6 +34,13 @@ CHalvexApp* g_pApp = nullptr;
 constexpr unsigned kMinimumQtMajor = 6;
 constexpr unsigned kMinimumQtMinor = 2;
 
+// Marlow's module is known by its file's base name.
+bool IsMarlowModule(platform::HMODULE module)
+{
+  QString base = QFileInfo(QString::fromStdString(platform::ModuleFileName(module))).baseName();
+  return base.compare(QStringLiteral("Marlow"), Qt::CaseInsensitive) == 0;
+}
+
 } // namespace
 
 CHalvexApp* HalvexApp()
@@ -40,6 +50,7 @@ CHalvexApp* HalvexApp()
 
 CHalvexApp::CHalvexApp()
     : m_pPrompts(std::make_unique<CQtPrompts>(QStringLiteral("Halvex"))),
+      m_pDispatcher(std::make_unique<CQtDispatcher>()),
       m_logWriter(m_settings, m_halvexResources.Strings(), *m_pPrompts)
 {
   g_pApp = this;
@@ -49,7 +60,9 @@ CHalvexApp::CHalvexApp()
 
 CHalvexApp::~CHalvexApp()
 {
+  m_instanceListener.Stop();
   m_logWriter.SetWindow(nullptr);
+  delete m_pMainFrame;
   if (g_pApp == this)
     g_pApp = nullptr;
 }
@@ -57,6 +70,52 @@ CHalvexApp::~CHalvexApp()
 UserPrompts& CHalvexApp::Prompts()
 {
   return *m_pPrompts;
+}
+
+bool CHalvexApp::HandOverToRunningInstance()
+{
+  if (!platform::IsInstanceRunning(kWindowClassName))
+    return false;
+  platform::InstanceRequest request;
+  if (!m_cmdInfo.m_strFileName.empty()) {
+    request.kind = platform::InstanceRequest::Kind::Open;
+    request.path =
+        QFileInfo(QString::fromStdString(m_cmdInfo.m_strFileName)).absoluteFilePath().toStdString();
+  }
+  // A hung instance does not hold this one: the request gives up after 500 ms.
+  platform::InstanceAnswer answer = platform::AskRunningInstance(kWindowClassName, request);
+  if (answer == platform::InstanceAnswer::NotRunning)
+    return false;
+  std::cerr << "halvex: handed over to the running instance"
+            << (request.path.empty() ? std::string() : ": " + request.path)
+            << (answer == platform::InstanceAnswer::Accepted ? "" : " (not accepted)") << std::endl;
+  return true;
+}
+
+bool CHalvexApp::StartInstanceListener()
+{
+  if (m_pMainFrame == nullptr)
+    return false;
+  CMainFrame* frame = m_pMainFrame;
+  platform::HWND window = frame->WindowHandle();
+  std::string error;
+  // The handler runs on the listener's thread; the listener stops before the frame goes.
+  bool started = m_instanceListener.Start(
+      kWindowClassName,
+      [frame, window](const platform::InstanceRequest& request) {
+        QMetaObject::invokeMethod(
+            frame, [frame] { frame->BringForward(); }, Qt::QueuedConnection);
+        if (request.kind == platform::InstanceRequest::Kind::Show)
+          return true;
+        platform::LRESULT result = 0;
+        platform::LRESULT handled = platform::SendTextMessageTimeout(
+            window, g_uOpenMessage, 0, request.path, platform::SMTO_ABORTIFHUNG, 500, &result);
+        return handled != 0 && result != 0;
+      },
+      &error);
+  if (!started)
+    std::cerr << "halvex: later starts cannot reach this one: " << error << std::endl;
+  return started;
 }
 
 bool CHalvexApp::LoadResourceLibraries(const QString& folder)
@@ -81,16 +140,16 @@ bool CHalvexApp::LoadResourceLibraries(const QString& folder)
 bool CHalvexApp::ReadRootKey(const QString& programFolder)
 {
   std::string iniPath = ConfigurationIniPath(programFolder.toStdString());
-  QSettings ini(QString::fromStdString(iniPath), QSettings::IniFormat);
-  m_szRegistryKey =
-      ini.value(QStringLiteral("General/RegistryKey")).toString().trimmed().toStdString();
-  if (m_szRegistryKey.size() > 259)
-    m_szRegistryKey.resize(259);
+  char buffer[260] = {};
+  platform::GetPrivateProfileString("General", "RegistryKey", " ", buffer, sizeof buffer,
+                                    iniPath.c_str());
+  m_szRegistryKey = buffer;
   if (m_szRegistryKey.empty()) {
     Prompts().Show(Strings().Format(ids::kIniUnreadable, {iniPath}), BoxIcon::Error);
     return false;
   }
   m_strComponentDllsKey = ComponentDllsKey(m_szRegistryKey);
+  gszComponentRegistryKey = m_strComponentDllsKey;
   return true;
 }
 
@@ -100,7 +159,10 @@ bool CHalvexApp::LoadSettings()
     return false;
   SettingsContext context{Strings(), Prompts(),
                           [this](unsigned level, const std::string& text) { Log(level, text); }};
-  return harness::LoadSettings(m_settings, *m_pStore, m_szRegistryKey, context);
+  if (!harness::LoadSettings(m_settings, *m_pStore, m_szRegistryKey, context))
+    return false;
+  guiLoggingLevel = m_settings.m_nLoggingLevel;
+  return true;
 }
 
 bool CHalvexApp::SaveSettings()
@@ -109,6 +171,7 @@ bool CHalvexApp::SaveSettings()
     return false;
   SettingsContext context{Strings(), Prompts(),
                           [this](unsigned level, const std::string& text) { Log(level, text); }};
+  m_settings.m_nLoggingLevel = guiLoggingLevel;
   return harness::SaveSettings(m_settings, *m_pStore, m_szRegistryKey, context);
 }
 
@@ -137,15 +200,15 @@ void CHalvexApp::InitTestExecution()
 void CHalvexApp::LoadMarlow()
 {
   std::string path = MarlowPath(m_settings.m_strIniFilesFolder);
-  std::string so = path.substr(0, path.size() - 4) + ".so";
-  m_bMarlowLoaded = false;
-  if (!FileExists(so)) {
-    Log(0, Strings().Format(ids::kMarlowLoadFailed, {path, "file not found"}));
-    Prompts().Show(kMarlowLoadFailedBox, BoxIcon::Error);
-    // The harness closes once start-up has ended.
-    if (m_pMainFrame != nullptr)
-      QTimer::singleShot(0, m_pMainFrame, [frame = m_pMainFrame] { frame->close(); });
-  }
+  m_hMarlow = platform::LoadLibrary(path);
+  m_bMarlowLoaded = m_hMarlow != nullptr;
+  if (m_bMarlowLoaded)
+    return;
+  Log(0, Strings().Format(ids::kMarlowLoadFailed, {path, platform::LastModuleError()}));
+  Prompts().Show(kMarlowLoadFailedBox, BoxIcon::Error);
+  // The close request is handled once start-up has ended.
+  if (m_pMainFrame != nullptr)
+    QTimer::singleShot(0, m_pMainFrame, [frame = m_pMainFrame] { frame->close(); });
 }
 
 bool CHalvexApp::CheckRuntimeVersion()
@@ -192,12 +255,10 @@ bool CHalvexApp::OpenDocumentFile(const std::string& path)
 
 void CHalvexApp::Log(unsigned level, const std::string& text)
 {
-  if (QThread::currentThread() == thread()) {
-    m_logWriter.OnLogLine(level, text);
-    return;
-  }
-  QMetaObject::invokeMethod(
-      this, [this, level, text] { m_logWriter.OnLogLine(level, text); }, Qt::QueuedConnection);
+  // From the user-interface thread this is a direct call; from a worker it waits until the
+  // line is handled or 500 ms have passed. The message owns its copy of the text.
+  platform::SendTextToMainWindowTimeout(g_uLogMessage, level, text, platform::SMTO_BLOCK,
+                                        kLogSendTimeoutMs, nullptr);
 }
 
 void CHalvexApp::SetRunState(int state)
@@ -208,6 +269,34 @@ void CHalvexApp::SetRunState(int state)
     m_nRunState = state;
 }
 
+void CHalvexApp::SaveBarState()
+{
+  auto* store = dynamic_cast<CRegistrySettingsStore*>(m_pStore);
+  if (store == nullptr || m_pMainFrame == nullptr || m_szRegistryKey.empty())
+    return;
+  QByteArray state = m_pMainFrame->SaveBarState();
+  if (store->Create(WorkspaceKey(m_szRegistryKey)) != 0)
+    return;
+  store->WriteBinary(kBarStateValue, std::vector<std::uint8_t>(state.begin(), state.end()));
+  store->Close();
+}
+
+bool CHalvexApp::RestoreBarState()
+{
+  auto* store = dynamic_cast<CRegistrySettingsStore*>(m_pStore);
+  if (store == nullptr || m_pMainFrame == nullptr || m_szRegistryKey.empty())
+    return false;
+  if (store->Open(WorkspaceKey(m_szRegistryKey)) != 0)
+    return false;
+  std::vector<std::uint8_t> data;
+  long result = store->ReadBinary(kBarStateValue, data);
+  store->Close();
+  if (result != 0)
+    return false;
+  return m_pMainFrame->RestoreBarState(
+      QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size())));
+}
+
 int CHalvexApp::InitInstance(const QStringList& args)
 {
   std::vector<std::string> arguments;
@@ -216,7 +305,10 @@ int CHalvexApp::InitInstance(const QStringList& args)
   m_cmdInfo = ParseCommandLine(arguments);
   m_bRunMode = m_cmdInfo.m_bRunMode;
 
-  const QString programFolder = QCoreApplication::applicationDirPath();
+  if (HandOverToRunningInstance())
+    return kExitStartupFailed;
+
+  const QString programFolder = QString::fromStdString(platform::ProgramFolder());
   if (!LoadResourceLibraries(programFolder))
     return kExitStartupFailed;
   if (!ReadRootKey(programFolder))
@@ -229,6 +321,9 @@ int CHalvexApp::InitInstance(const QStringList& args)
 
   if (!CreateMainFrame())
     return kExitStartupFailed;
+  RestoreBarState();
+  StartInstanceListener();
+
   InitTestExecution();
   if (m_cmdInfo.m_bEmbedded || m_cmdInfo.m_bAutomated)
     return kRunEventLoop;
@@ -242,10 +337,12 @@ int CHalvexApp::InitInstance(const QStringList& args)
   if (!CheckRuntimeVersion())
     return kExitStartupFailed;
   QDir::setCurrent(QString::fromStdString(m_settings.m_strTestSuitesFolder));
-  m_pStatusBar->Reset(m_settings.m_nLoggingLevel);
+  m_pStatusBar->Reset(guiLoggingLevel);
 
   if (m_bRunMode) {
-    // Running a suite needs the suite view, which comes with a later part of the harness.
+    // Run All belongs to the suite view, which a later part of the harness brings; until then
+    // the run is reported as not available rather than pretended.
+    Log(0, Strings().Format(ids::kNotAvailableYet, {"Run All"}));
     QThread::msleep(3000);
     return kExitOk;
   }
@@ -256,6 +353,21 @@ int CHalvexApp::InitInstance(const QStringList& args)
 
 int CHalvexApp::ExitInstance()
 {
+  m_instanceListener.Stop();
+  // Components go first, each with its module; marlow's module goes after all others.
+  while (!_ComponentList.empty()) {
+    CComponent* component = _ComponentList.front();
+    _ComponentList.pop_front();
+    platform::HMODULE module = component->GetInstanceHandle();
+    delete component;
+    if (module != nullptr && !(m_bMarlowLoaded && IsMarlowModule(module)))
+      platform::FreeLibrary(module);
+  }
+  if (m_bMarlowLoaded) {
+    platform::FreeLibrary(m_hMarlow);
+    m_hMarlow = nullptr;
+    m_bMarlowLoaded = false;
+  }
   m_logWriter.SetWindow(nullptr);
   delete m_pMainFrame;
   m_pMainFrame = nullptr;

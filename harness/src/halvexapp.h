@@ -3,7 +3,10 @@
 
 #include "harness/commandline.h"
 #include "harness/logwriter.h"
+#include "harness/registrystore.h"
 #include "harness/settings.h"
+#include "platform/instance.h"
+#include "platform/modules.h"
 #include "resourcelibrary.h"
 
 #include <QObject>
@@ -16,6 +19,7 @@ namespace harness {
 
 class CMainFrame;
 class COurStatusBar;
+class CQtDispatcher;
 class CQtPrompts;
 
 // One per process, created and used on the user-interface thread. Other threads reach it
@@ -37,12 +41,17 @@ public:
   int ExitInstance();
 
   // Steps of the start-up, in their order; public so tests can drive them one by one.
+  // Single instance: true when another instance runs; it was handed the file, or asked to come
+  // forward, and this one is to end.
+  bool HandOverToRunningInstance();
   bool LoadResourceLibraries(const QString& folder);
   bool ReadRootKey(const QString& programFolder);
   void SetDefaults() { m_settings.SetDefaults(); }
   bool LoadSettings();
   bool SaveSettings();
   bool CreateMainFrame();
+  // Listens for later starts of the program; false when the socket cannot be made.
+  bool StartInstanceListener();
   void InitTestExecution();
   bool CheckRuntimeVersion();
 
@@ -62,6 +71,10 @@ public:
   CQtPrompts& QtPrompts() { return *m_pPrompts; }
   void SetStore(SettingsStore* store) { m_pStore = store; }
 
+  // The bar layout and window geometry in the registry.
+  void SaveBarState();
+  bool RestoreBarState();
+
   CHarnessSettings m_settings;
   CommandLineInfo m_cmdInfo;
   bool m_bRunMode = false;
@@ -72,6 +85,7 @@ public:
   std::string m_strTestExecutionStatus;
   int m_nDosTestCases = 0;
   bool m_bMarlowLoaded = false;
+  platform::HMODULE m_hMarlow = nullptr;
   bool m_bWindowClassRegistered = false;
   CMainFrame* m_pMainFrame = nullptr;
   COurStatusBar* m_pStatusBar = nullptr;
@@ -82,8 +96,11 @@ private:
   CResourceLibrary m_halvexResources;
   CResourceLibrary m_plinthResources;
   std::unique_ptr<CQtPrompts> m_pPrompts;
+  std::unique_ptr<CQtDispatcher> m_pDispatcher;
   CLogWriter m_logWriter;
-  SettingsStore* m_pStore = nullptr;
+  CRegistrySettingsStore m_registryStore;
+  SettingsStore* m_pStore = &m_registryStore;
+  platform::InstanceListener m_instanceListener;
 };
 
 // The application object of this process, or nullptr before it is made.

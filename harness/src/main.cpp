@@ -3,6 +3,7 @@
 #include "mainframe.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <QTimer>
 #include <cstdlib>
 
@@ -22,6 +23,12 @@ int main(int argc, char** argv)
           if (harness::HalvexApp() && app.m_pMainFrame)
             app.m_pMainFrame->close();
         });
+      // Ending the session during a run asks first; "no" keeps the session and the run.
+      QObject::connect(&application, &QGuiApplication::commitDataRequest,
+                       [&app](QSessionManager& manager) {
+                         if (app.m_pMainFrame && !app.m_pMainFrame->OnQueryEndSession())
+                           manager.cancel();
+                       });
       QApplication::setQuitOnLastWindowClosed(true);
       application.exec();
       code = app.ExitInstance();

@@ -9,9 +9,13 @@
 #include "harness/runstate.h"
 #include "harness/stringids.h"
 #include "harness/viewer.h"
+#include "harnessmessages.h"
 #include "limitededit.h"
 #include "messageswnd.h"
 #include "ourstatusbar.h"
+#include "platform/modules.h"
+#include "platform/process.h"
+#include "platform/version.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -20,7 +24,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QProcess>
 #include <QScreen>
 #include <QTabWidget>
 #include <QToolBar>
@@ -49,6 +52,35 @@ CMainFrame::CMainFrame(CHalvexApp& app) : m_app(app)
   setWindowIcon(app.HalvexResources().Icon(QStringLiteral("halvex")));
   QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
   setGeometry(screen);
+  m_hWnd =
+      platform::CreateWindow("HALVEXclass", [this](platform::UINT message, platform::WPARAM wParam,
+                                                   platform::LPARAM lParam) {
+        return WindowProc(message, wParam, lParam);
+      });
+  platform::SetMainWnd(m_hWnd);
+}
+
+MsgResult CMainFrame::WindowProc(platform::UINT message, MsgWParam wParam, MsgLParam lParam)
+{
+  if (message == g_uLogMessage)
+    return OnLogMessage(wParam, lParam);
+  if (message == g_uConditionsMessage)
+    return OnTestConditionsMsg(wParam, lParam);
+  if (message == g_uResultsMessage)
+    return OnTestResultsMsg(wParam, lParam);
+  if (message == g_uNtLogMessage)
+    return OnTestNtLogMsg(wParam, lParam);
+  if (message == g_uOpenMessage)
+    return OnOpenMsg(wParam, lParam);
+  return 0;
+}
+
+void CMainFrame::BringForward()
+{
+  if (isMinimized())
+    showNormal();
+  raise();
+  activateWindow();
 }
 
 CMainFrame::~CMainFrame()
@@ -56,6 +88,9 @@ CMainFrame::~CMainFrame()
   // The bars are destroyed after this part of the frame; their signals must not reach it.
   for (QObject* child : findChildren<QObject*>())
     disconnect(child, nullptr, this, nullptr);
+  if (platform::GetMainWnd() == m_hWnd)
+    platform::SetMainWnd(nullptr);
+  platform::DestroyWindow(m_hWnd);
 }
 
 bool CMainFrame::OnCreate()
@@ -303,7 +338,7 @@ MsgResult CMainFrame::OnOpenMsg(MsgWParam, MsgLParam lParam)
   const char* path = reinterpret_cast<const char*>(lParam);
   if (path == nullptr || *path == '\0')
     return 0;
-  std::string name(path, strnlen(path, 260));
+  std::string name(path);
   return m_app.OpenDocumentFile(name) ? 1 : 0;
 }
 
@@ -357,16 +392,13 @@ void CMainFrame::OnEditDeleteResultsfile()
 
 bool CMainFrame::StartViewer(const std::string& file, int failureText)
 {
-  const std::string& viewer = m_app.m_settings.m_strFileViewerPath;
-  QStringList parts =
-      QProcess::splitCommand(QString::fromStdString(ViewerCommandLine(viewer, file)));
-  errno = 0;
-  bool started = !parts.isEmpty() && QProcess::startDetached(parts.takeFirst(), parts);
-  if (!started) {
-    int error = errno != 0 ? errno : ENOENT;
-    m_app.Log(0, m_app.Strings().Format(failureText, {std::to_string(error)}));
-  }
-  return started;
+  // Started without waiting; the process object lets go of it, and it is reaped when it ends.
+  platform::Process viewer;
+  if (viewer.Start(ViewerCommandLine(m_app.m_settings.m_strFileViewerPath, file)))
+    return true;
+  m_app.Log(0,
+            m_app.Strings().Format(failureText, {std::to_string(viewer.LastError().windowsCode)}));
+  return false;
 }
 
 void CMainFrame::OnViewResultsFile()
@@ -401,10 +433,12 @@ void CMainFrame::OnForceAppShutdown()
 
 void CMainFrame::OnAppAbout()
 {
-  QString version = QCoreApplication::applicationVersion();
-  std::string text = version.isEmpty()
-                         ? m_app.Strings().Get(ids::kAboutNoVersion)
-                         : m_app.Strings().Format(ids::kAboutVersion, {version.toStdString()});
+  std::string program = platform::ProgramFileName();
+  auto version = program.empty() ? std::nullopt : platform::ReadFileVersion(program);
+  std::string text =
+      program.empty()
+          ? m_app.Strings().Get(ids::kAboutNoVersion)
+          : m_app.Strings().Format(ids::kAboutVersion, {platform::FormatFileVersion(version)});
   m_app.Prompts().Show(text);
 }
 
@@ -423,6 +457,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     event->ignore();
     return;
   }
+  m_app.SaveBarState();
   event->accept();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "harness/commands.h"
+#include "platform/messages.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -89,11 +90,17 @@ public:
   bool RestoreBarState(const QByteArray& state);
 
   CGuideWindow* GuideWindow() const { return m_pGuide; }
+  // The frame's window in the platform's message layer; the main window of the
+  // user-interface thread and of the threads the harness starts.
+  platform::HWND WindowHandle() const { return m_hWnd; }
+  // Comes forward: restored when minimised, raised and activated.
+  void BringForward();
 
 protected:
   void closeEvent(QCloseEvent* event) override;
 
 private:
+  MsgResult WindowProc(platform::UINT message, MsgWParam wParam, MsgLParam lParam);
   void CreateActions();
   void CreateMenus();
   QAction* AddAction(int command, void (CMainFrame::*handler)(), const QString& icon = {});
@@ -112,6 +119,7 @@ private:
   CGuideWindow* m_pGuide = nullptr;
   QMap<int, QAction*> m_actions;
   bool m_bForceClose = false;
+  platform::HWND m_hWnd = nullptr;
 };
 
 } // namespace harness

@@ -2,6 +2,7 @@
 #include "harness/logfile.h"
 #include "harness/logwriter.h"
 #include "harness/stringids.h"
+#include "plinth/component.h"
 #include "testsupport.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,7 @@ protected:
   LogWriterTest() : strings(HarnessStrings()), writer(settings, strings, prompts)
   {
     settings.SetDefaults();
+    guiLoggingLevel = 1;
     settings.m_nLogDateTime = 1;
     settings.m_strLogFilePath = folder.File("log.txt");
     settings.m_strDefaultLoggingFolder = folder.Path();
@@ -56,7 +58,7 @@ TEST_F(LogWriterTest, LevelFilterAgainstLoggingLevel)
     SCOPED_TRACE(::testing::Message()
                  << "logging level " << c.loggingLevel << " level " << c.level);
     window.text.clear();
-    settings.m_nLoggingLevel = c.loggingLevel;
+    guiLoggingLevel = c.loggingLevel;
     writer.OnLogLine(c.level, "line");
     EXPECT_EQ(window.text, c.shown ? "line\r\n" : "");
   }

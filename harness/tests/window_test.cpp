@@ -11,6 +11,7 @@
 #include "mainframe.h"
 #include "messageswnd.h"
 #include "ourstatusbar.h"
+#include "plinth/component.h"
 #include "qtprompts.h"
 #include "qtsupport.h"
 
@@ -152,7 +153,7 @@ TEST_F(WindowTest, LeftBarHasTwoTabs)
 TEST_F(WindowTest, StatusPanelFieldsAndRunStates)
 {
   COurStatusBar* status = frame->GetStatusBar();
-  app->m_settings.m_nLoggingLevel = 3;
+  guiLoggingLevel = 3;
   for (int state = 1; state <= 8; ++state) {
     SCOPED_TRACE(state);
     frame->GetLogWindow()->ClearText();

@@ -3,6 +3,7 @@
 
 #include "harness/logfile.h"
 #include "harness/stringids.h"
+#include "plinth/component.h"
 
 #include <cerrno>
 #include <ctime>
@@ -53,8 +54,7 @@ CLogWriter::CLogWriter(CHarnessSettings& settings, const StringTable& strings, U
 void CLogWriter::OnLogLine(unsigned level, const std::string& text)
 {
   std::string dateTime = m_settings.m_nLogDateTime == 1 ? std::string() : m_dateTime();
-  auto line =
-      FormatLogLine(level, text, m_settings.m_nLoggingLevel, m_settings.m_nLogDateTime, dateTime);
+  auto line = FormatLogLine(level, text, guiLoggingLevel, m_settings.m_nLogDateTime, dateTime);
   if (!line)
     return;
   int destination = m_settings.m_nLogDestination;

@@ -39,7 +39,8 @@ struct CHarnessSettings
   std::string m_strResultsFilePath;
   std::string m_strTestSuitesFolder;
   std::string m_strFileViewerPath;
-  std::uint32_t m_nLoggingLevel = 1; // mirrored into the base library's guiLoggingLevel
+  // As loaded and saved; the level in force is the base library's guiLoggingLevel.
+  std::uint32_t m_nLoggingLevel = 1;
   std::uint32_t m_nAppendToLogFile = 1;
   std::uint32_t m_nMaximizeDocument = 1;
   std::uint32_t m_nAppendToResultsFile = 1;
