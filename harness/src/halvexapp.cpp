@@ -55,6 +55,11 @@ CHalvexApp::CHalvexApp()
 {
   g_pApp = this;
   m_settings.SetDefaults();
+  // Suite files read and written through the base library report their failures here.
+  SetArchiveErrorReporter([](const CArchive& ar, unsigned level) {
+    if (CHalvexApp* app = HalvexApp())
+      app->ReportArchiveException(ArchiveCauseFromError(ar.GetError()), ar.GetFileName(), level);
+  });
   m_logWriter.SetSaveSettings([this] { SaveSettings(); });
 }
 
@@ -63,8 +68,10 @@ CHalvexApp::~CHalvexApp()
   m_instanceListener.Stop();
   m_logWriter.SetWindow(nullptr);
   delete m_pMainFrame;
-  if (g_pApp == this)
+  if (g_pApp == this) {
+    SetArchiveErrorReporter(nullptr);
     g_pApp = nullptr;
+  }
 }
 
 UserPrompts& CHalvexApp::Prompts()
@@ -259,6 +266,17 @@ void CHalvexApp::Log(unsigned level, const std::string& text)
   // line is handled or 500 ms have passed. The message owns its copy of the text.
   platform::SendTextToMainWindowTimeout(g_uLogMessage, level, text, platform::SMTO_BLOCK,
                                         kLogSendTimeoutMs, nullptr);
+}
+
+void CHalvexApp::ReportFileException(FileExceptionCause cause, const std::string& file, int error)
+{
+  m_logWriter.ReportFileException(cause, file, error);
+}
+
+void CHalvexApp::ReportArchiveException(ArchiveExceptionCause cause, const std::string& file,
+                                        unsigned level)
+{
+  Log(level, FormatArchiveExceptionReport(Strings(), cause, file));
 }
 
 void CHalvexApp::SetRunState(int state)

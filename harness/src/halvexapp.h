@@ -2,6 +2,7 @@
 #pragma once
 
 #include "harness/commandline.h"
+#include "harness/fileexception.h"
 #include "harness/logwriter.h"
 #include "harness/registrystore.h"
 #include "harness/settings.h"
@@ -61,6 +62,9 @@ public:
   // A log line at `level`, sent to the main window from any thread (dropped when the
   // user-interface thread does not take it within 500 ms).
   void Log(unsigned level, const std::string& text);
+  // A file or archive failure as a line of the log window (file) or a log line (archive).
+  void ReportFileException(FileExceptionCause cause, const std::string& file, int error);
+  void ReportArchiveException(ArchiveExceptionCause cause, const std::string& file, unsigned level);
   // Run state, shown by the status panel; user-interface thread only.
   void SetRunState(int state);
 

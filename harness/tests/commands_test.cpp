@@ -156,6 +156,22 @@ TEST(FileExceptions, CauseTextsByErrno)
   std::string hard5 = FormatFileExceptionReport(strings, FileExceptionCause::HardIO, "f", 5);
   EXPECT_NE(hard22.substr(0, hard22.find(" f ")), hard5.substr(0, hard5.find(" f ")));
   EXPECT_EQ(FormatFileExceptionReport(strings, FileExceptionCause::None, "f", 0), "");
+  struct ArchiveCase
+  {
+    ArchiveError error;
+    ArchiveExceptionCause cause;
+  } archiveCases[] = {{ArchiveError::generic, ArchiveExceptionCause::Generic},
+                      {ArchiveError::readOnly, ArchiveExceptionCause::ReadOnly},
+                      {ArchiveError::endOfFile, ArchiveExceptionCause::EndOfFile},
+                      {ArchiveError::writeOnly, ArchiveExceptionCause::WriteOnly},
+                      {ArchiveError::badIndex, ArchiveExceptionCause::BadIndex},
+                      {ArchiveError::badClass, ArchiveExceptionCause::BadClass},
+                      {ArchiveError::badSchema, ArchiveExceptionCause::BadSchema},
+                      {ArchiveError::other, ArchiveExceptionCause::Other}};
+  for (const auto& c : archiveCases) {
+    SCOPED_TRACE(static_cast<int>(c.error));
+    EXPECT_EQ(ArchiveCauseFromError(c.error), c.cause);
+  }
   std::string archive =
       FormatArchiveExceptionReport(strings, ArchiveExceptionCause::BadClass, "suite.ts");
   EXPECT_EQ(archive, strings.Get(ids::kArchiveCauseFirst + 5) + " suite.ts");

@@ -11,7 +11,9 @@
 #include "mainframe.h"
 #include "messageswnd.h"
 #include "ourstatusbar.h"
+#include "plinth/archive.h"
 #include "plinth/component.h"
+#include "plinth/file.h"
 #include "qtprompts.h"
 #include "qtsupport.h"
 
@@ -40,6 +42,7 @@ protected:
     app = std::make_unique<CHalvexApp>();
     app->QtPrompts().SetUnattended(true);
     ASSERT_TRUE(app->LoadResourceLibraries(BuildBinFolder()));
+    guiLoggingLevel = 1;
     app->m_settings.m_nLogDateTime = 1;
     app->m_settings.m_strLogFilePath = folder.File("log.txt");
     app->m_settings.m_strResultsFilePath = folder.File("results.txt");
@@ -367,6 +370,26 @@ TEST_F(WindowTest, ResultsAndConditionsLinesAreOneLineEach)
   frame->OnTestResultsMsg(0, reinterpret_cast<MsgLParam>(text.c_str()));
   frame->OnTestConditionsMsg(0, reinterpret_cast<MsgLParam>(text.c_str()));
   EXPECT_EQ(frame->GetResultsVw()->toPlainText(), "first  second\nfirst  second\n");
+}
+
+} // namespace
+} // namespace harness::test
+
+namespace harness::test {
+namespace {
+
+TEST_F(WindowTest, ArchiveFailuresOfTheBaseLibraryBecomeLogLines)
+{
+  CMemFile file;
+  CArchive archive(&file, CArchive::load);
+  archive.SetError(ArchiveError::badClass);
+  ReportArchiveError(archive, 0);
+  EXPECT_TRUE(
+      frame->GetLogWindow()->toPlainText().contains(QString::fromStdString(app->Strings().Get(
+          ids::kArchiveCauseFirst + static_cast<int>(ArchiveExceptionCause::BadClass)))));
+  frame->GetLogWindow()->ClearText();
+  ReportArchiveError(archive, 3); // above the logging level
+  EXPECT_EQ(frame->GetLogWindow()->TextLength(), 0u);
 }
 
 } // namespace

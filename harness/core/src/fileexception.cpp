@@ -50,6 +50,30 @@ FileExceptionCause FileCauseFromErrno(int error)
   }
 }
 
+ArchiveExceptionCause ArchiveCauseFromError(ArchiveError error)
+{
+  switch (error) {
+  case ArchiveError::readOnly:
+    return ArchiveExceptionCause::ReadOnly;
+  case ArchiveError::endOfFile:
+    return ArchiveExceptionCause::EndOfFile;
+  case ArchiveError::writeOnly:
+    return ArchiveExceptionCause::WriteOnly;
+  case ArchiveError::badIndex:
+    return ArchiveExceptionCause::BadIndex;
+  case ArchiveError::badClass:
+    return ArchiveExceptionCause::BadClass;
+  case ArchiveError::badSchema:
+    return ArchiveExceptionCause::BadSchema;
+  case ArchiveError::other:
+    return ArchiveExceptionCause::Other;
+  case ArchiveError::none:
+  case ArchiveError::generic:
+    break;
+  }
+  return ArchiveExceptionCause::Generic;
+}
+
 namespace {
 
 int FileCauseText(FileExceptionCause cause, int error)

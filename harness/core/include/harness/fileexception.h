@@ -2,6 +2,7 @@
 #pragma once
 
 #include "harness/stringtable.h"
+#include "plinth/archive.h"
 
 #include <string>
 
@@ -38,6 +39,9 @@ enum class ArchiveExceptionCause {
 
 // The cause an errno value stands for; 0 is None.
 FileExceptionCause FileCauseFromErrno(int error);
+
+// The cause of a base-library archive error; the cause none counts as Generic.
+ArchiveExceptionCause ArchiveCauseFromError(ArchiveError error);
 
 // Cause text, file name and platform error as one line; empty for the cause None.
 std::string FormatFileExceptionReport(const StringTable& strings, FileExceptionCause cause,
