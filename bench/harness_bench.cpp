@@ -9,6 +9,8 @@
 #include "ourstatusbar.h"
 #include "platform/messages.h"
 #include "platform/modules.h"
+#include "platform/process.h"
+#include "platform/registry.h"
 #include "plinth/component.h"
 #include "qtprompts.h"
 
@@ -82,6 +84,57 @@ void BM_HarnessMainFrameShown(benchmark::State& state)
   }
 }
 BENCHMARK(BM_HarnessMainFrameShown)->Unit(benchmark::kMillisecond);
+
+// Whole programs, started and ended: a bare Qt main window against halvex on a private
+// registry, each ending once its window is shown.
+void RunProgram(benchmark::State& state, const std::string& commandLine)
+{
+  for (auto _ : state) {
+    platform::Process process;
+    if (!process.Start(commandLine)) {
+      state.SkipWithError(process.LastError().message.c_str());
+      return;
+    }
+    process.Wait(platform::INFINITE);
+  }
+}
+
+void BM_BareWindowProgram(benchmark::State& state)
+{
+  RunProgram(state, "\"" + platform::ProgramFolder() + "/harness_bare_window\"");
+}
+BENCHMARK(BM_BareWindowProgram)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_HalvexProgram(benchmark::State& state)
+{
+  std::string folder = TempFile("program");
+  std::filesystem::create_directories(folder + "/run");
+  std::filesystem::permissions(folder + "/run", std::filesystem::perms::owner_all);
+  ::setenv("HALVEX_REGISTRY", (folder + "/registry.db").c_str(), 1);
+  ::setenv("XDG_RUNTIME_DIR", (folder + "/run").c_str(), 1);
+  ::setenv("HALVEX_UNATTENDED", "1", 1);
+  ::setenv("HALVEX_QUIT_AFTER_MS", "0", 1);
+  platform::HKEY key = nullptr;
+  platform::RegCreateKeyEx(platform::HKEY_LOCAL_MACHINE, "SOFTWARE\\Orvane\\Halvex", 0, nullptr, 0,
+                           platform::KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  auto set = [&](const char* name, const std::string& value) {
+    platform::RegSetValueEx(key, name, 0, platform::REG_SZ,
+                            reinterpret_cast<const platform::BYTE*>(value.c_str()),
+                            static_cast<platform::DWORD>(value.size() + 1));
+  };
+  set("InstallationFolder", folder);
+  set("INIFilesFolder", folder + "/");
+  set("DefaultLoggingFolder", folder);
+  set("LogFilePath", folder + "/HalvexLog.txt");
+  set("ResultsFilePath", folder + "/HalvexResults.txt");
+  set("TestSuitesFolder", folder);
+  platform::RegCloseKey(key);
+  // Standard error holds the unattended boxes; keep it out of the report.
+  RunProgram(state,
+             "/bin/sh -c \"exec '" + platform::ProgramFolder() + "/../bin/halvex' 2>/dev/null\"");
+  std::filesystem::remove_all(folder);
+}
+BENCHMARK(BM_HalvexProgram)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 constexpr int kWorkers = 4;
 
