@@ -89,6 +89,13 @@ std::uint32_t WorstOf(const tlStats& stats)
   return TL_INFO;
 }
 
+bool HasLineEnd(std::string_view text)
+{
+  // An empty view may hold no pointer at all, which memchr must not see.
+  return !text.empty() && (std::memchr(text.data(), '\n', text.size()) ||
+                           std::memchr(text.data(), '\r', text.size()));
+}
+
 std::string_view Trimmed(std::string_view name)
 {
   while (!name.empty() && name.back() == ' ') {
@@ -405,17 +412,17 @@ void TestLog::WriteLine(std::string_view kindColumn, bool variationScope, int pa
   m_pending += variationScope ? " VAR  p" : " TEST p";
   AppendNumber(participant);
   m_pending += ' ';
+  const std::size_t callerStart = m_pending.size();
   if (!source.empty()) {
     m_pending += source;
     m_pending += '(';
     AppendNumber(line);
     m_pending += "): ";
   }
-  const std::size_t textStart = m_pending.size();
   m_pending += text;
-  // One entry, one line: line ends inside the text become blanks.
-  if (std::memchr(text.data(), '\n', text.size()) || std::memchr(text.data(), '\r', text.size())) {
-    for (std::size_t i = textStart; i < m_pending.size(); ++i) {
+  // One entry, one line: line ends inside the caller's source name or text become blanks.
+  if (HasLineEnd(text) || HasLineEnd(source)) {
+    for (std::size_t i = callerStart; i < m_pending.size(); ++i) {
       if (m_pending[i] == '\n' || m_pending[i] == '\r') {
         m_pending[i] = ' ';
       }

@@ -254,10 +254,16 @@ TEST_F(NtLogTest, LongNamesAndLongTextsAreKeptWhole)
   const std::string text(100000, 'T');
   EXPECT_EQ(nt.tlLog_A(log, 0x120, "s", 1, "%s|%s", text.c_str(), "end"), 1);
   EXPECT_EQ(nt.tlLogX_A(log, 0x120, "s", 2, "two\r\nlines"), 1);
+  EXPECT_EQ(nt.tlLogX_A(log, 0x102, "bad\nsource", 3, "failed"), 1);
   nt.tlDestroyLog(log);
   const std::string written = ReadAll(file);
   EXPECT_THAT(written, HasSubstr(text + "|end\n"));
   EXPECT_THAT(written, HasSubstr("two  lines\n"));
+  // A line end in the caller's source name must not split the entry either.
+  EXPECT_THAT(written, HasSubstr("bad source(3): failed\n"));
+  for (const std::string& fileLine : ReadLines(file)) {
+    EXPECT_NE(fileLine.rfind("source(3)", 0), 0u) << fileLine;
+  }
 }
 
 TEST_F(NtLogTest, SetFileNameMovesTheLog)

@@ -1,6 +1,7 @@
 // The registry calls: handles, path look-up and the value operations on top of the store.
 #include "platform/registry.h"
 
+#include "platform/system.h"
 #include "registry_store.h"
 
 #include <sqlite3.h>
@@ -297,6 +298,35 @@ template <class Body> LONG Guarded(Body body)
   }
 }
 
+// Resolves a handle and checks that it was opened with `needed` access.
+LONG ResolveFor(HKEY key, REGSAM needed, OpenKey& open)
+{
+  LONG code = Resolve(key, open);
+  if (code != ERROR_SUCCESS) {
+    return code;
+  }
+  return HasAccess(open, needed) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+// The row at `index` of an enumeration query (?1 the key, ?2 the offset) handed to `copy`;
+// ERROR_NO_MORE_ITEMS past the end.
+template <class Copy> LONG ReadRowAt(const OpenKey& open, const char* sql, DWORD index, Copy copy)
+{
+  return open.store->Read([&] {
+    Statement query(*open.store, sql);
+    query.Bind(1, open.id);
+    query.Bind(2, std::int64_t{index});
+    int step = query.Step();
+    if (step == SQLITE_DONE) {
+      return MissingOr(*open.store, open.id, ERROR_NO_MORE_ITEMS);
+    }
+    if (step != SQLITE_ROW) {
+      return query.Error() != ERROR_SUCCESS ? query.Error() : open.store->Fail(step);
+    }
+    return copy(query);
+  });
+}
+
 } // namespace
 
 std::string RegDefaultFile()
@@ -304,15 +334,9 @@ std::string RegDefaultFile()
   if (const char* file = std::getenv("HALVEX_REGISTRY"); file && *file) {
     return file;
   }
-  std::string data;
-  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) {
-    data = xdg;
-  } else if (const char* home = std::getenv("HOME"); home && *home) {
-    data = std::string(home) + "/.local/share";
-  } else {
-    data = "/tmp";
-  }
-  return data + "/halvex/registry.db";
+  // One rule with the other per-user files, so a relative XDG_DATA_HOME cannot make programs
+  // started in different folders use different registries.
+  return UserDataFolder() + "/halvex/registry.db";
 }
 
 LONG RegConnectRegistryFile(const std::string& file, HKEY root, HKEY* result)
@@ -427,12 +451,9 @@ LONG RegQueryValueEx(HKEY key, const char* valueName, DWORD* reserved, DWORD* ty
       return InvalidParameter("a data buffer without its size");
     }
     OpenKey open;
-    LONG code = Resolve(key, open);
+    LONG code = ResolveFor(key, KEY_QUERY_VALUE, open);
     if (code != ERROR_SUCCESS) {
       return code;
-    }
-    if (!HasAccess(open, KEY_QUERY_VALUE)) {
-      return ERROR_ACCESS_DENIED;
     }
     std::string fold = FoldName(valueName ? valueName : "");
     return open.store->Read([&] {
@@ -467,12 +488,9 @@ LONG RegSetValueEx(HKEY key, const char* valueName, DWORD reserved, DWORD type, 
       return InvalidParameter("invalid value name");
     }
     OpenKey open;
-    LONG code = Resolve(key, open);
+    LONG code = ResolveFor(key, KEY_SET_VALUE, open);
     if (code != ERROR_SUCCESS) {
       return code;
-    }
-    if (!HasAccess(open, KEY_SET_VALUE)) {
-      return ERROR_ACCESS_DENIED;
     }
     return open.store->Write([&] {
       LONG exists = MissingOr(*open.store, open.id, ERROR_SUCCESS);
@@ -502,12 +520,9 @@ LONG RegDeleteValue(HKEY key, const char* valueName)
 {
   return Guarded([&] {
     OpenKey open;
-    LONG code = Resolve(key, open);
+    LONG code = ResolveFor(key, KEY_SET_VALUE, open);
     if (code != ERROR_SUCCESS) {
       return code;
-    }
-    if (!HasAccess(open, KEY_SET_VALUE)) {
-      return ERROR_ACCESS_DENIED;
     }
     std::string fold = FoldName(valueName ? valueName : "");
     return open.store->Write([&] {
@@ -592,25 +607,13 @@ LONG RegEnumKeyEx(HKEY key, DWORD index, char* name, DWORD* nameSize, DWORD* res
       return InvalidParameter("a name buffer and its size are needed");
     }
     OpenKey open;
-    LONG code = Resolve(key, open);
+    LONG code = ResolveFor(key, KEY_ENUMERATE_SUB_KEYS, open);
     if (code != ERROR_SUCCESS) {
       return code;
     }
-    if (!HasAccess(open, KEY_ENUMERATE_SUB_KEYS)) {
-      return ERROR_ACCESS_DENIED;
-    }
-    return open.store->Read([&] {
-      Statement query(*open.store, "SELECT name, class FROM keys WHERE parent = ?1"
-                                   " ORDER BY fold LIMIT 1 OFFSET ?2");
-      query.Bind(1, open.id);
-      query.Bind(2, std::int64_t{index});
-      int step = query.Step();
-      if (step == SQLITE_DONE) {
-        return MissingOr(*open.store, open.id, ERROR_NO_MORE_ITEMS);
-      }
-      if (step != SQLITE_ROW) {
-        return query.Error() != ERROR_SUCCESS ? query.Error() : open.store->Fail(step);
-      }
+    const char* sql = "SELECT name, class FROM keys WHERE parent = ?1"
+                      " ORDER BY fold LIMIT 1 OFFSET ?2";
+    return ReadRowAt(open, sql, index, [&](Statement& query) {
       LONG copied = CopyName(query.Text(0), name, nameSize);
       if (copied != ERROR_SUCCESS) {
         return copied;
@@ -636,25 +639,13 @@ LONG RegEnumValue(HKEY key, DWORD index, char* valueName, DWORD* valueNameSize, 
       return InvalidParameter("a name buffer and its size are needed");
     }
     OpenKey open;
-    LONG code = Resolve(key, open);
+    LONG code = ResolveFor(key, KEY_QUERY_VALUE, open);
     if (code != ERROR_SUCCESS) {
       return code;
     }
-    if (!HasAccess(open, KEY_QUERY_VALUE)) {
-      return ERROR_ACCESS_DENIED;
-    }
-    return open.store->Read([&] {
-      Statement query(*open.store, "SELECT name, type, data FROM vals WHERE key = ?1"
-                                   " ORDER BY fold LIMIT 1 OFFSET ?2");
-      query.Bind(1, open.id);
-      query.Bind(2, std::int64_t{index});
-      int step = query.Step();
-      if (step == SQLITE_DONE) {
-        return MissingOr(*open.store, open.id, ERROR_NO_MORE_ITEMS);
-      }
-      if (step != SQLITE_ROW) {
-        return query.Error() != ERROR_SUCCESS ? query.Error() : open.store->Fail(step);
-      }
+    const char* sql = "SELECT name, type, data FROM vals WHERE key = ?1"
+                      " ORDER BY fold LIMIT 1 OFFSET ?2";
+    return ReadRowAt(open, sql, index, [&](Statement& query) {
       LONG copied = CopyName(query.Text(0), valueName, valueNameSize);
       if (copied != ERROR_SUCCESS) {
         return copied;

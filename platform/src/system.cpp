@@ -67,14 +67,23 @@ bool RequestSystemRestart()
   return RunAndWait(argv);
 }
 
+std::string UserDataFolder()
+{
+  std::string data = Environment("XDG_DATA_HOME");
+  if (data.empty() || data[0] != '/') {
+    const std::string home = HomeFolder();
+    data = home.empty() ? "/tmp" : home + "/.local/share";
+  }
+  while (data.size() > 1 && data.back() == '/')
+    data.pop_back();
+  return data;
+}
+
 std::string SystemRootFolder()
 {
   std::string folder = Environment("HALVEX_SYSTEM_ROOT");
   if (folder.empty()) {
-    // Relative XDG folders are invalid and ignored.
-    const std::string data = Environment("XDG_DATA_HOME");
-    folder = (!data.empty() && data[0] == '/' ? data : HomeFolder() + "/.local/share") +
-             "/halvex/sysroot";
+    folder = UserDataFolder() + "/halvex/sysroot";
   }
   while (folder.size() > 1 && folder.back() == '/')
     folder.pop_back();

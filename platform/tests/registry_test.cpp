@@ -351,9 +351,14 @@ TEST(RegistryDefaultFileTest, FollowsTheEnvironment)
 
   setenv("XDG_DATA_HOME", folder.Path().c_str(), 1);
   EXPECT_EQ(RegDefaultFile(), folder.File("halvex/registry.db"));
-  unsetenv("XDG_DATA_HOME");
+  setenv("XDG_DATA_HOME", (folder.Path().string() + "/").c_str(), 1);
+  EXPECT_EQ(RegDefaultFile(), folder.File("halvex/registry.db"));
   std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
   setenv("HOME", "/home/someone", 1);
+  // A relative data folder would name another file in every working folder: it is ignored.
+  setenv("XDG_DATA_HOME", "relative/data", 1);
+  EXPECT_EQ(RegDefaultFile(), "/home/someone/.local/share/halvex/registry.db");
+  unsetenv("XDG_DATA_HOME");
   EXPECT_EQ(RegDefaultFile(), "/home/someone/.local/share/halvex/registry.db");
   setenv("HOME", home.c_str(), 1);
 }

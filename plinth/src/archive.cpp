@@ -469,47 +469,58 @@ const CRuntimeClass* CArchive::ReadNewClass(uint64_t offset, uint16_t* pwSchema)
   return pClass;
 }
 
+const CRuntimeClass* CArchive::ReadRecordClass(const CRuntimeClass* pClassRequested,
+                                               uint64_t offset, uint16_t* pwSchema,
+                                               uint32_t* pObjectIndex)
+{
+  *pObjectIndex = 0;
+  const uint16_t tag = ReadLE<uint16_t>();
+  if (Failed()) {
+    return nullptr;
+  }
+  const CRuntimeClass* pClass = nullptr;
+  if (tag == fmt::kNewClassTag) {
+    pClass = ReadNewClass(offset, pwSchema);
+  } else {
+    uint32_t index = tag == fmt::kBigObjectTag
+                         ? ReadLE<uint32_t>()
+                         : (static_cast<uint32_t>(tag & fmt::kClassTag) << 16) | (tag & 0x7FFFu);
+    if (Failed()) {
+      return nullptr;
+    }
+    if ((index & fmt::kBigClassTag) == 0) {
+      *pObjectIndex = index;
+      return nullptr;
+    }
+    index &= ~fmt::kBigClassTag;
+    if (index == 0 || index >= m_loadMap.size() || !m_loadMap[index].bIsClass) {
+      SetError(ArchiveError::badIndex, offset);
+      return nullptr;
+    }
+    pClass = m_loadMap[index].pClass;
+    *pwSchema = m_loadMap[index].wSchema;
+  }
+  if (pClass != nullptr && pClassRequested != nullptr && !pClass->IsDerivedFrom(pClassRequested)) {
+    SetError(ArchiveError::badClass, offset);
+    return nullptr;
+  }
+  return pClass;
+}
+
 const CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* pClassRequested, uint16_t* pwSchema)
 {
   if (!CanRead()) {
     return nullptr;
   }
   const uint64_t start = m_nPosition;
-  const uint16_t tag = ReadLE<uint16_t>();
-  if (Failed()) {
-    return nullptr;
-  }
-  const CRuntimeClass* pClass = nullptr;
   uint16_t schema = 0;
-  if (tag == fmt::kNewClassTag) {
-    pClass = ReadNewClass(start, &schema);
-  } else {
-    uint32_t index;
-    if (tag == fmt::kBigObjectTag) {
-      index = ReadLE<uint32_t>();
-    } else {
-      index = (static_cast<uint32_t>(tag & fmt::kClassTag) << 16) | (tag & 0x7FFFu);
-    }
-    if (Failed()) {
-      return nullptr;
-    }
-    if ((index & fmt::kBigClassTag) == 0) {
-      SetError(ArchiveError::badIndex, start);
-      return nullptr;
-    }
-    index &= ~fmt::kBigClassTag;
-    if (index == 0 || index >= m_loadMap.size() || !m_loadMap[index].bIsClass) {
-      SetError(ArchiveError::badIndex, start);
-      return nullptr;
-    }
-    pClass = m_loadMap[index].pClass;
-    schema = m_loadMap[index].wSchema;
-  }
+  uint32_t objectIndex = 0;
+  const CRuntimeClass* pClass = ReadRecordClass(pClassRequested, start, &schema, &objectIndex);
   if (pClass == nullptr) {
-    return nullptr;
-  }
-  if (pClassRequested != nullptr && !pClass->IsDerivedFrom(pClassRequested)) {
-    SetError(ArchiveError::badClass, start);
+    // An object record, or the null object, where a class belongs.
+    if (!Failed()) {
+      SetError(ArchiveError::badIndex, start);
+    }
     return nullptr;
   }
   if (pwSchema != nullptr) {
@@ -527,55 +538,24 @@ CObject* CArchive::ReadObject(const CRuntimeClass* pClassRequested, bool* pbCrea
     return nullptr;
   }
   const uint64_t start = m_nPosition;
-  const uint16_t tag = ReadLE<uint16_t>();
-  if (Failed()) {
-    return nullptr;
-  }
-  const CRuntimeClass* pClass = nullptr;
   uint16_t schema = 0;
-  if (tag == fmt::kNewClassTag) {
-    pClass = ReadNewClass(start, &schema);
-  } else {
-    uint32_t index;
-    if (tag == fmt::kBigObjectTag) {
-      index = ReadLE<uint32_t>();
-    } else {
-      index = (static_cast<uint32_t>(tag & fmt::kClassTag) << 16) | (tag & 0x7FFFu);
+  uint32_t objectIndex = 0;
+  const CRuntimeClass* pClass = ReadRecordClass(pClassRequested, start, &schema, &objectIndex);
+  if (pClass == nullptr) {
+    if (Failed() || objectIndex == 0) {
+      return nullptr; // an error, or the null object
     }
-    if (Failed()) {
+    if (objectIndex >= m_loadMap.size() || m_loadMap[objectIndex].bIsClass ||
+        m_loadMap[objectIndex].pObject == nullptr) {
+      SetError(ArchiveError::badIndex, start);
       return nullptr;
     }
-    if (index & fmt::kBigClassTag) {
-      index &= ~fmt::kBigClassTag;
-      if (index == 0 || index >= m_loadMap.size() || !m_loadMap[index].bIsClass) {
-        SetError(ArchiveError::badIndex, start);
-        return nullptr;
-      }
-      pClass = m_loadMap[index].pClass;
-      schema = m_loadMap[index].wSchema;
-    } else {
-      if (index == 0) {
-        return nullptr; // the null object
-      }
-      if (index >= m_loadMap.size() || m_loadMap[index].bIsClass ||
-          m_loadMap[index].pObject == nullptr) {
-        SetError(ArchiveError::badIndex, start);
-        return nullptr;
-      }
-      CObject* pSeen = m_loadMap[index].pObject;
-      if (pClassRequested != nullptr && !pSeen->IsKindOf(pClassRequested)) {
-        SetError(ArchiveError::badClass, start);
-        return nullptr;
-      }
-      return pSeen;
+    CObject* pSeen = m_loadMap[objectIndex].pObject;
+    if (pClassRequested != nullptr && !pSeen->IsKindOf(pClassRequested)) {
+      SetError(ArchiveError::badClass, start);
+      return nullptr;
     }
-  }
-  if (pClass == nullptr) {
-    return nullptr;
-  }
-  if (pClassRequested != nullptr && !pClass->IsDerivedFrom(pClassRequested)) {
-    SetError(ArchiveError::badClass, start);
-    return nullptr;
+    return pSeen;
   }
   CObject* pObject = pClass->CreateObject();
   if (pObject == nullptr) {

@@ -28,32 +28,59 @@ TEST(ComponentTest, Globals)
   EXPECT_TRUE(gszComponentRegistryKey.empty());
 }
 
-TEST(ComponentTest, SettersAndGetters)
+TEST(ComponentTest, AccessorsAndMembersAreTheSameFields)
 {
+  // Components read and write the members directly and through the accessors; both must be
+  // the same field, and each field independent of the others.
+  struct Field
+  {
+    const char* name;
+    void (CComponent::*set)(const std::string&);
+    std::string (CComponent::*get)() const;
+    std::string CComponent::*member;
+  };
+  const Field fields[] = {
+      {"class name", &CComponent::SetClassName, &CComponent::GetClassName,
+       &CComponent::m_strClassName},
+      {"manufacturer", &CComponent::SetManufacturer, &CComponent::GetManufacturer,
+       &CComponent::m_strManufacturer},
+      {"model name", &CComponent::SetModelName, &CComponent::GetModelName,
+       &CComponent::m_strModelName},
+      {"driver version", &CComponent::SetDriverVersion, &CComponent::GetDriverVersion,
+       &CComponent::m_strDriverVersion},
+      {"firmware version", &CComponent::SetFirmwareVersion, &CComponent::GetFirmwareVersion,
+       &CComponent::m_strFirmwareVersion},
+      {"OEM name", &CComponent::SetOEMName, &CComponent::GetOEMName, &CComponent::m_strOEMName},
+      {"serial number", &CComponent::SetSerialNum, &CComponent::GetSerialNum,
+       &CComponent::m_strSerialNum},
+  };
   CSampleComponent c;
-  c.SetClassName("Class");
-  c.SetManufacturer("Maker");
-  c.SetModelName("Model");
-  c.SetDriverVersion("1.2");
-  c.SetFirmwareVersion("3.4");
-  c.SetOEMName("OEM");
-  c.SetSerialNum("SN");
+  for (const Field& f : fields) {
+    SCOPED_TRACE(f.name);
+    (c.*f.set)(std::string("set ") + f.name);
+    EXPECT_EQ(c.*f.member, std::string("set ") + f.name);
+    c.*f.member = std::string("member ") + f.name;
+    EXPECT_EQ((c.*f.get)(), std::string("member ") + f.name);
+  }
+  for (const Field& f : fields) {
+    SCOPED_TRACE(f.name);
+    EXPECT_EQ((c.*f.get)(), std::string("member ") + f.name);
+  }
+
   c.SetStatus(4);
+  EXPECT_EQ(c.m_dwStatus, 4u);
+  c.m_dwStatus = 9;
+  EXPECT_EQ(c.GetStatus(), 9u);
   c.SetIconId(134);
+  EXPECT_EQ(c.m_nIconId, 134);
   c.m_strDllPath = "/opt/Marlow.so";
-  EXPECT_EQ(c.GetClassName(), "Class");
-  EXPECT_EQ(c.GetManufacturer(), "Maker");
-  EXPECT_EQ(c.GetModelName(), "Model");
-  EXPECT_EQ(c.GetDriverVersion(), "1.2");
-  EXPECT_EQ(c.GetFirmwareVersion(), "3.4");
-  EXPECT_EQ(c.GetOEMName(), "OEM");
-  EXPECT_EQ(c.GetSerialNum(), "SN");
-  EXPECT_EQ(c.GetStatus(), 4u);
-  EXPECT_EQ(c.GetIconId(), 134);
   EXPECT_EQ(c.GetModuleName(), "/opt/Marlow.so");
   EXPECT_EQ(c.GetInstanceHandle(), reinterpret_cast<platform::HMODULE>(0x1234));
+
+  // The base offers no configuration and is ready at once; the model name stays as it was.
   std::string model = "unchanged";
   EXPECT_EQ(c.ConfigureComponent(model), kConfigureFailed);
+  EXPECT_EQ(model, "unchanged");
   EXPECT_EQ(c.InitComponent(), 1);
 }
 

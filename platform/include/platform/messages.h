@@ -13,6 +13,8 @@
 // waiting for them return 0.
 #pragma once
 
+#include "platform/types.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +27,6 @@
 
 namespace platform {
 
-using UINT = std::uint32_t;
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;

@@ -13,6 +13,8 @@
 // The first word names the program: with a '/' it is a path, else it is searched in PATH.
 #pragma once
 
+#include "platform/types.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,8 +24,6 @@
 #include <sys/types.h>
 
 namespace platform {
-
-using DWORD = std::uint32_t;
 
 inline constexpr DWORD INFINITE = 0xFFFFFFFF;
 inline constexpr DWORD WAIT_OBJECT_0 = 0;

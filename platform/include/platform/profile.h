@@ -7,15 +7,14 @@
 // matching quotes (" or ') that encloses them. Lines end with "\n" or "\r\n".
 #pragma once
 
+#include "platform/types.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace platform {
-
-using DWORD = std::uint32_t;
-using UINT = unsigned int;
 
 // The value of `key` in `section`, else `defaultValue` (null: "") without its trailing blanks,
 // copied into `returned` of `size` characters: at most size - 1 of them and a NUL. Returns the

@@ -2,11 +2,14 @@
 // one SQLite file that several processes may use at once. Every call returns a registry error
 // code (ERROR_SUCCESS = 0); no call throws. All functions are thread-safe.
 //
-// The file is the one named by HALVEX_REGISTRY, else $XDG_DATA_HOME/halvex/registry.db, else
-// ~/.local/share/halvex/registry.db (created with its folders when missing). The name is looked
+// The file is the one named by HALVEX_REGISTRY, else halvex/registry.db in the user's data
+// folder (UserDataFolder of platform/system.h: an absolute $XDG_DATA_HOME, else
+// ~/.local/share), created with its folders when missing. The name is looked
 // up on each call through a predefined root, so changing HALVEX_REGISTRY switches files.
 // RegConnectRegistryFile gives a root on any other file.
 #pragma once
+
+#include "platform/types.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,9 +17,6 @@
 
 namespace platform {
 
-using LONG = std::int32_t;
-using DWORD = std::uint32_t;
-using BYTE = std::uint8_t;
 using REGSAM = DWORD;
 
 struct RegistryKeyHandle;

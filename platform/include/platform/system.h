@@ -15,6 +15,11 @@ PlatformFamily GetPlatformFamily();
 // ran and exited with status 0; false when it could not start, failed or was refused.
 bool RequestSystemRestart();
 
+// The user's data folder: $XDG_DATA_HOME when it is an absolute path (a relative one is
+// invalid and ignored), else the home folder's .local/share ($HOME, else the account's home),
+// else /tmp. Without a trailing separator.
+std::string UserDataFolder();
+
 // The folder that stands for the system drive's root (where AUTOEXEC.BAT and CONFIG.SYS
 // live): HALVEX_SYSTEM_ROOT, else $XDG_DATA_HOME/halvex/sysroot, else
 // ~/.local/share/halvex/sysroot. Without a trailing separator; created when missing.

@@ -146,6 +146,12 @@ private:
   bool AddStoreEntry(const void* key);
   bool AddLoadEntry(const LoadEntry& entry, uint64_t offset);
   const CRuntimeClass* ReadNewClass(uint64_t offset, uint16_t* pwSchema);
+  // Reads the tag of a record that starts at `offset`. A new class or a class back-reference
+  // gives that class (a kind of pClassRequested, else a bad-class error) and its schema; an
+  // object reference gives nullptr without an error and the object's map index (0: the null
+  // object) in *pObjectIndex.
+  const CRuntimeClass* ReadRecordClass(const CRuntimeClass* pClassRequested, uint64_t offset,
+                                       uint16_t* pwSchema, uint32_t* pObjectIndex);
 
   CFile* m_pFile;
   Mode m_nMode;

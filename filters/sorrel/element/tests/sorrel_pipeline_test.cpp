@@ -1,0 +1,427 @@
+// End-to-end runs of simulated captures through sorrel: a healthy NTSC capture, captures
+// with dropped samples on both sides of each threshold, orientation faults, the data-rate
+// graph writing its media file, and the demo graph files.
+#include "gst_test_support.h"
+
+#include "sorrel/results_block.h"
+
+#include <gst/pbutils/pbutils.h>
+
+#include <glib/gstdio.h>
+
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+using sorrel_test::QueryResults;
+using sorrel_test::StatusOf;
+namespace blk = sorrel::block;
+
+constexpr int kFrames = 1000; // over 30 s of NTSC stream time: a full snapshot
+
+// Runs in a private folder, since the results call looks at "./vb test media output.avi".
+class PrivateFolder
+{
+public:
+  PrivateFolder()
+  {
+    m_previous = g_get_current_dir();
+    m_path = g_dir_make_tmp("sorrel-pipeline-XXXXXX", nullptr);
+    EXPECT_EQ(g_chdir(m_path), 0);
+  }
+  ~PrivateFolder()
+  {
+    g_chdir(m_previous);
+    if (GDir* dir = g_dir_open(m_path, 0, nullptr)) {
+      while (const gchar* name = g_dir_read_name(dir)) {
+        gchar* file = g_build_filename(m_path, name, nullptr);
+        g_unlink(file);
+        g_free(file);
+      }
+      g_dir_close(dir);
+    }
+    g_rmdir(m_path);
+    g_free(m_path);
+    g_free(m_previous);
+  }
+  const gchar* path() const { return m_path; }
+
+private:
+  gchar* m_previous = nullptr;
+  gchar* m_path = nullptr;
+};
+
+struct RunOutcome
+{
+  sorrel::DecodedResults configuration;
+  sorrel::DecodedResults final;
+  GstStructure* summary = nullptr; // the element message at end of stream
+  std::string error;
+  ~RunOutcome()
+  {
+    if (summary) {
+      gst_structure_free(summary);
+    }
+  }
+};
+
+// Builds the description, takes the configuration snapshot as the video test component does
+// before running, plays to the end of the stream and takes the final snapshot.
+void RunCapture(const std::string& description, RunOutcome* outcome)
+{
+  GError* error = nullptr;
+  GstElement* pipeline =
+      gst_parse_launch_full(description.c_str(), nullptr, GST_PARSE_FLAG_FATAL_ERRORS, &error);
+  if (!pipeline || error) {
+    outcome->error = error ? error->message : "no pipeline";
+    if (error) {
+      g_error_free(error);
+    }
+    if (pipeline) {
+      gst_object_unref(pipeline);
+    }
+    return;
+  }
+  GstElement* sorrel = gst_bin_get_by_name(GST_BIN(pipeline), "Analog In Test");
+  EXPECT_TRUE(sorrel != nullptr);
+  EXPECT_EQ(QueryResults(sorrel, &outcome->configuration), GST_SORREL_OK);
+
+  GstBus* bus = gst_element_get_bus(pipeline);
+  // A refused start shows up as the error message on the bus.
+  gst_element_set_state(pipeline, GST_STATE_PLAYING);
+  for (;;) {
+    GstMessage* message = gst_bus_timed_pop_filtered(
+        bus, 120 * GST_SECOND,
+        GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR | GST_MESSAGE_ELEMENT));
+    if (!message) {
+      outcome->error = "no end of stream";
+      break;
+    }
+    const GstMessageType type = GST_MESSAGE_TYPE(message);
+    if (type == GST_MESSAGE_ELEMENT &&
+        gst_structure_has_name(gst_message_get_structure(message), "sorrel")) {
+      outcome->summary = gst_structure_copy(gst_message_get_structure(message));
+    } else if (type == GST_MESSAGE_ERROR) {
+      GError* err = nullptr;
+      gst_message_parse_error(message, &err, nullptr);
+      outcome->error = err->message;
+      g_error_free(err);
+    }
+    gst_message_unref(message);
+    if (type != GST_MESSAGE_ELEMENT) {
+      break;
+    }
+  }
+  gst_element_set_state(pipeline, GST_STATE_NULL);
+  EXPECT_EQ(QueryResults(sorrel, &outcome->final), GST_SORREL_OK);
+  gst_object_unref(bus);
+  gst_object_unref(sorrel);
+  gst_object_unref(pipeline);
+}
+
+// Pattern searches need full-size frames; drop counting is the same on smaller ones.
+std::string Capture(const std::string& source_options, int width = 720, int height = 480,
+                    int frames = kFrames)
+{
+  return "sorrelsim is-live=false num-buffers=" + std::to_string(frames) +
+         " width=" + std::to_string(width) + " height=" + std::to_string(height) + " " +
+         source_options + " ! video/x-raw,format=YUY2,width=" + std::to_string(width) +
+         ",height=" + std::to_string(height) +
+         " ! sorrel name=\"Analog In Test\" timing=stream ! fakesink";
+}
+
+TEST(SorrelPipeline, HealthyNtscCapturePassesEveryMeasuredGroup)
+{
+  PrivateFolder folder;
+  RunOutcome run;
+  RunCapture(Capture(""), &run);
+  ASSERT_EQ(run.error, "");
+
+  EXPECT_EQ(run.configuration.flags & blk::kPhaseMask, blk::PHASE_CONFIGURATION);
+  EXPECT_TRUE(run.configuration.flags & blk::FLAG_CONFIG_OK);
+  for (int item = 1; item <= 4; ++item) {
+    SCOPED_TRACE(item);
+    EXPECT_EQ(StatusOf(run.configuration, 1, item), blk::STATUS_PASSED);
+  }
+
+  EXPECT_EQ(run.final.flags & blk::kPhaseMask, blk::PHASE_FULL);
+  for (const sorrel::AssertionRecord& a : run.final.assertions) {
+    SCOPED_TRACE(std::to_string(a.group) + "." + std::to_string(a.item));
+    if (a.status == blk::STATUS_TEXT) {
+      continue;
+    }
+    // No media file in this folder: the data-rate assertion can't be measured.
+    EXPECT_EQ(a.status, a.group == 3 ? blk::STATUS_NOT_TESTED : blk::STATUS_PASSED);
+  }
+  ASSERT_TRUE(run.summary != nullptr);
+  gint frames = 0, dropped_frames = -1;
+  EXPECT_TRUE(gst_structure_get_int(run.summary, "frames", &frames));
+  EXPECT_TRUE(gst_structure_get_int(run.summary, "dropped-frames", &dropped_frames));
+  EXPECT_EQ(frames, kFrames);
+  EXPECT_EQ(dropped_frames, 0);
+  EXPECT_EQ(sorrel_test::StructureString(run.summary, "phase"), "full");
+  EXPECT_EQ(sorrel_test::StructureString(run.summary, "assertion-2.2"), "passed");
+}
+
+TEST(SorrelPipeline, OffNominalFrameRatesAreJudgedByTheFullSnapshot)
+{
+  struct Case
+  {
+    const char* rate;
+    int status_2_2;
+  };
+  const std::vector<Case> cases = {
+      {"2993/100", blk::STATUS_WARNING}, // 0.13% slow
+      {"299/10", blk::STATUS_FAILED},    // 0.23% slow
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rate);
+    PrivateFolder folder;
+    RunOutcome run;
+    RunCapture(Capture(std::string("frame-rate=") + c.rate), &run);
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(run.configuration.frameTimeMs, 33);
+    EXPECT_EQ(run.final.flags & blk::kPhaseMask, blk::PHASE_FULL);
+    EXPECT_EQ(StatusOf(run.final, 2, 2), c.status_2_2);
+  }
+}
+
+TEST(SorrelPipeline, InjectedDropsAreJudgedAgainstEachThreshold)
+{
+  struct Case
+  {
+    int frames_with_drops; // every 50th frame from frame 100 on
+    size_t bytes;          // YUY2 bytes left unwritten at offset 4000 of each such frame
+    int status_2_3, status_2_4, status_2_6, status_2_7;
+  };
+  const int P = blk::STATUS_PASSED, W = blk::STATUS_WARNING, F = blk::STATUS_FAILED;
+  const std::vector<Case> cases = {
+      {7, 32, P, P, P, P},  // runs of 16 samples, 16 per frame: nothing counts as dropped
+      {7, 36, W, P, F, F},  // runs of 18: each frame counts as dropped, 7 > 6 in the run
+      {7, 200, W, P, F, F}, // 100 samples in a frame still pass 2.4
+      {7, 204, W, W, F, F}, // 102 fail it
+      {3, 600, W, W, P, P}, // 3 dropped frames in the first minute are allowed
+      {6, 600, W, W, F, P}, // 6 pass the run's limit but not the minute's
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.frames_with_drops) + " x " + std::to_string(c.bytes));
+    std::string drops;
+    for (int i = 0; i < c.frames_with_drops; ++i) {
+      drops += (i ? "," : "") + std::to_string(100 + 50 * i) + ":4000:" + std::to_string(c.bytes);
+    }
+    PrivateFolder folder;
+    RunOutcome run;
+    RunCapture(Capture("pattern=flat drops=\"" + drops + "\"", 352, 240), &run);
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(StatusOf(run.final, 2, 3), c.status_2_3);
+    EXPECT_EQ(StatusOf(run.final, 2, 4), c.status_2_4);
+    EXPECT_EQ(StatusOf(run.final, 2, 6), c.status_2_6);
+    EXPECT_EQ(StatusOf(run.final, 2, 7), c.status_2_7);
+    ASSERT_TRUE(run.summary != nullptr);
+    guint samples = 0;
+    EXPECT_TRUE(gst_structure_get_uint(run.summary, "dropped-samples", &samples));
+    EXPECT_EQ(samples, guint(c.frames_with_drops * c.bytes / 2)); // one luma sample in 2 bytes
+    gint dropped_frames = -1;
+    EXPECT_TRUE(gst_structure_get_int(run.summary, "dropped-frames", &dropped_frames));
+    EXPECT_EQ(dropped_frames, c.status_2_3 == W ? c.frames_with_drops : 0);
+  }
+}
+
+TEST(SorrelPipeline, OrientationFaultsFailTheImageOrderAssertions)
+{
+  struct Case
+  {
+    const char* options;
+    int status_4_3, status_4_4;
+  };
+  const int P = blk::STATUS_PASSED, F = blk::STATUS_FAILED;
+  const std::vector<Case> cases = {
+      {"pattern=smpte", P, P},
+      {"pattern=smpte flipped=true", F, P},
+      {"pattern=smpte fields-swapped=true", P, F},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options);
+    PrivateFolder folder;
+    RunOutcome run;
+    // At 10 frames a second, 400 frames reach the full snapshot and three bar searches.
+    RunCapture(Capture(std::string(c.options) + " frame-rate=10/1", 720, 480, 400), &run);
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(StatusOf(run.final, 4, 3), c.status_4_3);
+    EXPECT_EQ(StatusOf(run.final, 4, 4), c.status_4_4);
+  }
+}
+
+TEST(SorrelPipeline, TooSmallCaptureFailsToLink)
+{
+  GError* error = nullptr;
+  GstElement* pipeline = gst_parse_launch_full("sorrelsim width=64 height=48 ! sorrel ! fakesink",
+                                               nullptr, GST_PARSE_FLAG_FATAL_ERRORS, &error);
+  EXPECT_TRUE(error != nullptr);
+  if (error) {
+    EXPECT_EQ(error->domain, GST_PARSE_ERROR);
+    g_error_free(error);
+  }
+  if (pipeline) {
+    gst_object_unref(pipeline);
+  }
+}
+
+TEST(SorrelPipeline, BadDropListIsAClearError)
+{
+  PrivateFolder folder;
+  RunOutcome run;
+  RunCapture(Capture("drops=\"12:abc:4\""), &run);
+  EXPECT_NE(run.error.find("12:abc:4"), std::string::npos) << run.error;
+}
+
+std::string GraphFolder()
+{
+  const char* source = std::getenv("HALVEX_SOURCE_DIR");
+  return std::string(source ? source : ".") + "/share/graphs";
+}
+
+// A graph file's description: its lines without the comment lines.
+std::string ReadGraph(const std::string& path)
+{
+  std::ifstream in(path);
+  std::string line, description;
+  while (std::getline(in, line)) {
+    if (line.find_first_not_of(" \t") == std::string::npos ||
+        line[line.find_first_not_of(" \t")] == '#') {
+      continue;
+    }
+    description += line + "\n";
+  }
+  return description;
+}
+
+TEST(SorrelPipeline, EveryDemoGraphBuildsWithTheTestFilter)
+{
+  std::vector<std::string> names;
+  DIR* dir = opendir(GraphFolder().c_str());
+  ASSERT_TRUE(dir != nullptr) << GraphFolder();
+  while (dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.size() > 4 && name.substr(name.size() - 4) == ".GRF") {
+      names.push_back(name);
+    }
+  }
+  closedir(dir);
+  for (const char* wanted : {"vb Custom YUY2 720 NTSC.GRF", "vb Custom YUY2 720 PAL.GRF"}) {
+    EXPECT_NE(std::find(names.begin(), names.end(), wanted), names.end()) << wanted;
+  }
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    GError* error = nullptr;
+    GstElement* pipeline = gst_parse_launch_full(ReadGraph(GraphFolder() + "/" + name).c_str(),
+                                                 nullptr, GST_PARSE_FLAG_FATAL_ERRORS, &error);
+    EXPECT_TRUE(error == nullptr) << error->message;
+    if (error) {
+      g_error_free(error);
+    }
+    ASSERT_TRUE(pipeline != nullptr);
+    GstElement* sorrel = gst_bin_get_by_name(GST_BIN(pipeline), "Analog In Test");
+    ASSERT_TRUE(sorrel != nullptr);
+    GstElementFactory* factory = gst_element_get_factory(sorrel);
+    EXPECT_STREQ(GST_OBJECT_NAME(factory), "sorrel");
+    gst_object_unref(sorrel);
+    gst_object_unref(pipeline);
+  }
+}
+
+// The default graph, made finite: every source stops after the video's stream time.
+TEST(SorrelPipeline, DataRateGraphWritesAnAviThatTheResultsCallMeasures)
+{
+  PrivateFolder folder;
+  GError* error = nullptr;
+  GstElement* pipeline =
+      gst_parse_launch_full(ReadGraph(GraphFolder() + "/vb Custom YUY2 720 NTSC.GRF").c_str(),
+                            nullptr, GST_PARSE_FLAG_FATAL_ERRORS, &error);
+  ASSERT_TRUE(error == nullptr) << error->message;
+  GstIterator* sources = gst_bin_iterate_sources(GST_BIN(pipeline));
+  GValue item = G_VALUE_INIT;
+  while (gst_iterator_next(sources, &item) == GST_ITERATOR_OK) {
+    GstElement* source = GST_ELEMENT(g_value_get_object(&item));
+    const bool video = g_str_has_prefix(GST_OBJECT_NAME(source), "sorrelsim");
+    // 1000 video frames; audio buffers of 1024 samples at 44100 Hz over the same time.
+    g_object_set(source, "is-live", FALSE, "num-buffers", video ? kFrames : 1440, nullptr);
+    g_value_reset(&item);
+  }
+  g_value_unset(&item);
+  gst_iterator_free(sources);
+  GstElement* sorrel = gst_bin_get_by_name(GST_BIN(pipeline), "Analog In Test");
+  ASSERT_TRUE(sorrel != nullptr);
+  gst_util_set_object_arg(G_OBJECT(sorrel), "timing", "stream");
+  sorrel::DecodedResults configuration;
+  ASSERT_EQ(QueryResults(sorrel, &configuration), GST_SORREL_OK);
+
+  ASSERT_NE(gst_element_set_state(pipeline, GST_STATE_PLAYING), GST_STATE_CHANGE_FAILURE);
+  GstBus* bus = gst_element_get_bus(pipeline);
+  GstMessage* done = gst_bus_timed_pop_filtered(
+      bus, 120 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+  ASSERT_TRUE(done != nullptr);
+  EXPECT_EQ(GST_MESSAGE_TYPE(done), GST_MESSAGE_EOS);
+  gst_message_unref(done);
+  gst_element_set_state(pipeline, GST_STATE_NULL);
+  gst_object_unref(bus);
+
+  gint mode = -2;
+  g_object_get(sorrel, "mode", &mode, nullptr);
+  EXPECT_EQ(mode, GST_SORREL_MODE_DATA_RATE);
+
+  // A plain AVI with the stored samples and the audio.
+  const std::string file = std::string(folder.path()) + "/vb test media output.avi";
+  struct stat info
+  {
+  };
+  ASSERT_EQ(stat(file.c_str(), &info), 0);
+  gchar* uri = gst_filename_to_uri(file.c_str(), nullptr);
+  GstDiscoverer* discoverer = gst_discoverer_new(30 * GST_SECOND, nullptr);
+  ASSERT_TRUE(discoverer != nullptr);
+  GstDiscovererInfo* discovered = gst_discoverer_discover_uri(discoverer, uri, &error);
+  ASSERT_TRUE(discovered != nullptr);
+  EXPECT_EQ(gst_discoverer_info_get_result(discovered), GST_DISCOVERER_OK);
+  GList* video = gst_discoverer_info_get_video_streams(discovered);
+  GList* audio = gst_discoverer_info_get_audio_streams(discovered);
+  EXPECT_EQ(g_list_length(video), 1u);
+  EXPECT_EQ(g_list_length(audio), 1u);
+  gst_discoverer_stream_info_list_free(video);
+  gst_discoverer_stream_info_list_free(audio);
+  gst_discoverer_info_unref(discovered);
+  g_object_unref(discoverer);
+  g_free(uri);
+  if (error) {
+    g_error_free(error);
+  }
+
+  // Half a minute of data is far from the size three minutes must reach; the call
+  // reports the size it found and removes the file.
+  sorrel::DecodedResults final;
+  ASSERT_EQ(QueryResults(sorrel, &final), GST_SORREL_OK);
+  EXPECT_EQ(final.flags & blk::kPhaseMask, blk::PHASE_FULL);
+  EXPECT_EQ(StatusOf(final, 3, 1), blk::STATUS_FAILED);
+  const std::string size_line = "\tMedia file size was " + std::to_string(info.st_size) + " bytes";
+  bool size_reported = false;
+  for (const sorrel::DiagnosticRecord& d : final.diagnostics) {
+    size_reported = size_reported || (d.group == 3 && d.item == 1 && d.text == size_line);
+  }
+  EXPECT_TRUE(size_reported) << size_line;
+  EXPECT_NE(stat(file.c_str(), &info), 0);
+  gst_object_unref(sorrel);
+  gst_object_unref(pipeline);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+  ::testing::InitGoogleTest(&argc, argv);
+  ::testing::AddGlobalTestEnvironment(new sorrel_test::GstEnvironment);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,96 @@
+// Numbers of the harness's user-interface texts in the "Halvex.lrc" string table.
+#pragma once
+
+namespace harness::ids {
+
+// Log file.
+inline constexpr int kLogDeleteFailed = 2008; // %1: error code
+inline constexpr int kLogWriteFailed = 2498;  // %1: log file path
+
+// Settings and start-up.
+inline constexpr int kSettingMissingFile = 2100;  // %1: value name, %2: default file name
+inline constexpr int kRegistryKeyFailed = 2101;   // %1: key path, %2: error code
+inline constexpr int kRegistryValueFailed = 2102; // %1: value name, %2: error code
+inline constexpr int kSettingSaveFailed = 2103;   // %1: value name, %2: error code
+inline constexpr int kSettingsSaved = 2104;
+inline constexpr int kIniUnreadable = 2105;   // %1: INI file path
+inline constexpr int kSuitesSubFolder = 2106; // folder names below the installation folder
+inline constexpr int kSuitesFolder = 2107;
+inline constexpr int kDefaultViewer = 2108;
+inline constexpr int kMarlowLoadFailed = 2109;   // %1: path, %2: loader's reason
+inline constexpr int kRuntimeVersion = 2110;     // %1: library, %2: version
+inline constexpr int kRuntimeNoVersion = 2111;   // %1: library
+inline constexpr int kRuntimeTooOldFound = 2112; // %1: library, %2: version
+inline constexpr int kRuntimeTooOldWhy = 2113;   // %1: minimum version
+inline constexpr int kRuntimeTooOldHint = 2114;
+inline constexpr int kResourceMissing = 2115; // %1: resource library path
+inline constexpr int kSecondInstance = 2116;  // %1: file handed over, or empty
+
+// Run states 1 to 7, then any other state.
+inline constexpr int kRunStateFirst = 2201;
+inline constexpr int kRunStateOther = 2208;
+// Logging levels 1 to 3, then any other level.
+inline constexpr int kLoggingLevelFirst = 2211;
+inline constexpr int kLoggingLevelOther = 2214;
+inline constexpr int kProgress = 2220; // %1: execution number, %2: total
+
+// File exception causes; the hardware error has a second text for platform error 22.
+inline constexpr int kFileCauseGeneric = 2301;
+inline constexpr int kFileCauseNotFound = 2302;
+inline constexpr int kFileCauseBadPath = 2303;
+inline constexpr int kFileCauseTooManyOpen = 2304;
+inline constexpr int kFileCauseAccessDenied = 2305;
+inline constexpr int kFileCauseInvalidFile = 2306;
+inline constexpr int kFileCauseRemoveCurrentDir = 2307;
+inline constexpr int kFileCauseDirectoryFull = 2308;
+inline constexpr int kFileCauseBadSeek = 2309;
+inline constexpr int kFileCauseHardIo = 2310;
+inline constexpr int kFileCauseHardIo22 = 2311;
+inline constexpr int kFileCauseSharing = 2312;
+inline constexpr int kFileCauseLock = 2313;
+inline constexpr int kFileCauseDiskFull = 2314;
+inline constexpr int kFileCauseOther = 2315;
+inline constexpr int kArchiveCauseFirst = 2321; // eight texts, generic to other
+inline constexpr int kFileReportLine = 2330;    // %1: cause, %2: file, %3: error
+inline constexpr int kArchiveReportLine = 2331; // %1: cause, %2: file
+
+// Windows, bars and boxes.
+inline constexpr int kResultsTab = 2401;
+inline constexpr int kLogTab = 2402;
+inline constexpr int kClearTab = 2403;
+inline constexpr int kToolBarTitle = 2404;
+inline constexpr int kOutputBarTitle = 2405;
+inline constexpr int kAvailableTestsTitle = 2406;
+inline constexpr int kSuitesTab = 2407;
+inline constexpr int kTestsTab = 2408;
+inline constexpr int kStatusBarTitle = 2409;
+inline constexpr int kCloseRefused = 2410;
+inline constexpr int kForceShutdownQuestion = 2411;
+inline constexpr int kEndSessionQuestion = 2412;
+inline constexpr int kDeleteLogQuestion = 2413;
+inline constexpr int kDeleteResultsQuestion = 2414;
+inline constexpr int kLogFileDeleted = 2415;
+inline constexpr int kResultsFileDeleted = 2416;
+inline constexpr int kViewResultsFailed = 2417; // %1: error code
+inline constexpr int kViewLogFailed = 2418;     // %1: error code
+inline constexpr int kResultLine = 2419;        // %1: text
+inline constexpr int kAboutVersion = 2420;      // %1: version
+inline constexpr int kAboutNoVersion = 2421;
+inline constexpr int kGuideMissing = 2422; // %1: path
+inline constexpr int kAppTitle = 2423;
+inline constexpr int kNotAvailableYet = 2424; // %1: command label
+inline constexpr int kStatusTestCase = 2430;  // field captions of the status panel
+inline constexpr int kStatusFailures = 2431;
+inline constexpr int kStatusProgress = 2432;
+inline constexpr int kStatusLevel = 2433;
+inline constexpr int kStatusState = 2434;
+inline constexpr int kMenuFile = 2440;
+inline constexpr int kMenuEdit = 2441;
+inline constexpr int kMenuView = 2442;
+inline constexpr int kMenuTools = 2443;
+inline constexpr int kMenuWindow = 2444;
+inline constexpr int kMenuHelp = 2445;
+
+// Command labels use the command's own number as their text number.
+
+} // namespace harness::ids

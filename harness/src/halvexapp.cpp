@@ -1,0 +1,399 @@
+// The application object.
+#include "halvexapp.h"
+
+#include "harness/fileexception.h"
+#include "harness/logfile.h"
+#include "harness/runstate.h"
+#include "harness/startup.h"
+#include "harness/stringids.h"
+#include "harnessmessages.h"
+#include "limitededit.h"
+#include "mainframe.h"
+#include "ourstatusbar.h"
+#include "platform/profile.h"
+#include "plinth/component.h"
+#include "qtprompts.h"
+#include "suitewindow.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QThread>
+#include <QTimer>
+#include <iostream>
+
+namespace harness {
+
+namespace {
+
+CHalvexApp* g_pApp = nullptr;
+
+// The version of Qt the program needs at run time.
+constexpr unsigned kMinimumQtMajor = 6;
+constexpr unsigned kMinimumQtMinor = 2;
+
+// Marlow's module is known by its file's base name.
+bool IsMarlowModule(platform::HMODULE module)
+{
+  QString base = QFileInfo(QString::fromStdString(platform::ModuleFileName(module))).baseName();
+  return base.compare(QStringLiteral("Marlow"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+CHalvexApp* HalvexApp()
+{
+  return g_pApp;
+}
+
+CHalvexApp::CHalvexApp()
+    : m_pPrompts(std::make_unique<CQtPrompts>(QStringLiteral("Halvex"))),
+      m_pDispatcher(std::make_unique<CQtDispatcher>()),
+      m_logWriter(m_settings, m_halvexResources.Strings(), *m_pPrompts)
+{
+  g_pApp = this;
+  m_settings.SetDefaults();
+  // Suite files read and written through the base library report their failures here.
+  SetArchiveErrorReporter([](const CArchive& ar, unsigned level) {
+    if (CHalvexApp* app = HalvexApp())
+      app->ReportArchiveException(ArchiveCauseFromError(ar.GetError()), ar.GetFileName(), level);
+  });
+  m_logWriter.SetSaveSettings([this] { SaveSettings(); });
+}
+
+CHalvexApp::~CHalvexApp()
+{
+  m_instanceListener.Stop();
+  m_logWriter.SetWindow(nullptr);
+  delete m_pMainFrame;
+  if (g_pApp == this) {
+    SetArchiveErrorReporter(nullptr);
+    g_pApp = nullptr;
+  }
+}
+
+UserPrompts& CHalvexApp::Prompts()
+{
+  return *m_pPrompts;
+}
+
+bool CHalvexApp::HandOverToRunningInstance()
+{
+  if (!platform::IsInstanceRunning(kWindowClassName))
+    return false;
+  platform::InstanceRequest request;
+  if (!m_cmdInfo.m_strFileName.empty()) {
+    request.kind = platform::InstanceRequest::Kind::Open;
+    request.path =
+        QFileInfo(QString::fromStdString(m_cmdInfo.m_strFileName)).absoluteFilePath().toStdString();
+  }
+  // A hung instance does not hold this one: the request gives up after 500 ms.
+  platform::InstanceAnswer answer = platform::AskRunningInstance(kWindowClassName, request);
+  if (answer == platform::InstanceAnswer::NotRunning)
+    return false;
+  std::cerr << "halvex: handed over to the running instance"
+            << (request.path.empty() ? std::string() : ": " + request.path)
+            << (answer == platform::InstanceAnswer::Accepted ? "" : " (not accepted)") << std::endl;
+  return true;
+}
+
+bool CHalvexApp::StartInstanceListener()
+{
+  if (m_pMainFrame == nullptr)
+    return false;
+  CMainFrame* frame = m_pMainFrame;
+  platform::HWND window = frame->WindowHandle();
+  std::string error;
+  // The handler runs on the listener's thread; the listener stops before the frame goes.
+  bool started = m_instanceListener.Start(
+      kWindowClassName,
+      [frame, window](const platform::InstanceRequest& request) {
+        QMetaObject::invokeMethod(
+            frame, [frame] { frame->BringForward(); }, Qt::QueuedConnection);
+        if (request.kind == platform::InstanceRequest::Kind::Show)
+          return true;
+        platform::LRESULT result = 0;
+        platform::LRESULT handled = platform::SendTextMessageTimeout(
+            window, g_uOpenMessage, 0, request.path, platform::SMTO_ABORTIFHUNG, 500, &result);
+        return handled != 0 && result != 0;
+      },
+      &error);
+  if (!started)
+    std::cerr << "halvex: later starts cannot reach this one: " << error << std::endl;
+  return started;
+}
+
+bool CHalvexApp::LoadResourceLibraries(const QString& folder)
+{
+  QDir dir(folder);
+  QString error;
+  // No string table is loaded yet, so these two boxes carry fixed texts.
+  if (!m_halvexResources.Load(dir.filePath(QStringLiteral("Halvex.lrc")), QStringLiteral("halvex"),
+                              error)) {
+    Prompts().Show("Halvex cannot start: " + error.toStdString(), BoxIcon::Error);
+    return false;
+  }
+  if (!m_plinthResources.Load(dir.filePath(QStringLiteral("Plinth.lrc")), QStringLiteral("plinth"),
+                              error)) {
+    Prompts().Show("Halvex cannot start: " + error.toStdString(), BoxIcon::Error);
+    m_halvexResources.Unload();
+    return false;
+  }
+  return true;
+}
+
+bool CHalvexApp::ReadRootKey(const QString& programFolder)
+{
+  std::string iniPath = ConfigurationIniPath(programFolder.toStdString());
+  char buffer[260] = {};
+  platform::GetPrivateProfileString("General", "RegistryKey", " ", buffer, sizeof buffer,
+                                    iniPath.c_str());
+  m_szRegistryKey = buffer;
+  if (m_szRegistryKey.empty()) {
+    Prompts().Show(Strings().Format(ids::kIniUnreadable, {iniPath}), BoxIcon::Error);
+    return false;
+  }
+  m_strComponentDllsKey = ComponentDllsKey(m_szRegistryKey);
+  gszComponentRegistryKey = m_strComponentDllsKey;
+  return true;
+}
+
+bool CHalvexApp::LoadSettings()
+{
+  if (m_pStore == nullptr)
+    return false;
+  SettingsContext context{Strings(), Prompts(),
+                          [this](unsigned level, const std::string& text) { Log(level, text); }};
+  if (!harness::LoadSettings(m_settings, *m_pStore, m_szRegistryKey, context))
+    return false;
+  guiLoggingLevel = m_settings.m_nLoggingLevel;
+  return true;
+}
+
+bool CHalvexApp::SaveSettings()
+{
+  if (m_pStore == nullptr)
+    return false;
+  SettingsContext context{Strings(), Prompts(),
+                          [this](unsigned level, const std::string& text) { Log(level, text); }};
+  m_settings.m_nLoggingLevel = guiLoggingLevel;
+  return harness::SaveSettings(m_settings, *m_pStore, m_szRegistryKey, context);
+}
+
+bool CHalvexApp::CreateMainFrame()
+{
+  auto* frame = new CMainFrame(*this);
+  if (!frame->OnCreate()) {
+    delete frame;
+    return false;
+  }
+  frame->setAttribute(Qt::WA_DeleteOnClose, false);
+  m_pMainFrame = frame;
+  m_logWriter.SetWindow(frame->GetLogWindow());
+  return true;
+}
+
+void CHalvexApp::InitTestExecution()
+{
+  m_strTestExecutionKey = TestExecutionKey(m_szRegistryKey);
+  m_strTestExecutionStatus =
+      m_pStore ? ReadTestExecutionStatus(*m_pStore, m_szRegistryKey) : kStatusPrebootbatch;
+  LoadMarlow();
+  m_nDosTestCases = m_strTestExecutionStatus == kStatusBatchResume ? 1 : 0;
+}
+
+void CHalvexApp::LoadMarlow()
+{
+  std::string path = MarlowPath(m_settings.m_strIniFilesFolder);
+  m_hMarlow = platform::LoadLibrary(path);
+  m_bMarlowLoaded = m_hMarlow != nullptr;
+  if (m_bMarlowLoaded)
+    return;
+  Log(0, Strings().Format(ids::kMarlowLoadFailed, {path, platform::LastModuleError()}));
+  Prompts().Show(kMarlowLoadFailedBox, BoxIcon::Error);
+  // The close request is handled once start-up has ended.
+  if (m_pMainFrame != nullptr)
+    QTimer::singleShot(0, m_pMainFrame, [frame = m_pMainFrame] { frame->close(); });
+}
+
+bool CHalvexApp::CheckRuntimeVersion()
+{
+  const std::string library = "Qt";
+  const std::string version = qVersion();
+  Log(1, Strings().Format(ids::kRuntimeVersion, {library, version}));
+  unsigned major = 0, minor = 0;
+  if (!ParseRuntimeVersion(version, major, minor)) {
+    Log(1, Strings().Format(ids::kRuntimeNoVersion, {library}));
+    return true;
+  }
+  if (RuntimeVersionSufficient(major, minor, kMinimumQtMajor, kMinimumQtMinor))
+    return true;
+  std::string minimum = std::to_string(kMinimumQtMajor) + "." + std::to_string(kMinimumQtMinor);
+  BoxRequest request;
+  request.text = Strings().Format(ids::kRuntimeTooOldFound, {library, version}) + "\n" +
+                 Strings().Format(ids::kRuntimeTooOldWhy, {minimum}) + "\n" +
+                 Strings().Get(ids::kRuntimeTooOldHint);
+  request.icon = BoxIcon::Error;
+  request.beep = true;
+  Prompts().Ask(request);
+  return false;
+}
+
+bool CHalvexApp::OpenDocumentFile(const std::string& path)
+{
+  if (m_pMainFrame == nullptr)
+    return false;
+  QFileInfo info(QString::fromStdString(path));
+  if (!info.isFile() || !info.isReadable()) {
+    Log(0, FormatFileExceptionReport(Strings(), FileExceptionCause::FileNotFound, path, ENOENT));
+    return false;
+  }
+  auto* window = new CSuiteWindow(info.absoluteFilePath());
+  QMdiSubWindow* sub = m_pMainFrame->MdiArea()->addSubWindow(window);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  if (m_settings.m_nMaximizeDocument == 1)
+    sub->showMaximized();
+  else
+    sub->show();
+  return true;
+}
+
+void CHalvexApp::Log(unsigned level, const std::string& text)
+{
+  // From the user-interface thread this is a direct call; from a worker it waits until the
+  // line is handled or 500 ms have passed. The message owns its copy of the text.
+  platform::SendTextToMainWindowTimeout(g_uLogMessage, level, text, platform::SMTO_BLOCK,
+                                        kLogSendTimeoutMs, nullptr);
+}
+
+void CHalvexApp::ReportFileException(FileExceptionCause cause, const std::string& file, int error)
+{
+  m_logWriter.ReportFileException(cause, file, error);
+}
+
+void CHalvexApp::ReportArchiveException(ArchiveExceptionCause cause, const std::string& file,
+                                        unsigned level)
+{
+  Log(level, FormatArchiveExceptionReport(Strings(), cause, file));
+}
+
+void CHalvexApp::SetRunState(int state)
+{
+  if (m_pStatusBar != nullptr)
+    m_pStatusBar->SetRunState(state);
+  else
+    m_nRunState = state;
+}
+
+void CHalvexApp::SaveBarState()
+{
+  auto* store = dynamic_cast<CRegistrySettingsStore*>(m_pStore);
+  if (store == nullptr || m_pMainFrame == nullptr || m_szRegistryKey.empty())
+    return;
+  QByteArray state = m_pMainFrame->SaveBarState();
+  if (store->Create(WorkspaceKey(m_szRegistryKey)) != 0)
+    return;
+  store->WriteBinary(kBarStateValue, std::vector<std::uint8_t>(state.begin(), state.end()));
+  store->Close();
+}
+
+bool CHalvexApp::RestoreBarState()
+{
+  auto* store = dynamic_cast<CRegistrySettingsStore*>(m_pStore);
+  if (store == nullptr || m_pMainFrame == nullptr || m_szRegistryKey.empty())
+    return false;
+  if (store->Open(WorkspaceKey(m_szRegistryKey)) != 0)
+    return false;
+  std::vector<std::uint8_t> data;
+  long result = store->ReadBinary(kBarStateValue, data);
+  store->Close();
+  if (result != 0)
+    return false;
+  return m_pMainFrame->RestoreBarState(
+      QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size())));
+}
+
+int CHalvexApp::InitInstance(const QStringList& args)
+{
+  std::vector<std::string> arguments;
+  for (const QString& arg : args.mid(1))
+    arguments.push_back(arg.toStdString());
+  m_cmdInfo = ParseCommandLine(arguments);
+  m_bRunMode = m_cmdInfo.m_bRunMode;
+
+  if (HandOverToRunningInstance())
+    return kExitStartupFailed;
+
+  const QString programFolder = QString::fromStdString(platform::ProgramFolder());
+  if (!LoadResourceLibraries(programFolder))
+    return kExitStartupFailed;
+  if (!ReadRootKey(programFolder))
+    return kExitStartupFailed;
+  m_bWindowClassRegistered = true;
+
+  SetDefaults();
+  if (!LoadSettings())
+    return kExitSettingsFailed;
+
+  if (!CreateMainFrame())
+    return kExitStartupFailed;
+  RestoreBarState();
+  StartInstanceListener();
+
+  InitTestExecution();
+  if (m_cmdInfo.m_bEmbedded || m_cmdInfo.m_bAutomated)
+    return kRunEventLoop;
+
+  if (!m_cmdInfo.m_strFileName.empty() && !OpenDocumentFile(m_cmdInfo.m_strFileName) &&
+      m_bRunMode) {
+    m_bRunMode = false;
+    return kExitRunModeOpenFailed;
+  }
+  m_pMainFrame->showMaximized();
+  if (!CheckRuntimeVersion())
+    return kExitStartupFailed;
+  QDir::setCurrent(QString::fromStdString(m_settings.m_strTestSuitesFolder));
+  m_pStatusBar->Reset(guiLoggingLevel);
+
+  if (m_bRunMode) {
+    // Run All belongs to the suite view, which a later part of the harness brings; until then
+    // the run is reported as not available rather than pretended.
+    Log(0, Strings().Format(ids::kNotAvailableYet, {"Run All"}));
+    QThread::msleep(3000);
+    return kExitOk;
+  }
+  if (m_strTestExecutionStatus == kStatusBatchResume)
+    Log(0, kNoSuiteForResume);
+  return kRunEventLoop;
+}
+
+int CHalvexApp::ExitInstance()
+{
+  m_instanceListener.Stop();
+  // Components go first, each with its module; marlow's module goes after all others.
+  while (!_ComponentList.empty()) {
+    CComponent* component = _ComponentList.front();
+    _ComponentList.pop_front();
+    platform::HMODULE module = component->GetInstanceHandle();
+    delete component;
+    if (module != nullptr && !(m_bMarlowLoaded && IsMarlowModule(module)))
+      platform::FreeLibrary(module);
+  }
+  if (m_bMarlowLoaded) {
+    platform::FreeLibrary(m_hMarlow);
+    m_hMarlow = nullptr;
+    m_bMarlowLoaded = false;
+  }
+  m_logWriter.SetWindow(nullptr);
+  delete m_pMainFrame;
+  m_pMainFrame = nullptr;
+  m_pStatusBar = nullptr;
+  m_bWindowClassRegistered = false;
+  m_plinthResources.Unload();
+  m_halvexResources.Unload();
+  return kExitOk;
+}
+
+} // namespace harness

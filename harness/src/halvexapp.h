@@ -1,0 +1,113 @@
+// The application object: start-up sequence, settings, the log, run state and exit.
+#pragma once
+
+#include "harness/commandline.h"
+#include "harness/fileexception.h"
+#include "harness/logwriter.h"
+#include "harness/registrystore.h"
+#include "harness/settings.h"
+#include "platform/instance.h"
+#include "platform/modules.h"
+#include "resourcelibrary.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <string>
+
+namespace harness {
+
+class CMainFrame;
+class COurStatusBar;
+class CQtDispatcher;
+class CQtPrompts;
+
+// One per process, created and used on the user-interface thread. Other threads reach it
+// only through Log() and the prompts.
+class CHalvexApp : public QObject
+{
+  Q_OBJECT
+
+public:
+  // Returned by InitInstance when the event loop is to run.
+  static constexpr int kRunEventLoop = -1;
+
+  CHalvexApp();
+  ~CHalvexApp() override;
+
+  // The start-up sequence; kRunEventLoop, or the exit code the program ends with.
+  int InitInstance(const QStringList& args);
+  // The exit sequence; returns the exit code.
+  int ExitInstance();
+
+  // Steps of the start-up, in their order; public so tests can drive them one by one.
+  // Single instance: true when another instance runs; it was handed the file, or asked to come
+  // forward, and this one is to end.
+  bool HandOverToRunningInstance();
+  bool LoadResourceLibraries(const QString& folder);
+  bool ReadRootKey(const QString& programFolder);
+  void SetDefaults() { m_settings.SetDefaults(); }
+  bool LoadSettings();
+  bool SaveSettings();
+  bool CreateMainFrame();
+  // Listens for later starts of the program; false when the socket cannot be made.
+  bool StartInstanceListener();
+  void InitTestExecution();
+  bool CheckRuntimeVersion();
+
+  // Opens a suite file in a window of its own; false when it cannot be read.
+  bool OpenDocumentFile(const std::string& path);
+
+  // A log line at `level`, sent to the main window from any thread (dropped when the
+  // user-interface thread does not take it within 500 ms).
+  void Log(unsigned level, const std::string& text);
+  // A file or archive failure as a line of the log window (file) or a log line (archive).
+  void ReportFileException(FileExceptionCause cause, const std::string& file, int error);
+  void ReportArchiveException(ArchiveExceptionCause cause, const std::string& file, unsigned level);
+  // Run state, shown by the status panel; user-interface thread only.
+  void SetRunState(int state);
+
+  const StringTable& Strings() const { return m_halvexResources.Strings(); }
+  const CResourceLibrary& HalvexResources() const { return m_halvexResources; }
+  CLogWriter& LogWriter() { return m_logWriter; }
+  UserPrompts& Prompts();
+  CQtPrompts& QtPrompts() { return *m_pPrompts; }
+  void SetStore(SettingsStore* store) { m_pStore = store; }
+
+  // The bar layout and window geometry in the registry.
+  void SaveBarState();
+  bool RestoreBarState();
+
+  CHarnessSettings m_settings;
+  CommandLineInfo m_cmdInfo;
+  bool m_bRunMode = false;
+  int m_nRunState = 1;
+  std::string m_szRegistryKey;
+  std::string m_strComponentDllsKey;
+  std::string m_strTestExecutionKey;
+  std::string m_strTestExecutionStatus;
+  int m_nDosTestCases = 0;
+  bool m_bMarlowLoaded = false;
+  platform::HMODULE m_hMarlow = nullptr;
+  bool m_bWindowClassRegistered = false;
+  CMainFrame* m_pMainFrame = nullptr;
+  COurStatusBar* m_pStatusBar = nullptr;
+
+private:
+  void LoadMarlow();
+
+  CResourceLibrary m_halvexResources;
+  CResourceLibrary m_plinthResources;
+  std::unique_ptr<CQtPrompts> m_pPrompts;
+  std::unique_ptr<CQtDispatcher> m_pDispatcher;
+  CLogWriter m_logWriter;
+  CRegistrySettingsStore m_registryStore;
+  SettingsStore* m_pStore = &m_registryStore;
+  platform::InstanceListener m_instanceListener;
+};
+
+// The application object of this process, or nullptr before it is made.
+CHalvexApp* HalvexApp();
+
+} // namespace harness

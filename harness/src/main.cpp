@@ -1,0 +1,46 @@
+// halvex: the test harness program.
+#include "halvexapp.h"
+#include "mainframe.h"
+
+#include <QApplication>
+#include <QSessionManager>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("halvex"));
+  QApplication::setOrganizationName(QStringLiteral("Orvane"));
+  int code = 0;
+  {
+    harness::CHalvexApp app;
+    code = app.InitInstance(QApplication::arguments());
+    if (code == harness::CHalvexApp::kRunEventLoop) {
+      // For the README: a picture of the main window as start-up left it.
+      if (const char* shot = std::getenv("HALVEX_SCREENSHOT"); shot && app.m_pMainFrame) {
+        if (!app.m_pMainFrame->grab().save(QString::fromLocal8Bit(shot)))
+          std::fprintf(stderr, "halvex: cannot write the screenshot %s\n", shot);
+      }
+      // Demos and benchmarks end a session after a while; the close guards still apply.
+      if (const char* after = std::getenv("HALVEX_QUIT_AFTER_MS"))
+        QTimer::singleShot(std::atoi(after), &application, [&app] {
+          if (harness::HalvexApp() && app.m_pMainFrame)
+            app.m_pMainFrame->close();
+        });
+      // Ending the session during a run asks first; "no" keeps the session and the run.
+      QObject::connect(&application, &QGuiApplication::commitDataRequest,
+                       [&app](QSessionManager& manager) {
+                         if (app.m_pMainFrame && !app.m_pMainFrame->OnQueryEndSession())
+                           manager.cancel();
+                       });
+      QApplication::setQuitOnLastWindowClosed(true);
+      application.exec();
+      code = app.ExitInstance();
+    } else {
+      app.ExitInstance();
+    }
+  }
+  return code;
+}

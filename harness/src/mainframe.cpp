@@ -1,0 +1,486 @@
+// The main window, its bars and its commands.
+#include "mainframe.h"
+
+#include "availabletestswnd.h"
+#include "guidewindow.h"
+#include "halvexapp.h"
+#include "harness/logfile.h"
+#include "harness/resultline.h"
+#include "harness/runstate.h"
+#include "harness/stringids.h"
+#include "harness/viewer.h"
+#include "harnessmessages.h"
+#include "limitededit.h"
+#include "messageswnd.h"
+#include "ourstatusbar.h"
+#include "platform/modules.h"
+#include "platform/process.h"
+#include "platform/version.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDataStream>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <cerrno>
+
+namespace harness {
+
+namespace {
+
+QString Text(const CHalvexApp& app, int id)
+{
+  return QString::fromStdString(app.Strings().Get(id));
+}
+
+constexpr quint32 kBarStateMagic = 0x48425331; // "HBS1"
+constexpr int kBarStateVersion = 1;
+
+} // namespace
+
+CMainFrame::CMainFrame(CHalvexApp& app) : m_app(app)
+{
+  // The window class name stays the instance's name: a second start looks for it.
+  setObjectName(QStringLiteral("HALVEXclass"));
+  setWindowTitle(Text(app, ids::kAppTitle));
+  setWindowIcon(app.HalvexResources().Icon(QStringLiteral("halvex")));
+  QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  setGeometry(screen);
+  m_hWnd =
+      platform::CreateWindow("HALVEXclass", [this](platform::UINT message, platform::WPARAM wParam,
+                                                   platform::LPARAM lParam) {
+        return WindowProc(message, wParam, lParam);
+      });
+  platform::SetMainWnd(m_hWnd);
+}
+
+MsgResult CMainFrame::WindowProc(platform::UINT message, MsgWParam wParam, MsgLParam lParam)
+{
+  if (message == g_uLogMessage)
+    return OnLogMessage(wParam, lParam);
+  if (message == g_uConditionsMessage)
+    return OnTestConditionsMsg(wParam, lParam);
+  if (message == g_uResultsMessage)
+    return OnTestResultsMsg(wParam, lParam);
+  if (message == g_uNtLogMessage)
+    return OnTestNtLogMsg(wParam, lParam);
+  if (message == g_uOpenMessage)
+    return OnOpenMsg(wParam, lParam);
+  return 0;
+}
+
+void CMainFrame::BringForward()
+{
+  if (isMinimized())
+    showNormal();
+  raise();
+  activateWindow();
+}
+
+CMainFrame::~CMainFrame()
+{
+  // The bars are destroyed after this part of the frame; their signals must not reach it.
+  for (QObject* child : findChildren<QObject*>())
+    disconnect(child, nullptr, this, nullptr);
+  if (platform::GetMainWnd() == m_hWnd)
+    platform::SetMainWnd(nullptr);
+  platform::DestroyWindow(m_hWnd);
+}
+
+bool CMainFrame::OnCreate()
+{
+  m_pMdiArea = new QMdiArea(this);
+  m_pMdiArea->setObjectName(QStringLiteral("MdiArea"));
+  setCentralWidget(m_pMdiArea);
+  setDockNestingEnabled(true);
+  setCorner(Qt::TopLeftCorner, Qt::LeftDockWidgetArea);
+  setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
+
+  QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+
+  m_pToolBar = new QToolBar(Text(m_app, ids::kToolBarTitle), this);
+  m_pToolBar->setObjectName(QStringLiteral("ToolBar101"));
+  addToolBar(Qt::TopToolBarArea, m_pToolBar);
+
+  m_pOutput = new CMessagesWnd(m_app.Strings(), this);
+  addDockWidget(Qt::BottomDockWidgetArea, m_pOutput);
+
+  m_pStatusBar = new COurStatusBar(
+      m_app.Strings(),
+      [this](int state) {
+        m_app.m_nRunState = state;
+        UpdateCommandUI();
+      },
+      [this](unsigned level, const std::string& text) { m_app.Log(level, text); }, this);
+  addToolBar(Qt::TopToolBarArea, m_pStatusBar);
+  m_app.m_pStatusBar = m_pStatusBar;
+
+  m_pAvailableTests = new CAvailableTestsWnd(m_app.Strings(), this);
+  addDockWidget(Qt::LeftDockWidgetArea, m_pAvailableTests);
+
+  // Starting sizes: the output bar 0.4 of the screen high, the workspace a third wide.
+  resizeDocks({m_pOutput}, {static_cast<int>(0.4 * screen.height())}, Qt::Vertical);
+  resizeDocks({m_pAvailableTests}, {static_cast<int>(0.33 * screen.width())}, Qt::Horizontal);
+
+  CreateActions();
+  CreateMenus();
+
+  connect(m_pAvailableTests->Tabs(), &QTabWidget::currentChanged, this,
+          &CMainFrame::UpdateCommandUI);
+  for (QTreeWidget* tree : {m_pAvailableTests->SuitesTree(), m_pAvailableTests->TestCasesTree()})
+    connect(tree, &QTreeWidget::currentItemChanged, this, &CMainFrame::UpdateCommandUI);
+  for (QWidget* bar :
+       std::initializer_list<QWidget*>{m_pOutput, m_pAvailableTests, m_pStatusBar, m_pToolBar}) {
+    if (auto* dock = qobject_cast<QDockWidget*>(bar))
+      connect(dock, &QDockWidget::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
+    if (auto* tools = qobject_cast<QToolBar*>(bar))
+      connect(tools, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateCommandUI);
+  }
+  connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateCommandUI);
+  UpdateCommandUI();
+  return true;
+}
+
+CLimitedEdit* CMainFrame::GetResultsVw() const
+{
+  return m_pOutput ? m_pOutput->ResultsEdit() : nullptr;
+}
+
+CLimitedEdit* CMainFrame::GetLogWindow() const
+{
+  return m_pOutput ? m_pOutput->LogEdit() : nullptr;
+}
+
+QAction* CMainFrame::AddLater(int command, const QString& icon)
+{
+  return AddAction(command, std::function<void()>([this, command] { NotAvailable(command); }),
+                   icon);
+}
+
+QAction* CMainFrame::AddAction(int command, void (CMainFrame::*handler)(), const QString& icon)
+{
+  return AddAction(command, std::function<void()>([this, handler] { (this->*handler)(); }), icon);
+}
+
+QAction* CMainFrame::AddAction(int command, std::function<void()> handler, const QString& icon)
+{
+  auto* action = new QAction(Text(m_app, command), this);
+  action->setData(command);
+  action->setObjectName(QStringLiteral("command%1").arg(command));
+  if (!icon.isEmpty())
+    action->setIcon(m_app.HalvexResources().Icon(icon));
+  connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+  m_actions.insert(command, action);
+  return action;
+}
+
+void CMainFrame::CreateActions()
+{
+  using namespace cmd;
+  AddLater(kFileNew);
+  AddLater(kFileOpen, QStringLiteral("open"));
+  AddLater(kFileClose);
+  AddLater(kFileSave, QStringLiteral("save"));
+  AddLater(kFileSaveAs);
+  AddLater(kFilePrintSetup);
+  AddAction(kAppExit, [this] { close(); });
+  AddAction(kViewAvailableTests, &CMainFrame::OnViewAvailableTests, QStringLiteral("workspace"));
+  AddAction(kViewOutputWindow, &CMainFrame::OnViewOutputwindow, QStringLiteral("output"));
+  AddAction(kViewStatusBar, &CMainFrame::OnViewStatusBar);
+  AddAction(kViewToolBar, [this] {
+    m_pToolBar->setVisible(!m_pToolBar->isVisible());
+    UpdateCommandUI();
+  });
+  for (int command : {kViewAvailableTests, kViewOutputWindow, kViewStatusBar, kViewToolBar})
+    Action(command)->setCheckable(true);
+  AddAction(kEditClearResultsWindow, &CMainFrame::OnEditClearResultsWindow,
+            QStringLiteral("clearresults"));
+  AddAction(kEditClearLogWindow, &CMainFrame::OnEditClearLogWindow, QStringLiteral("clearlog"));
+  AddAction(kEditDeleteLogfile, &CMainFrame::OnEditDeleteLogfile);
+  AddAction(kEditDeleteResultsfile, &CMainFrame::OnEditDeleteResultsfile);
+  AddAction(kViewResultsFile, &CMainFrame::OnViewResultsFile, QStringLiteral("viewresults"));
+  AddAction(kViewLogFile, &CMainFrame::OnViewLogFile, QStringLiteral("viewlog"));
+  AddLater(kConfigureComponent, QStringLiteral("components"));
+  AddLater(kHarnessProperties, QStringLiteral("properties"));
+  AddLater(kHelpDisplayStartupBox);
+  AddAction(kDisplayUsersGuide, &CMainFrame::OnDisplayUsersGuide, QStringLiteral("guide"));
+  AddAction(kForceAppShutdown, &CMainFrame::OnForceAppShutdown);
+  AddLater(kRefreshSuitesView);
+  AddLater(kViewItemProperties);
+  AddLater(kOpenSelectedSuite);
+  AddAction(kAppAbout, &CMainFrame::OnAppAbout, QStringLiteral("halvex"));
+
+  for (int command : {kFileOpen, kFileSave, 0, kEditClearResultsWindow, kEditClearLogWindow, 0,
+                      kViewResultsFile, kViewLogFile, 0, kViewAvailableTests, kViewOutputWindow, 0,
+                      kConfigureComponent, kHarnessProperties, 0, kDisplayUsersGuide}) {
+    if (command == 0)
+      m_pToolBar->addSeparator();
+    else
+      m_pToolBar->addAction(Action(command));
+  }
+  for (QAction* action : m_actions)
+    action->setToolTip(action->text().remove(QLatin1Char('&')));
+}
+
+void CMainFrame::CreateMenus()
+{
+  using namespace cmd;
+  struct MenuSpec
+  {
+    int title;
+    std::initializer_list<int> commands;
+  };
+  const MenuSpec menus[] = {
+      {ids::kMenuFile,
+       {kFileNew, kFileOpen, kFileClose, kFileSave, kFileSaveAs, 0, kFilePrintSetup, 0, kAppExit}},
+      {ids::kMenuEdit,
+       {kEditClearResultsWindow, kEditClearLogWindow, 0, kEditDeleteLogfile,
+        kEditDeleteResultsfile}},
+      {ids::kMenuView,
+       {kViewToolBar, kViewStatusBar, kViewAvailableTests, kViewOutputWindow, 0, kViewResultsFile,
+        kViewLogFile, 0, kRefreshSuitesView, kViewItemProperties, kOpenSelectedSuite}},
+      {ids::kMenuTools, {kConfigureComponent, kHarnessProperties, 0, kForceAppShutdown}},
+      {ids::kMenuHelp, {kDisplayUsersGuide, kHelpDisplayStartupBox, 0, kAppAbout}},
+  };
+  for (const MenuSpec& spec : menus) {
+    QMenu* menu = menuBar()->addMenu(Text(m_app, spec.title));
+    for (int command : spec.commands) {
+      if (command == 0)
+        menu->addSeparator();
+      else
+        menu->addAction(Action(command));
+    }
+    connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+  }
+  QMenu* window = menuBar()->addMenu(Text(m_app, ids::kMenuWindow));
+  window->addAction(QStringLiteral("&Cascade"), m_pMdiArea, &QMdiArea::cascadeSubWindows);
+  window->addAction(QStringLiteral("&Tile"), m_pMdiArea, &QMdiArea::tileSubWindows);
+  // The help menu stays last.
+  menuBar()->removeAction(window->menuAction());
+  menuBar()->insertMenu(menuBar()->actions().last(), window);
+}
+
+cmd::CommandContext CMainFrame::CommandContext() const
+{
+  cmd::CommandContext context;
+  context.runState = m_app.m_nRunState;
+  if (m_pAvailableTests != nullptr) {
+    context.activeTab = m_pAvailableTests->ActiveTab();
+    context.selectedItem = m_pAvailableTests->SelectedItem();
+    context.availableTestsVisible = m_pAvailableTests->isVisible();
+  }
+  // Configuration mode belongs to component loading, which is not built yet.
+  context.configMode = false;
+  context.documentOpen = m_pMdiArea != nullptr && m_pMdiArea->activeSubWindow() != nullptr;
+  context.outputVisible = m_pOutput != nullptr && m_pOutput->isVisible();
+  context.statusBarVisible = m_pStatusBar != nullptr && m_pStatusBar->isVisible();
+  context.toolBarVisible = m_pToolBar != nullptr && m_pToolBar->isVisible();
+  return context;
+}
+
+void CMainFrame::UpdateCommandUI()
+{
+  cmd::CommandContext context = CommandContext();
+  for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
+    cmd::CommandState state = cmd::QueryCommandState(it.key(), context);
+    it.value()->setEnabled(state.enabled);
+    if (it.value()->isCheckable())
+      it.value()->setChecked(state.checked);
+  }
+}
+
+void CMainFrame::NotAvailable(int command)
+{
+  m_app.Log(1, m_app.Strings().Format(ids::kNotAvailableYet,
+                                      {Text(m_app, command).remove('&').toStdString()}));
+}
+
+MsgResult CMainFrame::OnLogMessage(MsgWParam wParam, MsgLParam lParam)
+{
+  const char* text = reinterpret_cast<const char*>(lParam);
+  m_app.LogWriter().OnLogLine(static_cast<unsigned>(wParam), text ? text : "");
+  return 0;
+}
+
+MsgResult CMainFrame::OnTestConditionsMsg(MsgWParam, MsgLParam lParam)
+{
+  return OnTestResultsMsg(0, lParam);
+}
+
+MsgResult CMainFrame::OnTestResultsMsg(MsgWParam, MsgLParam lParam)
+{
+  const char* text = reinterpret_cast<const char*>(lParam);
+  if (GetResultsVw() != nullptr)
+    GetResultsVw()->AppendText(FormatResultLine(m_app.Strings(), text ? text : "") + "\r\n");
+  return 0;
+}
+
+MsgResult CMainFrame::OnTestNtLogMsg(MsgWParam, MsgLParam lParam)
+{
+  // Read during the call only: the record belongs to the sender.
+  const auto* entry = reinterpret_cast<const NtLogEntry*>(lParam);
+  if (entry == nullptr || GetResultsVw() == nullptr)
+    return 0;
+  std::string line = std::string(entry->sourceFile ? entry->sourceFile : "") + "(" +
+                     std::to_string(entry->line) + "): " + (entry->text ? entry->text : "");
+  GetResultsVw()->AppendText(FormatResultLine(m_app.Strings(), line) + "\r\n");
+  return 0;
+}
+
+MsgResult CMainFrame::OnOpenMsg(MsgWParam, MsgLParam lParam)
+{
+  const char* path = reinterpret_cast<const char*>(lParam);
+  if (path == nullptr || *path == '\0')
+    return 0;
+  std::string name(path);
+  return m_app.OpenDocumentFile(name) ? 1 : 0;
+}
+
+void CMainFrame::OnViewAvailableTests()
+{
+  m_pAvailableTests->setVisible(!m_pAvailableTests->isVisible());
+  UpdateCommandUI();
+}
+
+void CMainFrame::OnViewOutputwindow()
+{
+  m_pOutput->setVisible(!m_pOutput->isVisible());
+  UpdateCommandUI();
+}
+
+void CMainFrame::OnViewStatusBar()
+{
+  m_pStatusBar->setVisible(!m_pStatusBar->isVisible());
+  UpdateCommandUI();
+}
+
+void CMainFrame::OnEditClearResultsWindow()
+{
+  GetResultsVw()->ClearText();
+}
+
+void CMainFrame::OnEditClearLogWindow()
+{
+  m_app.LogWriter().ClearWindow();
+}
+
+void CMainFrame::OnEditDeleteLogfile()
+{
+  if (!m_app.Prompts().AskYesNo(m_app.Strings().Get(ids::kDeleteLogQuestion), true))
+    return;
+  m_app.LogWriter().ClearLog();
+  m_app.Log(1, m_app.Strings().Get(ids::kLogFileDeleted));
+}
+
+void CMainFrame::OnEditDeleteResultsfile()
+{
+  const std::string& path = m_app.m_settings.m_strResultsFilePath;
+  if (!FileExists(path))
+    return;
+  if (!m_app.Prompts().AskYesNo(m_app.Strings().Get(ids::kDeleteResultsQuestion), true))
+    return;
+  GetResultsVw()->ClearText();
+  DeleteFileAt(path);
+  m_app.Log(1, m_app.Strings().Get(ids::kResultsFileDeleted));
+}
+
+bool CMainFrame::StartViewer(const std::string& file, int failureText)
+{
+  // Started without waiting; the process object lets go of it, and it is reaped when it ends.
+  platform::Process viewer;
+  if (viewer.Start(ViewerCommandLine(m_app.m_settings.m_strFileViewerPath, file)))
+    return true;
+  m_app.Log(0,
+            m_app.Strings().Format(failureText, {std::to_string(viewer.LastError().windowsCode)}));
+  return false;
+}
+
+void CMainFrame::OnViewResultsFile()
+{
+  StartViewer(m_app.m_settings.m_strResultsFilePath, ids::kViewResultsFailed);
+}
+
+void CMainFrame::OnViewLogFile()
+{
+  StartViewer(m_app.m_settings.m_strLogFilePath, ids::kViewLogFailed);
+}
+
+void CMainFrame::OnDisplayUsersGuide()
+{
+  if (m_pGuide == nullptr)
+    m_pGuide = new CGuideWindow(this);
+  QString index = GuideIndexPath();
+  if (!m_pGuide->ShowContents(index))
+    m_app.Log(0, m_app.Strings().Format(ids::kGuideMissing, {index.toStdString()}));
+}
+
+void CMainFrame::OnForceAppShutdown()
+{
+  if (IsRunInProgress(m_app.m_nRunState) &&
+      !m_app.Prompts().AskYesNo(m_app.Strings().Get(ids::kForceShutdownQuestion), false,
+                                BoxIcon::Warning))
+    return;
+  m_bForceClose = true;
+  close();
+  m_bForceClose = false;
+}
+
+void CMainFrame::OnAppAbout()
+{
+  std::string program = platform::ProgramFileName();
+  auto version = program.empty() ? std::nullopt : platform::ReadFileVersion(program);
+  std::string text =
+      program.empty()
+          ? m_app.Strings().Get(ids::kAboutNoVersion)
+          : m_app.Strings().Format(ids::kAboutVersion, {platform::FormatFileVersion(version)});
+  m_app.Prompts().Show(text);
+}
+
+bool CMainFrame::OnQueryEndSession()
+{
+  if (!IsRunInProgress(m_app.m_nRunState))
+    return true;
+  return m_app.Prompts().AskYesNo(m_app.Strings().Get(ids::kEndSessionQuestion), false,
+                                  BoxIcon::Warning);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+  if (IsRunInProgress(m_app.m_nRunState) && !m_bForceClose) {
+    m_app.Prompts().Show(m_app.Strings().Get(ids::kCloseRefused), BoxIcon::Warning);
+    event->ignore();
+    return;
+  }
+  m_app.SaveBarState();
+  event->accept();
+}
+
+QByteArray CMainFrame::SaveBarState() const
+{
+  QByteArray state;
+  QDataStream out(&state, QIODevice::WriteOnly);
+  out << kBarStateMagic << saveGeometry() << saveState(kBarStateVersion);
+  return state;
+}
+
+bool CMainFrame::RestoreBarState(const QByteArray& state)
+{
+  QDataStream in(state);
+  quint32 magic = 0;
+  QByteArray geometry, bars;
+  in >> magic >> geometry >> bars;
+  if (in.status() != QDataStream::Ok || magic != kBarStateMagic)
+    return false;
+  bool ok = restoreGeometry(geometry);
+  ok = restoreState(bars, kBarStateVersion) && ok;
+  UpdateCommandUI();
+  return ok;
+}
+
+} // namespace harness
