@@ -157,7 +157,20 @@ bool CHalvexApp::ReadRootKey(const QString& programFolder)
   }
   m_strComponentDllsKey = ComponentDllsKey(m_szRegistryKey);
   gszComponentRegistryKey = m_strComponentDllsKey;
+  MakeComponentLoader();
   return true;
+}
+
+void CHalvexApp::MakeComponentLoader()
+{
+  loader::LoaderCallbacks callbacks;
+  callbacks.log = [this](unsigned level, const std::string& text) { Log(level, text); };
+  callbacks.errorBox = [this](const std::string& text) { Prompts().Show(text, BoxIcon::Error); };
+  callbacks.informationBox = [this](const std::string& text) {
+    Prompts().Show(text, BoxIcon::Information);
+  };
+  // It stores the same component registry path in gszComponentRegistryKey.
+  m_pComponentLoader = std::make_unique<loader::CComponentLoader>(m_szRegistryKey, callbacks);
 }
 
 bool CHalvexApp::LoadSettings()
@@ -200,6 +213,9 @@ void CHalvexApp::InitTestExecution()
   m_strTestExecutionKey = TestExecutionKey(m_szRegistryKey);
   m_strTestExecutionStatus =
       m_pStore ? ReadTestExecutionStatus(*m_pStore, m_szRegistryKey) : kStatusPrebootbatch;
+  // The registered components load with the test cases tree, before Marlow's own load.
+  if (m_pComponentLoader != nullptr)
+    m_pComponentLoader->LoadComponentDlls();
   LoadMarlow();
   m_nDosTestCases = m_strTestExecutionStatus == kStatusBatchResume ? 1 : 0;
 }
@@ -207,7 +223,9 @@ void CHalvexApp::InitTestExecution()
 void CHalvexApp::LoadMarlow()
 {
   std::string path = MarlowPath(m_settings.m_strIniFilesFolder);
-  m_hMarlow = platform::LoadLibrary(path);
+  // Through the loader, so Marlow's components know their module and are released with it.
+  m_hMarlow = m_pComponentLoader != nullptr ? m_pComponentLoader->LoadComponentDll(path, false)
+                                            : platform::LoadLibrary(path);
   m_bMarlowLoaded = m_hMarlow != nullptr;
   if (m_bMarlowLoaded)
     return;
@@ -372,7 +390,13 @@ int CHalvexApp::InitInstance(const QStringList& args)
 int CHalvexApp::ExitInstance()
 {
   m_instanceListener.Stop();
-  // Components go first, each with its module; marlow's module goes after all others.
+  // Components go first, each module once its last component is gone; Marlow's module goes
+  // after all others. The loader undoes every load it made, Marlow's included.
+  if (m_pComponentLoader != nullptr) {
+    m_pComponentLoader->ReleaseComponents();
+    m_hMarlow = nullptr;
+    m_bMarlowLoaded = false;
+  }
   while (!_ComponentList.empty()) {
     CComponent* component = _ComponentList.front();
     _ComponentList.pop_front();
@@ -397,3 +421,15 @@ int CHalvexApp::ExitInstance()
 }
 
 } // namespace harness
+
+// The component plug-ins hold no windows: their error boxes before any component exists come
+// here (the name is the one the plug-ins look up). Any thread.
+extern "C" __attribute__((visibility("default"))) void halvex_show_stop_box(const char* text)
+{
+  if (text == nullptr)
+    return;
+  if (harness::CHalvexApp* app = harness::HalvexApp())
+    app->Prompts().Show(text, harness::BoxIcon::Error);
+  else
+    std::cerr << "halvex: error: " << text << "\n";
+}

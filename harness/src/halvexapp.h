@@ -6,6 +6,7 @@
 #include "harness/logwriter.h"
 #include "harness/registrystore.h"
 #include "harness/settings.h"
+#include "loader/componentloader.h"
 #include "platform/instance.h"
 #include "platform/modules.h"
 #include "resourcelibrary.h"
@@ -94,8 +95,12 @@ public:
   CMainFrame* m_pMainFrame = nullptr;
   COurStatusBar* m_pStatusBar = nullptr;
 
+  // The component plug-ins: made once the root key is known; null before.
+  loader::CComponentLoader* ComponentLoader() { return m_pComponentLoader.get(); }
+
 private:
   void LoadMarlow();
+  void MakeComponentLoader();
 
   CResourceLibrary m_halvexResources;
   CResourceLibrary m_plinthResources;
@@ -105,6 +110,7 @@ private:
   CRegistrySettingsStore m_registryStore;
   SettingsStore* m_pStore = &m_registryStore;
   platform::InstanceListener m_instanceListener;
+  std::unique_ptr<loader::CComponentLoader> m_pComponentLoader;
 };
 
 // The application object of this process, or nullptr before it is made.

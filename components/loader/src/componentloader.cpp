@@ -117,13 +117,14 @@ bool CComponentLoader::LoadComponentDlls()
   return true;
 }
 
-platform::HMODULE CComponentLoader::LoadComponentDll(const std::string& path)
+platform::HMODULE CComponentLoader::LoadComponentDll(const std::string& path, bool logFailure)
 {
   const std::unordered_set<CComponent*> before(_ComponentList.begin(), _ComponentList.end());
   platform::HMODULE module = platform::LoadLibrary(path);
   if (module == nullptr) {
-    Log(kLevelError,
-        "The component DLL " + path + " could not be loaded: " + platform::LastModuleError());
+    if (logFailure)
+      Log(kLevelError,
+          "The component DLL " + path + " could not be loaded: " + platform::LastModuleError());
     return nullptr;
   }
   m_loadedModules.push_back(module);

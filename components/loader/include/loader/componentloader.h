@@ -51,8 +51,9 @@ public:
   AddResult AddComponentDll(const std::string& path);
 
   // Loads a plug-in by path outside the registry walk (the harness's own load of Marlow).
-  // Null after a log line naming the path and the reason.
-  platform::HMODULE LoadComponentDll(const std::string& path);
+  // Null on failure, after a log line naming the path and the reason unless the caller
+  // reports the failure itself.
+  platform::HMODULE LoadComponentDll(const std::string& path, bool logFailure = true);
 
   // The first component in _ComponentList whose module path (class name) equals the argument
   // ignoring case, or null. Broken entries are logged and skipped.
