@@ -268,7 +268,12 @@ bool CHalvexApp::OpenDocumentFile(const std::string& path)
     Log(0, FormatFileExceptionReport(Strings(), FileExceptionCause::FileNotFound, path, ENOENT));
     return false;
   }
-  auto* window = new CSuiteWindow(info.absoluteFilePath());
+  auto* window = new CSuiteWindow(*this);
+  // The document has shown the box and logged why when the file cannot be read.
+  if (!window->OpenFile(info.absoluteFilePath())) {
+    delete window;
+    return false;
+  }
   QMdiSubWindow* sub = m_pMainFrame->MdiArea()->addSubWindow(window);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   if (m_settings.m_nMaximizeDocument == 1)

@@ -5,6 +5,7 @@
 #include "guidewindow.h"
 #include "halvexapp.h"
 #include "harness/logfile.h"
+#include "harness/prompts.h"
 #include "harness/resultline.h"
 #include "harness/runstate.h"
 #include "harness/stringids.h"
@@ -16,10 +17,13 @@
 #include "platform/modules.h"
 #include "platform/process.h"
 #include "platform/version.h"
+#include "suitewindow.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDataStream>
+#include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -183,11 +187,23 @@ QAction* CMainFrame::AddAction(int command, std::function<void()> handler, const
 void CMainFrame::CreateActions()
 {
   using namespace cmd;
-  AddLater(kFileNew);
-  AddLater(kFileOpen, QStringLiteral("open"));
-  AddLater(kFileClose);
-  AddLater(kFileSave, QStringLiteral("save"));
-  AddLater(kFileSaveAs);
+  AddAction(kFileNew, &CMainFrame::OnFileNew);
+  AddAction(kFileOpen, &CMainFrame::OnFileOpen, QStringLiteral("open"));
+  AddAction(kFileClose, [this] {
+    if (QMdiSubWindow* sub = m_pMdiArea->activeSubWindow())
+      sub->close();
+  });
+  AddAction(
+      kFileSave,
+      [this] {
+        if (CSuiteWindow* window = ActiveSuiteWindow())
+          window->Save();
+      },
+      QStringLiteral("save"));
+  AddAction(kFileSaveAs, [this] {
+    if (CSuiteWindow* window = ActiveSuiteWindow())
+      window->SaveAs();
+  });
   AddLater(kFilePrintSetup);
   AddAction(kAppExit, [this] { close(); });
   AddAction(kViewAvailableTests, &CMainFrame::OnViewAvailableTests, QStringLiteral("workspace"));
@@ -340,6 +356,35 @@ MsgResult CMainFrame::OnOpenMsg(MsgWParam, MsgLParam lParam)
     return 0;
   std::string name(path);
   return m_app.OpenDocumentFile(name) ? 1 : 0;
+}
+
+CSuiteWindow* CMainFrame::ActiveSuiteWindow() const
+{
+  QMdiSubWindow* sub = m_pMdiArea != nullptr ? m_pMdiArea->activeSubWindow() : nullptr;
+  return sub != nullptr ? qobject_cast<CSuiteWindow*>(sub->widget()) : nullptr;
+}
+
+void CMainFrame::OnFileNew()
+{
+  auto* window = new CSuiteWindow(m_app);
+  window->NewSuite();
+  QMdiSubWindow* sub = m_pMdiArea->addSubWindow(window);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  sub->show();
+}
+
+void CMainFrame::OnFileOpen()
+{
+  if (IsUnattended())
+    return;
+  // The start folder with every doubled separator collapsed.
+  const QString folder =
+      QDir::cleanPath(QString::fromStdString(m_app.m_settings.m_strTestSuitesFolder));
+  QDir::setCurrent(folder);
+  const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open test suite"), folder,
+                                                    QStringLiteral("Test suites (*.ts)"));
+  if (!path.isEmpty())
+    m_app.OpenDocumentFile(path.toStdString());
 }
 
 void CMainFrame::OnViewAvailableTests()

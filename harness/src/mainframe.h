@@ -16,6 +16,8 @@ class QToolBar;
 
 namespace harness {
 
+class CSuiteWindow;
+
 class CAvailableTestsWnd;
 class CHalvexApp;
 class CLimitedEdit;
@@ -57,6 +59,8 @@ public:
   QToolBar* GetToolBar() const { return m_pToolBar; }
   QMdiArea* MdiArea() const { return m_pMdiArea; }
   QAction* Action(int command) const { return m_actions.value(command, nullptr); }
+  // The suite window of the active document window, or null.
+  CSuiteWindow* ActiveSuiteWindow() const;
 
   // The five registered messages.
   MsgResult OnLogMessage(MsgWParam wParam, MsgLParam lParam);
@@ -66,6 +70,8 @@ public:
   MsgResult OnOpenMsg(MsgWParam wParam, MsgLParam lParam);
 
   // Commands.
+  void OnFileNew();
+  void OnFileOpen();
   void OnViewAvailableTests();
   void OnViewOutputwindow();
   void OnViewStatusBar();

@@ -1,17 +1,251 @@
 // The suite window.
 #include "suitewindow.h"
 
-#include <QFileInfo>
+#include "halvexapp.h"
+#include "harness/prompts.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMenu>
+
+#include <climits>
 
 namespace harness {
 
-CSuiteWindow::CSuiteWindow(const QString& path, QWidget* parent)
-    : QLabel(path, parent), m_path(path)
+namespace {
+
+constexpr int kPositionRole = Qt::UserRole;
+
+suitedoc::DocumentCallbacks MakeCallbacks(CHalvexApp& app, QWidget* window)
+{
+  suitedoc::DocumentCallbacks callbacks;
+  callbacks.log = [&app](unsigned level, const std::string& text) { app.Log(level, text); };
+  callbacks.errorBox = [&app](const std::string& text) {
+    app.Prompts().Show(text, BoxIcon::Error);
+  };
+  callbacks.warningBox = [&app](const std::string& text) {
+    app.Prompts().Show(text, BoxIcon::Warning);
+  };
+  // The suite properties sheet in "new" mode: the name, with the component text shown.
+  callbacks.showSuitePropertiesNew = [window](CTestSuite& suite) {
+    if (IsUnattended())
+      return false;
+    bool ok = false;
+    const QString name =
+        QInputDialog::getText(window, QStringLiteral("Test suite properties"),
+                              QStringLiteral("Component: %1\nSuite name:")
+                                  .arg(QString::fromStdString(suite.m_strComponent)),
+                              QLineEdit::Normal, QString::fromStdString(suite.m_strName), &ok);
+    if (!ok || name.trimmed().isEmpty())
+      return false;
+    suite.m_strName = name.trimmed().toStdString();
+    return true;
+  };
+  callbacks.askSavePath = [&app, window](const std::string& suggested) {
+    if (IsUnattended())
+      return std::string();
+    const QString start = suggested.empty()
+                              ? QString::fromStdString(app.m_settings.m_strTestSuitesFolder)
+                              : QString::fromStdString(suggested);
+    QString path = QFileDialog::getSaveFileName(window, QStringLiteral("Save test suite"), start,
+                                                QStringLiteral("Test suites (*.ts)"));
+    if (!path.isEmpty() && !path.endsWith(QStringLiteral(".ts"), Qt::CaseInsensitive))
+      path += QStringLiteral(".ts");
+    return path.toStdString();
+  };
+  callbacks.askSaveChanges = [&app](const std::string& title) {
+    BoxRequest request;
+    request.text = "Save changes to " + title + "?";
+    request.icon = BoxIcon::Question;
+    request.buttons = BoxButtons::YesNo;
+    request.defaultAnswer = BoxAnswer::No;
+    // Yes saves, No discards; a box closed without an answer keeps the window.
+    switch (app.Prompts().Ask(request)) {
+    case BoxAnswer::Yes:
+      return suitedoc::SaveChangesAnswer::Yes;
+    case BoxAnswer::No:
+      return suitedoc::SaveChangesAnswer::No;
+    default:
+      return suitedoc::SaveChangesAnswer::Cancel;
+    }
+  };
+  return callbacks;
+}
+
+} // namespace
+
+CSuiteWindow::CSuiteWindow(CHalvexApp& app, QWidget* parent)
+    : QTreeWidget(parent), m_app(app), m_doc(MakeCallbacks(app, this))
 {
   setObjectName(QStringLiteral("CSuiteWindow"));
-  setWindowTitle(QFileInfo(path).completeBaseName());
-  setAlignment(Qt::AlignTop | Qt::AlignLeft);
-  setMargin(8);
+  setRootIsDecorated(false);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+  setSortingEnabled(false);
+  setHeaderLabels({QStringLiteral("Test case"), QStringLiteral("Iterations"),
+                   QStringLiteral("Type"), QStringLiteral("Component")});
+  header()->setSectionsClickable(false);
+  for (int column = 0; column < 4; ++column)
+    setColumnWidth(column, kColumnWidths[column]);
+  connect(this, &QTreeWidget::itemChanged, this, &CSuiteWindow::OnItemChanged);
+}
+
+std::string CSuiteWindow::SeveralComponentsText() const
+{
+  return "Several components";
+}
+
+void CSuiteWindow::NewSuite()
+{
+  m_doc.OnNewDocument("New suite");
+  Refresh();
+}
+
+bool CSuiteWindow::OpenFile(const QString& path)
+{
+  if (!m_doc.OpenSuiteFile(path.toStdString()))
+    return false;
+  Refresh();
+  return true;
+}
+
+bool CSuiteWindow::Save()
+{
+  const bool saved = m_doc.OnFileSave(SeveralComponentsText());
+  UpdateTitle();
+  return saved;
+}
+
+bool CSuiteWindow::SaveAs()
+{
+  const bool saved = m_doc.OnFileSaveAs(SeveralComponentsText());
+  UpdateTitle();
+  return saved;
+}
+
+void CSuiteWindow::UpdateTitle()
+{
+  setWindowTitle(QString::fromStdString(m_doc.GetTitle()) +
+                 (m_doc.IsModified() ? QStringLiteral(" *") : QString()));
+}
+
+void CSuiteWindow::Refresh()
+{
+  m_bRefreshing = true;
+  clear();
+  std::size_t position = 0;
+  for (const CTestCase* p : m_doc.m_suite) {
+    auto* item = new QTreeWidgetItem(this);
+    item->setText(0, QString::fromStdString(p->GetLabel()));
+    item->setText(1, QString::number(p->GetIterations()));
+    item->setText(2, QString::fromStdString(p->GetBaseName()));
+    item->setText(3, QString::fromStdString(p->GetClassName()));
+    item->setData(0, kPositionRole, QVariant::fromValue<qulonglong>(position++));
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+  }
+  m_bRefreshing = false;
+  UpdateTitle();
+}
+
+std::vector<std::size_t> CSuiteWindow::SelectedPositions() const
+{
+  std::vector<std::size_t> positions;
+  for (const QTreeWidgetItem* item : selectedItems())
+    positions.push_back(static_cast<std::size_t>(item->data(0, kPositionRole).toULongLong()));
+  return positions;
+}
+
+void CSuiteWindow::OnItemChanged(QTreeWidgetItem* item, int column)
+{
+  if (m_bRefreshing || column != 0)
+    return;
+  const auto position = static_cast<std::size_t>(item->data(0, kPositionRole).toULongLong());
+  const QString label = item->text(0).trimmed();
+  // An empty label keeps the old one.
+  if (!label.isEmpty())
+    m_doc.RenameTestCase(position, label.toStdString());
+  Refresh();
+}
+
+void CSuiteWindow::DeleteSelected()
+{
+  if (m_doc.m_nDocState == suitedoc::kDocStateRunning)
+    return;
+  m_doc.DeleteTestCases(SelectedPositions());
+  Refresh();
+}
+
+void CSuiteWindow::DeleteAll()
+{
+  if (m_doc.m_nDocState == suitedoc::kDocStateRunning)
+    return;
+  m_doc.DeleteAllTestCases();
+  Refresh();
+}
+
+void CSuiteWindow::SetIterationsOfSelected()
+{
+  const std::vector<std::size_t> positions = SelectedPositions();
+  if (positions.empty() || IsUnattended())
+    return;
+  const CTestCase* first = m_doc.TestCaseAt(positions.front());
+  bool ok = false;
+  // The spin box offers 1 to 16959; a larger typed value is accepted too.
+  const int iterations = QInputDialog::getInt(
+      this, QStringLiteral("Iterations"),
+      QStringLiteral("Iterations (1 to %1 or more):").arg(suitedoc::kSpinMaxIterations),
+      first ? first->GetIterations() : 1, suitedoc::kMinIterations, INT_MAX, 1, &ok);
+  if (!ok)
+    return;
+  for (std::size_t position : positions)
+    m_doc.SetIterations(position, iterations);
+  Refresh();
+}
+
+void CSuiteWindow::closeEvent(QCloseEvent* event)
+{
+  if (m_doc.CanCloseFrame(SeveralComponentsText()))
+    event->accept();
+  else
+    event->ignore();
+}
+
+void CSuiteWindow::keyPressEvent(QKeyEvent* event)
+{
+  if (event->key() == Qt::Key_Delete && state() != QAbstractItemView::EditingState) {
+    DeleteSelected();
+    return;
+  }
+  QTreeWidget::keyPressEvent(event);
+}
+
+void CSuiteWindow::contextMenuEvent(QContextMenuEvent* event)
+{
+  QMenu menu(this);
+  const bool running = m_doc.m_nDocState == suitedoc::kDocStateRunning;
+  const bool selection = !selectedItems().isEmpty();
+  QAction* run = menu.addAction(QStringLiteral("Run All"));
+  run->setEnabled(false); // runs come with the suite run
+  QAction* runSelected = menu.addAction(QStringLiteral("Run Selected"));
+  runSelected->setEnabled(false);
+  menu.addSeparator();
+  QAction* rename = menu.addAction(QStringLiteral("Rename"), this, [this] {
+    if (QTreeWidgetItem* item = currentItem())
+      editItem(item, 0);
+  });
+  rename->setEnabled(!running && currentItem() != nullptr);
+  QAction* iterations =
+      menu.addAction(QStringLiteral("Iterations..."), this, &CSuiteWindow::SetIterationsOfSelected);
+  iterations->setEnabled(!running && selection);
+  QAction* remove = menu.addAction(QStringLiteral("Delete"), this, &CSuiteWindow::DeleteSelected);
+  remove->setEnabled(!running && selection);
+  QAction* removeAll = menu.addAction(QStringLiteral("Delete All"), this, &CSuiteWindow::DeleteAll);
+  removeAll->setEnabled(!running && topLevelItemCount() != 0);
+  menu.exec(event->globalPos());
 }
 
 } // namespace harness

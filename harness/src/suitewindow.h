@@ -1,21 +1,55 @@
-// The window a suite file opens in. It names its file; the suite's own view replaces it once
-// suite documents are read.
+// The suite window: the list of a suite's test cases over its document. It shows and forwards;
+// the document (suitedoc/suitedocument.h) holds the rules.
 #pragma once
 
-#include <QLabel>
+#include "suitedoc/suitedocument.h"
+
+#include <QTreeWidget>
 
 namespace harness {
 
-class CSuiteWindow : public QLabel
+class CHalvexApp;
+
+class CSuiteWindow : public QTreeWidget
 {
   Q_OBJECT
 
 public:
-  explicit CSuiteWindow(const QString& path, QWidget* parent = nullptr);
-  QString FilePath() const { return m_path; }
+  // Column widths of the list, in pixels: label, iterations, base name, component.
+  static constexpr int kColumnWidths[4] = {225, 85, 200, 200};
+
+  explicit CSuiteWindow(CHalvexApp& app, QWidget* parent = nullptr);
+
+  // A new, empty suite.
+  void NewSuite();
+  // Reads the file; false (after the box and the log line) when it cannot be read.
+  bool OpenFile(const QString& path);
+  bool Save();
+  bool SaveAs();
+  QString FilePath() const { return QString::fromStdString(m_doc.GetPathName()); }
+  suitedoc::CSuiteDocument& Document() { return m_doc; }
+
+  // Rebuilds the rows from the suite, in suite order; each row's data is its suite position.
+  void Refresh();
+  void DeleteSelected();
+  void DeleteAll();
+  // Asks for the iteration count of the selected test cases.
+  void SetIterationsOfSelected();
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-  QString m_path;
+  std::vector<std::size_t> SelectedPositions() const;
+  void OnItemChanged(QTreeWidgetItem* item, int column);
+  void UpdateTitle();
+  std::string SeveralComponentsText() const;
+
+  CHalvexApp& m_app;
+  suitedoc::CSuiteDocument m_doc;
+  bool m_bRefreshing = false;
 };
 
 } // namespace harness
