@@ -395,6 +395,10 @@ int CHalvexApp::InitInstance(const QStringList& args)
 int CHalvexApp::ExitInstance()
 {
   m_instanceListener.Stop();
+  // Suites hold test cases whose code lives in the component modules: they go first.
+  if (m_pMainFrame != nullptr)
+    for (QMdiSubWindow* sub : m_pMainFrame->MdiArea()->subWindowList())
+      delete sub;
   // Components go first, each module once its last component is gone; Marlow's module goes
   // after all others. The loader undoes every load it made, Marlow's included.
   if (m_pComponentLoader != nullptr) {

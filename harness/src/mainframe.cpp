@@ -502,6 +502,14 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     event->ignore();
     return;
   }
+  // Each suite window asks about its unsaved changes; one that stays open keeps the harness.
+  if (!m_bForceClose) {
+    m_pMdiArea->closeAllSubWindows();
+    if (!m_pMdiArea->subWindowList().isEmpty()) {
+      event->ignore();
+      return;
+    }
+  }
   m_app.SaveBarState();
   event->accept();
 }

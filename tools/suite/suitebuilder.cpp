@@ -11,6 +11,7 @@
 #include "platform/messages.h"
 #include "platform/modules.h"
 #include "platform/profile.h"
+#include "platform/regkey.h"
 
 #include <cerrno>
 #include <charconv>
@@ -155,10 +156,30 @@ public:
     m_pLoader = std::make_unique<loader::CComponentLoader>(rootKey, callbacks);
     // The harness goes on after a walk that stopped early; so does this tool.
     m_bWalkCompleted = m_pLoader->LoadComponentDlls();
+    // Like the harness, Marlow is also loaded from the definition folder.
+    if (!m_pLoader->IsMarlowLoaded())
+      LoadMarlowFromDefinitionFolder(rootKey);
     return true;
   }
 
   loader::CComponentLoader& Loader() { return *m_pLoader; }
+
+  void LoadMarlowFromDefinitionFolder(const std::string& rootKey)
+  {
+    CRegKey root;
+    if (root.Open(platform::HKEY_LOCAL_MACHINE, rootKey) != platform::ERROR_SUCCESS)
+      return;
+    std::string folder;
+    if (root.ReadString("INIFilesFolder", folder) != platform::ERROR_SUCCESS || folder.empty()) {
+      if (root.ReadString("InstallationFolder", folder) != platform::ERROR_SUCCESS)
+        return;
+      folder += "/test/bin/";
+    }
+    // The harness's own rule: the folder text and the file name, nothing between.
+    const std::string path = folder + "Marlow.dll";
+    if (m_pLoader->LoadComponentDll(path, false) == nullptr && guiLoggingLevel >= 2)
+      LogWindow::Print("Marlow was not loaded from " + path + ": " + platform::LastModuleError());
+  }
   bool WalkCompleted() const { return m_bWalkCompleted; }
 
 private:
