@@ -109,7 +109,10 @@ bool CParloDoc::LoadRichText(QString* error)
     all += bytes;
   }
   m_bRichText = true;
-  m_pDocument->setBaseUrl(QUrl::fromLocalFile(QFileInfo(m_strPathName).absolutePath() + u'/'));
+  // Pictures named relative to the document are found beside it.
+  const QUrl base = QUrl::fromLocalFile(QFileInfo(m_strPathName).absolutePath() + u'/');
+  m_pDocument->setBaseUrl(base);
+  m_pDocument->setMetaInformation(QTextDocument::DocumentUrl, base.toString());
   const QString text = QString::fromUtf8(all);
   if (m_strPathName.endsWith(QLatin1String(".md"), Qt::CaseInsensitive))
     m_pDocument->setMarkdown(text);

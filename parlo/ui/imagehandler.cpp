@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPixmap>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -12,8 +13,10 @@ QImage ImageHandler::LoadImage(QTextDocument* document, const QTextFormat& forma
 {
   const QTextImageFormat image = format.toImageFormat();
   const QVariant data = document->resource(QTextDocument::ImageResource, QUrl(image.name()));
-  if (data.canConvert<QImage>() && data.userType() == QMetaType::QImage)
+  if (data.userType() == QMetaType::QImage)
     return data.value<QImage>();
+  if (data.userType() == QMetaType::QPixmap)
+    return data.value<QPixmap>().toImage();
   QImage loaded;
   if (data.userType() == QMetaType::QByteArray)
     loaded.loadFromData(data.toByteArray());
