@@ -19,7 +19,7 @@ class CParloDoc : public QObject
 {
   Q_OBJECT
 public:
-  static constexpr qint64 kChunkBytes = 2 * 1024 * 1024;
+  static constexpr qint64 kChunkBytes = 1024 * 1024;
   static constexpr qint64 kDefaultLoadLimit = 256LL * 1024 * 1024;
   static constexpr qint64 kRichTextLimit = 32LL * 1024 * 1024;
 
