@@ -1,0 +1,89 @@
+// Starting programs from one command line, waiting with a time-out, and ending a program
+// together with everything it started.
+//
+// Command line rule (no shell is involved; no variables, globs, pipes or redirections):
+//   - blanks (space, tab) outside double quotes separate words; runs of blanks count as one;
+//   - a double quote starts or ends a quoted part, which may hold blanks; the quote itself is
+//     dropped, and a quoted part may sit inside a word (a"b c"d is the word ab cd);
+//   - "" gives an empty word when it stands alone;
+//   - backslashes are literal, except before a double quote: 2n backslashes and a quote give
+//     n backslashes and start or end a quoted part; 2n+1 backslashes and a quote give n
+//     backslashes and a literal quote;
+//   - a quoted part still open at the end of the line ends there.
+// The first word names the program: with a '/' it is a path, else it is searched in PATH.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace platform {
+
+using DWORD = std::uint32_t;
+
+inline constexpr DWORD INFINITE = 0xFFFFFFFF;
+inline constexpr DWORD WAIT_OBJECT_0 = 0;
+inline constexpr DWORD WAIT_TIMEOUT = 258;
+inline constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+inline constexpr DWORD STILL_ACTIVE = 259;
+
+// Splits a command line into words by the rule above.
+std::vector<std::string> SplitCommandLine(std::string_view commandLine);
+
+// Why a program did not start.
+struct ProcessError
+{
+  int error = 0;         // errno
+  DWORD windowsCode = 0; // the original platform's code for it (2 file not found, 5 access ...)
+  std::string message;   // strerror text, e.g. "No such file or directory"
+};
+
+// The original platform's error code for an errno value.
+DWORD WindowsErrorCode(int error);
+
+// One started program. Used from one thread at a time. Destroying a Process does not stop the
+// program; it is reaped in the background when it ends, so no zombie stays behind.
+class Process
+{
+public:
+  Process();
+  ~Process();
+  Process(Process&& other) noexcept;
+  Process& operator=(Process&& other) noexcept;
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  // Starts the command line in a new process group, in workingFolder when not empty, with this
+  // program's environment. False on failure, with the reason in LastError() (a missing program
+  // gives errno ENOENT, "No such file or directory", code 2). A Process starts one program.
+  bool Start(const std::string& commandLine, const std::string& workingFolder = {});
+
+  // WAIT_OBJECT_0 once the program has ended, WAIT_TIMEOUT when it still runs after timeoutMs
+  // (0: look without waiting; INFINITE: no limit), WAIT_FAILED when nothing was started.
+  DWORD Wait(DWORD timeoutMs);
+
+  // STILL_ACTIVE while it runs; its exit status once ended; 128 + signal when a signal ended
+  // it; the code given to Terminate when it was terminated. False when nothing was started.
+  bool GetExitCode(DWORD* exitCode);
+
+  // Kills the program's process group and every descendant that left it (found through the
+  // parent links in /proc), then reaps the program. Later exit codes read exitCode. False
+  // when nothing was started; true when it had ended already.
+  bool Terminate(DWORD exitCode);
+
+  pid_t Id() const;
+  const ProcessError& LastError() const;
+
+private:
+  struct State;
+  std::unique_ptr<State> m_pState;
+};
+
+// Every live descendant of pid, by the parent links in /proc (children first, then theirs).
+std::vector<pid_t> FindDescendants(pid_t pid);
+
+} // namespace platform

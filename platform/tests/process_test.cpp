@@ -1,0 +1,253 @@
+#include "platform/process.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace platform;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Helper()
+{
+  return (fs::read_symlink("/proc/self/exe").parent_path() / "process_helper").string();
+}
+
+class ProcessTest : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    char pattern[] = "/tmp/halvex-process-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    m_folder = pattern;
+  }
+  void TearDown() override
+  {
+    std::error_code ignored;
+    fs::remove_all(m_folder, ignored);
+  }
+  std::string m_folder;
+};
+
+std::vector<std::string> ReadLines(const std::string& path)
+{
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) {
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// Alive means the process exists and is not a zombie.
+bool IsAlive(pid_t pid)
+{
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(in, line)) {
+    return false;
+  }
+  auto close = line.rfind(')');
+  return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z';
+}
+
+bool IsZombieChildOfUs(pid_t pid)
+{
+  return waitpid(pid, nullptr, WNOHANG) == pid;
+}
+
+} // namespace
+
+TEST(SplitCommandLineTest, QuotingRule)
+{
+  struct Case
+  {
+    const char* line;
+    std::vector<std::string> words;
+  };
+  const Case cases[] = {
+      {"", {}},
+      {"   \t ", {}},
+      {"prog", {"prog"}},
+      {"  prog   a\tb  ", {"prog", "a", "b"}},
+      {R"(prog "two words" x)", {"prog", "two words", "x"}},
+      {R"(prog a"b c"d)", {"prog", "ab cd"}},
+      {R"(prog "" x)", {"prog", "", "x"}},
+      {R"(prog \"quoted\")", {"prog", "\"quoted\""}},
+      {R"(prog "say \"hi\"")", {"prog", "say \"hi\""}},
+      {R"(prog C:\dir\file.txt)", {"prog", R"(C:\dir\file.txt)"}},
+      {R"(prog a\\b)", {"prog", R"(a\\b)"}},
+      {R"(prog "a\\" b)", {"prog", "a\\", "b"}},
+      {R"(prog a\\\"b)", {"prog", R"(a\"b)"}},
+      {R"(prog "unterminated quote)", {"prog", "unterminated quote"}},
+      {R"(prog 'single quotes' stay)", {"prog", "'single", "quotes'", "stay"}},
+      {"prog $HOME *.txt |", {"prog", "$HOME", "*.txt", "|"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(SplitCommandLine(c.line), c.words);
+  }
+}
+
+TEST_F(ProcessTest, WordsReachTheProgramUnchanged)
+{
+  std::string out = m_folder + "/args with blank.txt";
+  Process process;
+  ASSERT_TRUE(
+      process.Start(Helper() + " args \"" + out + "\" one \"two three\" \\\"four\\\" $HOME"))
+      << process.LastError().message;
+  EXPECT_EQ(process.Wait(INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(ReadLines(out), (std::vector<std::string>{"one", "two three", "\"four\"", "$HOME"}));
+}
+
+TEST_F(ProcessTest, ExitCodes)
+{
+  for (int code : {0, 1, 7, 255}) {
+    SCOPED_TRACE(code);
+    Process process;
+    ASSERT_TRUE(process.Start(Helper() + " exit " + std::to_string(code)));
+    EXPECT_EQ(process.Wait(30000), WAIT_OBJECT_0);
+    DWORD exitCode = 12345;
+    ASSERT_TRUE(process.GetExitCode(&exitCode));
+    EXPECT_EQ(exitCode, static_cast<DWORD>(code));
+    EXPECT_EQ(waitpid(process.Id(), nullptr, WNOHANG), -1) << "reaped: no zombie";
+  }
+}
+
+TEST_F(ProcessTest, ProgramIsSearchedInPathAndStartsInItsFolder)
+{
+  Process process;
+  ASSERT_TRUE(process.Start("sh -c \"pwd > out.txt\"", m_folder)) << process.LastError().message;
+  EXPECT_EQ(process.Wait(INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(ReadLines(m_folder + "/out.txt"), std::vector<std::string>{m_folder});
+}
+
+TEST_F(ProcessTest, StartFailuresCarryTheSystemError)
+{
+  struct Case
+  {
+    std::string line;
+    std::string folder;
+    int error;
+    DWORD windowsCode;
+  };
+  const std::string missing = m_folder + "/no-such-program";
+  const std::string notExecutable = m_folder + "/plain.txt";
+  std::ofstream(notExecutable) << "text\n";
+  const Case cases[] = {
+      {missing, "", ENOENT, 2},
+      {"halvex-no-such-program-anywhere", "", ENOENT, 2},
+      {notExecutable, "", EACCES, 5},
+      {Helper() + " exit 0", m_folder + "/missing-folder", ENOENT, 2},
+      {"", "", EINVAL, 87},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line + " in " + c.folder);
+    Process process;
+    EXPECT_FALSE(process.Start(c.line, c.folder));
+    EXPECT_EQ(process.LastError().error, c.error);
+    EXPECT_EQ(process.LastError().windowsCode, c.windowsCode);
+    EXPECT_FALSE(process.LastError().message.empty());
+    EXPECT_EQ(process.Wait(0), WAIT_FAILED);
+    DWORD code = 0;
+    EXPECT_FALSE(process.GetExitCode(&code));
+    EXPECT_FALSE(process.Terminate(1));
+  }
+  Process process;
+  ASSERT_FALSE(process.Start(missing));
+  EXPECT_EQ(process.LastError().message, "No such file or directory");
+}
+
+TEST_F(ProcessTest, HungProgramIsKilledWithItsWholeTree)
+{
+  const std::string pids = m_folder + "/pids";
+  Process process;
+  ASSERT_TRUE(process.Start(Helper() + " tree " + pids));
+  for (int i = 0; i < 3000 && !fs::exists(pids); ++i) {
+    std::this_thread::sleep_for(10ms);
+  }
+  std::vector<pid_t> tree(4, 0);
+  {
+    std::ifstream in(pids);
+    in >> tree[0] >> tree[1] >> tree[2] >> tree[3];
+  }
+  ASSERT_EQ(tree[0], process.Id());
+  for (pid_t pid : tree) {
+    ASSERT_TRUE(IsAlive(pid)) << pid;
+  }
+  auto descendants = FindDescendants(process.Id());
+  for (std::size_t i = 1; i < tree.size(); ++i) {
+    EXPECT_NE(std::find(descendants.begin(), descendants.end(), tree[i]), descendants.end())
+        << tree[i];
+  }
+  EXPECT_EQ(getpgid(tree[2]), tree[2]) << "the second child left the group";
+
+  EXPECT_EQ(process.Wait(0), WAIT_TIMEOUT);
+  EXPECT_EQ(process.Wait(200), WAIT_TIMEOUT);
+  DWORD code = 0;
+  ASSERT_TRUE(process.GetExitCode(&code));
+  EXPECT_EQ(code, STILL_ACTIVE);
+
+  ASSERT_TRUE(process.Terminate(42));
+  EXPECT_EQ(process.Wait(0), WAIT_OBJECT_0);
+  ASSERT_TRUE(process.GetExitCode(&code));
+  EXPECT_EQ(code, 42u);
+  // Killed grandchildren may linger as zombies until init reaps them, but none may run.
+  for (int i = 0; i < 500; ++i) {
+    bool anyAlive = false;
+    for (pid_t pid : tree) {
+      anyAlive = anyAlive || IsAlive(pid);
+    }
+    if (!anyAlive) {
+      break;
+    }
+    std::this_thread::sleep_for(10ms);
+  }
+  for (pid_t pid : tree) {
+    EXPECT_FALSE(IsAlive(pid)) << pid;
+  }
+  EXPECT_FALSE(IsZombieChildOfUs(tree[0]));
+}
+
+TEST_F(ProcessTest, DroppedProcessIsReapedWhenItEnds)
+{
+  pid_t pid = 0;
+  {
+    Process process;
+    ASSERT_TRUE(process.Start("sleep 0.2"));
+    pid = process.Id();
+  }
+  // The background reaper collects it; a zombie would stay visible in /proc.
+  bool gone = false;
+  for (int i = 0; i < 1000 && !gone; ++i) {
+    gone = !fs::exists("/proc/" + std::to_string(pid));
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_TRUE(gone);
+}
+
+TEST_F(ProcessTest, TerminateAfterExitKeepsTheExitCode)
+{
+  Process process;
+  ASSERT_TRUE(process.Start(Helper() + " exit 3"));
+  EXPECT_EQ(process.Wait(INFINITE), WAIT_OBJECT_0);
+  EXPECT_TRUE(process.Terminate(9));
+  DWORD code = 0;
+  ASSERT_TRUE(process.GetExitCode(&code));
+  EXPECT_EQ(code, 3u);
+  EXPECT_FALSE(process.Start(Helper() + " exit 0")) << "one program per process object";
+}
