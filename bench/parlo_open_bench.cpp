@@ -61,7 +61,7 @@ void BM_ReadIntoMemory(benchmark::State& state)
 
 void BM_OpenAndShow(benchmark::State& state)
 {
-  parlo::ParloSettings settings(QDir(g_folder->path()).filePath(QStringLiteral("Parlo.ini")));
+  parlo::ParloSettings settings(QDir(g_folder->path()).filePath(QStringLiteral("registry.db")));
   double longestStep = 0;
   for (auto _ : state) {
     QElapsedTimer timer;

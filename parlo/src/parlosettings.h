@@ -6,27 +6,29 @@
 
 namespace parlo {
 
-// Settings of the company "Orvane", application "Parlo", kept in one INI file. The file lies
-// beside the registry file that HALVEX_REGISTRY names (so tests keep theirs private), else
-// under the user's configuration folder. Every change is written at once.
+// Settings under the company key "Orvane" of the user's registry:
+// HKEY_CURRENT_USER\Software\Orvane\Parlo\Recent File List, values File1 to File4.
+// The registry file is the one given, or the platform's default (HALVEX_REGISTRY) when empty.
+// Every change is written at once.
 class ParloSettings
 {
 public:
   static constexpr int kMaxRecentFiles = 4;
+  static constexpr const char* kRecentFilesKey = "Software\\Orvane\\Parlo\\Recent File List";
 
-  explicit ParloSettings(QString filePath);
-  static QString DefaultFilePath();
+  explicit ParloSettings(QString registryFile = {});
 
-  const QString& FilePath() const { return m_filePath; }
+  const QString& RegistryFile() const { return m_registryFile; }
   QStringList RecentFiles() const;
-  // Moves the path to the front of the list, keeping at most four entries.
+  // Moves the path to the front of the list, keeping at most four entries; false when the
+  // registry could not be written.
   bool AddRecentFile(const QString& path);
   bool RemoveRecentFile(const QString& path);
 
 private:
   bool StoreRecentFiles(const QStringList& files);
 
-  QString m_filePath;
+  QString m_registryFile;
 };
 
 } // namespace parlo

@@ -1,6 +1,9 @@
 // The recent-files list of the viewer's settings.
 #include "parlosettings.h"
 
+#include "platform/registry.h"
+#include "platform/regkey.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,7 +16,7 @@ namespace {
 TEST(ParloSettingsTest, KeepsTheLatestFourWithoutDuplicates)
 {
   QTemporaryDir dir;
-  const QString file = dir.filePath(QStringLiteral("Orvane/Parlo.ini"));
+  const QString file = dir.filePath(QStringLiteral("registry.db"));
   struct Step
   {
     const char* open;
@@ -40,16 +43,41 @@ TEST(ParloSettingsTest, KeepsTheLatestFourWithoutDuplicates)
   EXPECT_TRUE(QFile::exists(file));
 }
 
-TEST(ParloSettingsTest, LivesBesideThePrivateRegistry)
+TEST(ParloSettingsTest, WritesTheUsersRegistryUnderTheCompanyKey)
 {
   QTemporaryDir dir;
+  const QString file = dir.filePath(QStringLiteral("registry.db"));
   const QByteArray saved = qgetenv("HALVEX_REGISTRY");
-  qputenv("HALVEX_REGISTRY", dir.filePath(QStringLiteral("registry.db")).toLocal8Bit());
-  EXPECT_EQ(ParloSettings::DefaultFilePath(), QDir(dir.path()).filePath("Orvane/Parlo.ini"));
-  qunsetenv("HALVEX_REGISTRY");
-  EXPECT_TRUE(ParloSettings::DefaultFilePath().endsWith(QLatin1String("/Orvane/Parlo.ini")));
-  if (!saved.isNull())
+  qputenv("HALVEX_REGISTRY", file.toLocal8Bit());
+  ASSERT_TRUE(ParloSettings().AddRecentFile(QStringLiteral("/logs/first.log")));
+  ASSERT_TRUE(ParloSettings().AddRecentFile(QStringLiteral("/logs/second.log")));
+  if (saved.isNull())
+    qunsetenv("HALVEX_REGISTRY");
+  else
     qputenv("HALVEX_REGISTRY", saved);
+
+  platform::HKEY root = nullptr;
+  ASSERT_EQ(
+      platform::RegConnectRegistryFile(file.toStdString(), platform::HKEY_CURRENT_USER, &root),
+      platform::ERROR_SUCCESS);
+  {
+    CRegKey key;
+    ASSERT_EQ(key.Open(root, "Software\\Orvane\\Parlo\\Recent File List"), platform::ERROR_SUCCESS);
+    struct Case
+    {
+      const char* name;
+      const char* expected;
+    };
+    for (const Case c : {Case{"File1", "/logs/second.log"}, Case{"File2", "/logs/first.log"}}) {
+      SCOPED_TRACE(c.name);
+      std::string value;
+      ASSERT_EQ(key.ReadString(c.name, value), platform::ERROR_SUCCESS);
+      EXPECT_STREQ(value.c_str(), c.expected);
+    }
+    std::string missing;
+    EXPECT_EQ(key.ReadString("File3", missing), platform::ERROR_FILE_NOT_FOUND);
+  }
+  platform::RegCloseKey(root);
 }
 
 TEST(ParloSettingsTest, UnwritablePlaceIsReported)
@@ -60,7 +88,7 @@ TEST(ParloSettingsTest, UnwritablePlaceIsReported)
   ASSERT_TRUE(block.open(QIODevice::WriteOnly));
   block.close();
   // The settings folder would have to be inside a plain file.
-  ParloSettings settings(blocker + QStringLiteral("/Orvane/Parlo.ini"));
+  ParloSettings settings(blocker + QStringLiteral("/registry.db"));
   EXPECT_FALSE(settings.AddRecentFile(QStringLiteral("/logs/a.log")));
   EXPECT_TRUE(settings.RecentFiles().isEmpty());
 }

@@ -3,6 +3,9 @@
 
 #include "stringtable.h"
 
+#include "platform/version.h"
+
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,15 +13,17 @@
 
 namespace parlo {
 
-QString CAboutDlg::ProgramVersion()
+QString CAboutDlg::ProgramVersion(const QString& programPath)
 {
-  return QStringLiteral(PARLO_VERSION);
+  return QString::fromStdString(
+      platform::FormatFileVersion(platform::ReadFileVersion(programPath.toStdString())));
 }
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
   setWindowTitle(LoadString(IDS_ABOUT_TITLE));
-  m_strText = ResourceLibrary::Instance().Format(IDS_ABOUT_TEXT, ProgramVersion());
+  m_strText = ResourceLibrary::Instance().Format(
+      IDS_ABOUT_TEXT, ProgramVersion(QCoreApplication::applicationFilePath()));
   auto* icon = new QLabel(this);
   icon->setPixmap(QPixmap(QStringLiteral(":/parlo/parlo.png")));
   auto* text = new QLabel(m_strText, this);

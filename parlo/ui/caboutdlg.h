@@ -11,8 +11,8 @@ class CAboutDlg : public QDialog
 public:
   explicit CAboutDlg(QWidget* parent = nullptr);
 
-  // The version text shown, e.g. "0.1.0.0".
-  static QString ProgramVersion();
+  // The version embedded in the program file, e.g. "0.1.0.0"; "none" for a file without one.
+  static QString ProgramVersion(const QString& programPath);
   QString Text() const { return m_strText; }
 
 private:

@@ -24,7 +24,7 @@ bool CParloApp::InitInstance(const QStringList& arguments, const QString& resour
   QApplication::setOrganizationName(QStringLiteral("Orvane"));
   QApplication::setApplicationName(LoadString(IDS_APP_TITLE));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/parlo/parlo.png")));
-  m_pSettings = std::make_unique<ParloSettings>(ParloSettings::DefaultFilePath());
+  m_pSettings = std::make_unique<ParloSettings>();
   m_pMainFrame = std::make_unique<CMainFrame>(m_pSettings.get());
 
   // The command line names at most one file; without one the document is new and empty.
