@@ -1,0 +1,114 @@
+// The measuring filter's state and operations, free of any media framework: input type
+// acceptance, output offers, buffer sizing, per-frame analysis and the results block.
+//
+// Threads: CheckInputType, GetMediaType, DecideBufferSize and DecideMode run while pins
+// connect; AnalyzeFrame runs on the streaming thread, one frame at a time; QueryVendorInfo
+// and the counter getters may run on any thread at the same time as AnalyzeFrame (every
+// shared field is an atomic word; a reader may see a frame half accounted for).
+#pragma once
+
+#include "sorrel/analysis_clock.h"
+#include "sorrel/media_type.h"
+#include "sorrel/verdicts.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace sorrel {
+
+class CAnalogInTest
+{
+public:
+  // The clock defaults to the wall clock.
+  explicit CAnalogInTest(std::unique_ptr<AnalysisClock> clock = nullptr);
+
+  // Accepts YUY2, UYVY, YV12, IYUV, I420, Y41P, YVU9 of at least 80 x 60 with a video info
+  // format block of at least 88 bytes; names the format (or "----").
+  FilterResult CheckInputType(const MediaType& mtIn);
+  FilterResult CheckTransform(const MediaType&, const MediaType&) const { return FilterResult::Ok; }
+  // Output offers: 0 the private CAIT type, 1 the input type. `input` is null while the
+  // input pin is unconnected.
+  FilterResult GetMediaType(int iPosition, const MediaType* input, MediaType* pmt) const;
+  // One buffer of |2 x height x width| bytes, alignment 64.
+  FilterResult DecideBufferSize(AllocatorProperties* request) const;
+  // What the allocator granted against what was asked.
+  static FilterResult CheckAllocatorProperties(const AllocatorProperties& request,
+                                               const AllocatorProperties& actual);
+
+  // First sample: data-rate mode when the output carries CAIT samples, else error
+  // visualisation mode. Unexpected (mode still open) while the output is unconnected.
+  FilterResult DecideMode(bool outputConnected, const Guid& outputSubtype);
+  int Visualize() const { return m_nVisualize.load(); }
+  // Bytes to copy into a data-rate sample: 117453, bounded by both buffers.
+  static size_t DataRateCopyLength(size_t inputLength, size_t outputCapacity);
+
+  // One captured frame, after the caller copied it downstream. Runs the pattern search when
+  // it is due, then scans `data` in place (it must be the recycled capture buffer) and books
+  // the frame. paint, when not null, is the output buffer to mark dropped groups in.
+  // endTimeNs is the frame's end in stream time (-1 unknown), used by a stream clock.
+  // Returns false when the frame was not analysed (unnamed format, empty or short buffer).
+  bool AnalyzeFrame(uint8_t* data, size_t size, uint8_t* paint = nullptr, size_t paintSize = 0,
+                    int64_t endTimeNs = -1);
+
+  // Fills a 16384-byte results block with a fresh snapshot. Pointer when block is null,
+  // OutOfMemory when size is below 16384 (nothing written in both cases).
+  FilterResult QueryVendorInfo(uint8_t* block, size_t size);
+
+  void SetMediaFileCheck(const MediaFileCheck& check) { m_mediaFileCheck = check; }
+
+  // Readings of the live state (any thread).
+  int32_t FrameTimeMs() const { return m_nFrameTimeMs.load(); }
+  int32_t Width() const { return m_nWidth.load(); }
+  int32_t Height() const { return m_nHeight.load(); }
+  int32_t BytesPerPixel() const { return m_nBytesPerPixel.load(); }
+  uint32_t InputFourcc() const { return m_inputSubtypeWord.load(); }
+  uint32_t FormatCode() const { return m_dwFormatCode.load(); }
+  const char* FormatName() const { return m_pszFormatName.load(); }
+  int32_t FrameIndex() const { return m_nFrameIndex.load(); }
+  int32_t FramesPerMinute() const { return m_nFramesPerMinute.load(); }
+  uint32_t TotalDropped() const { return m_nTotalDropped.load(); }
+  uint32_t MaxDroppedInFrame() const { return m_nMaxDroppedInFrame.load(); }
+  uint32_t MaxRun() const { return m_nMaxRun.load(); }
+  int32_t DroppedInMinute(int minute) const { return m_anDroppedPerMinute[minute].load(); }
+  uint32_t SmpteResult() const { return m_dwSmpteResult.load(); }
+  uint32_t Sw2Result() const { return m_dwSw2Result.load(); }
+  // The measurements a results call at this moment would judge.
+  Measurements ReadMeasurements();
+
+private:
+  void SearchPatterns(const uint8_t* data, size_t size);
+  double ElapsedSeconds(const ClockReading& now) const;
+
+  std::unique_ptr<AnalysisClock> m_clock;
+  MediaFileCheck m_mediaFileCheck;
+
+  std::atomic<int32_t> m_nFrameTimeMs{-1};
+  std::atomic<int32_t> m_nWidth{-1};
+  std::atomic<int32_t> m_nHeight{-1};
+  std::atomic<int32_t> m_nBytesPerPixel{-1};
+  std::atomic<uint32_t> m_inputSubtypeWord{0}; // first word of the accepted subtype
+  std::atomic<uint32_t> m_dwFormatCode{0xCAFE};
+  std::atomic<const char*> m_pszFormatName{"None"};
+  std::atomic<int> m_nVisualize{-1};
+
+  std::atomic<int32_t> m_nFrameIndex{-1};
+  std::atomic<int32_t> m_nFramesPerMinute{-1};
+  std::atomic<uint32_t> m_nTotalDropped{0};
+  std::atomic<uint32_t> m_nMaxDroppedInFrame{0};
+  const uint32_t m_nDropThreshold = 100;
+  std::atomic<int32_t> m_anDroppedPerMinute[3] = {0, 0, 0};
+  const int32_t m_anMaxPerMinute[3] = {3, 3, 3};
+  const int32_t m_nMaxDroppedTotal = 6;
+  std::atomic<uint32_t> m_nMaxRun{0};
+  std::atomic<int32_t> m_nHalfSecondEvents{0};
+  std::atomic<uint32_t> m_dwSmpteResult{0};
+  std::atomic<uint32_t> m_dwSw2Result{0};
+  std::atomic<int64_t> m_tFirst{0};
+  std::atomic<int64_t> m_tNow{0};
+  std::atomic<int64_t> m_qpcFirst{0};
+  std::atomic<int64_t> m_qpcNow{0};
+};
+
+} // namespace sorrel

@@ -1,0 +1,42 @@
+// Dropped-sample detection: every byte of a recycled capture buffer is replaced by a marker
+// after it is read; a byte that still holds its marker (or 255) next time was never written.
+#pragma once
+
+#include "sorrel/frame_layout.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace sorrel {
+
+// Per-frame summary bits: longest closed run, number of closed runs, a run over 16 closed.
+constexpr uint32_t kSummaryLongestMask = 0x0000FFFF;
+constexpr uint32_t kSummaryCountShift = 16;
+constexpr uint32_t kSummaryCountMask = 0x7FFF0000;
+constexpr uint32_t kSummaryLongRun = 0x80000000;
+constexpr uint32_t kLongRunLimit = 16;
+
+// Colour that marks dropped groups in error visualisation mode.
+constexpr uint8_t kPaintLuma = 82;
+constexpr uint8_t kPaintCb = 90;
+constexpr uint8_t kPaintCr = 239;
+constexpr uint8_t kDroppedByte = 255;
+
+struct DropScanResult
+{
+  uint32_t dropped = 0; // dropped samples, in luma samples
+  uint32_t summary = 0; // see the kSummary* bits
+};
+
+// Scans buffer in place and rewrites it with markers. Packed layouts are scanned as one
+// sequence of units over `size` bytes; planar layouts need size >= FrameSize() and scan the
+// frame block row by block row. When paint is not null (paintSize bytes, same layout), the
+// bytes of each group with a drop are painted there. Returns false, touching nothing, when a
+// planar buffer is too short or the dimensions don't fit the layout.
+bool ScanFrame(const FrameGeometry& geometry, uint8_t* buffer, size_t size, uint8_t* paint,
+               size_t paintSize, DropScanResult* result);
+
+// The marker the scan leaves at a byte offset of a clean frame (for tests and the renderer).
+uint8_t MarkerAt(const FrameGeometry& geometry, size_t offset);
+
+} // namespace sorrel

@@ -1,0 +1,76 @@
+// Byte layout of one frame in each of the six analysed formats, and sample access by position.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace sorrel {
+
+enum class Layout { YUY2, UYVY, Y41P, IYUV, YV12, YVU9 };
+
+// FOURCC codes as the first 32-bit word of a FOURCC-style subtype (little-endian characters).
+constexpr uint32_t MakeFourcc(char a, char b, char c, char d)
+{
+  return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 |
+         uint32_t(uint8_t(d)) << 24;
+}
+
+constexpr uint32_t kFourccYUY2 = MakeFourcc('Y', 'U', 'Y', '2');
+constexpr uint32_t kFourccUYVY = MakeFourcc('U', 'Y', 'V', 'Y');
+constexpr uint32_t kFourccY41P = MakeFourcc('Y', '4', '1', 'P');
+constexpr uint32_t kFourccIYUV = MakeFourcc('I', 'Y', 'U', 'V');
+constexpr uint32_t kFourccI420 = MakeFourcc('I', '4', '2', '0');
+constexpr uint32_t kFourccYV12 = MakeFourcc('Y', 'V', '1', '2');
+constexpr uint32_t kFourccYVU9 = MakeFourcc('Y', 'V', 'U', '9');
+constexpr uint32_t kFourccCAIT = MakeFourcc('C', 'A', 'I', 'T');
+
+// Format codes the analysis dispatches on, besides the FOURCCs above.
+constexpr uint32_t kFormatCodeNone = 0xCAFE;    // no input type accepted yet
+constexpr uint32_t kFormatCodeUnnamed = 0xDEAD; // subtype accepted, dimensions don't fit
+
+// The layout analysed for a format code; false for codes that are not analysed.
+bool LayoutForFormatCode(uint32_t code, Layout* layout);
+const char* LayoutName(Layout layout);
+// Parses "YUY2", "UYVY", "Y41P", "IYUV", "I420", "YV12", "YVU9" (exact case).
+bool ParseLayoutName(const char* name, Layout* layout);
+
+// Where each sample of a frame lives. Chroma samples are indexed on the chroma grid:
+// column i covers luma columns i*ChromaStepX() .. +ChromaStepX()-1, likewise rows.
+class FrameGeometry
+{
+public:
+  FrameGeometry(Layout layout, int width, int height);
+
+  Layout layout() const { return m_layout; }
+  int width() const { return m_width; }
+  int height() const { return m_height; }
+  int ChromaStepX() const { return m_stepX; }
+  int ChromaStepY() const { return m_stepY; }
+  int ChromaWidth() const { return m_width / m_stepX; }
+  int ChromaHeight() const { return m_height / m_stepY; }
+  size_t FrameSize() const;
+
+  size_t LumaOffset(int x, int y) const;
+  size_t CbOffset(int i, int j) const;
+  size_t CrOffset(int i, int j) const;
+
+private:
+  Layout m_layout;
+  int m_width;
+  int m_height;
+  int m_stepX;
+  int m_stepY;
+};
+
+// A read-only frame; callers make sure size >= geometry.FrameSize().
+struct FrameView
+{
+  FrameGeometry geometry;
+  const uint8_t* data;
+
+  int Luma(int x, int y) const { return data[geometry.LumaOffset(x, y)]; }
+  int Cb(int i, int j) const { return data[geometry.CbOffset(i, j)]; }
+  int Cr(int i, int j) const { return data[geometry.CrOffset(i, j)]; }
+};
+
+} // namespace sorrel

@@ -1,0 +1,299 @@
+// Input acceptance, offers, buffer sizing, the per-frame work and the results call.
+#include "sorrel/analog_in_test.h"
+
+#include "sorrel/drop_scan.h"
+#include "sorrel/frame_layout.h"
+#include "sorrel/pattern_search.h"
+#include "sorrel/results_block.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace sorrel {
+
+CAnalogInTest::CAnalogInTest(std::unique_ptr<AnalysisClock> clock)
+    : m_clock(clock ? std::move(clock) : MakeClock(ClockSource::Wall))
+{
+}
+
+FilterResult CAnalogInTest::CheckInputType(const MediaType& mtIn)
+{
+  static constexpr uint32_t kAccepted[] = {kFourccYUY2, kFourccUYVY, kFourccYV12, kFourccIYUV,
+                                           kFourccI420, kFourccY41P, kFourccYVU9};
+  const Guid& subtype = mtIn.subtype;
+  const bool accepted =
+      IsFourccSubtype(subtype) &&
+      std::find(std::begin(kAccepted), std::end(kAccepted), subtype.data1) != std::end(kAccepted);
+  if (!accepted) {
+    return FilterResult::False;
+  }
+  // The format block must really be a video info header before any field of it is read.
+  int64_t avgTimePerFrame = 0;
+  int32_t width = 0, height = 0;
+  if (!(mtIn.formattype == FORMAT_VideoInfo) || mtIn.format.size() < kVideoInfoHeaderSize ||
+      !ReadFormatInt64(mtIn.format, kOffsetAvgTimePerFrame, &avgTimePerFrame) ||
+      !ReadFormatInt32(mtIn.format, kOffsetBitmapInfo + kBmiWidth, &width) ||
+      !ReadFormatInt32(mtIn.format, kOffsetBitmapInfo + kBmiHeight, &height)) {
+    return FilterResult::False;
+  }
+  m_nBytesPerPixel = 2;
+  m_nFrameTimeMs = int32_t(uint32_t(uint64_t(avgTimePerFrame))) / 10000;
+  m_nHeight = height;
+  m_nWidth = width;
+  if (width < 80 || height < 60) {
+    return FilterResult::False;
+  }
+  m_inputSubtypeWord = subtype.data1;
+
+  const uint32_t s = subtype.data1;
+  uint32_t code = kFormatCodeUnnamed;
+  const char* name = "----";
+  if (s == kFourccYUY2 && width % 2 == 0) {
+    code = kFourccYUY2, name = "YUY2";
+  } else if (s == kFourccUYVY && width % 2 == 0) {
+    code = kFourccUYVY, name = "UYVY";
+  } else if (s == kFourccY41P && width % 8 == 0) {
+    code = kFourccY41P, name = "Y41P";
+  } else if ((s == kFourccI420 || s == kFourccIYUV) && width % 2 == 0 && height % 2 == 0) {
+    code = kFourccIYUV, name = "IYUV/I420";
+  } else if (s == kFourccYV12 && width % 2 == 0 && height % 2 == 0) {
+    code = kFourccYV12, name = "YV12";
+  } else if (s == kFourccYVU9 && width % 4 == 0 && height % 4 == 0) {
+    code = kFourccYVU9, name = "YVU9";
+  }
+  m_dwFormatCode = code;
+  m_pszFormatName = name;
+  return FilterResult::Ok;
+}
+
+FilterResult CAnalogInTest::GetMediaType(int iPosition, const MediaType* input,
+                                         MediaType* pmt) const
+{
+  if (!input) {
+    return FilterResult::Unexpected;
+  }
+  if (!pmt) {
+    return FilterResult::Pointer;
+  }
+  if (iPosition < 0 || iPosition > 1) {
+    return FilterResult::NoMoreItems;
+  }
+  MediaType out;
+  out.format.assign(kVideoInfoSize, 0);
+  const size_t bmi = kOffsetBitmapInfo;
+  WriteFormatInt32(out.format, bmi + kBmiSize, int32_t(kBitmapInfoSize));
+  WriteFormatInt16(out.format, bmi + kBmiPlanes, 1);
+  WriteFormatInt16(out.format, bmi + kBmiBitCount, 24);
+  WriteFormatInt32(out.format, bmi + kBmiCompression, int32_t(kFourccCAIT));
+  WriteFormatInt32(out.format, bmi + kBmiSizeImage, int32_t(kCaitSampleSize));
+  out.majortype = MEDIATYPE_Video;
+  out.formattype = FORMAT_VideoInfo;
+  out.bTemporalCompression = false;
+  if (iPosition == 0) {
+    out.subtype = MEDIASUBTYPE_CAIT;
+    out.bFixedSizeSamples = true;
+    out.lSampleSize = kCaitSampleSize;
+    *pmt = std::move(out);
+    return FilterResult::Ok;
+  }
+  out.subtype = input->subtype;
+  WriteFormatInt32(out.format, bmi + kBmiCompression,
+                   IsFourccSubtype(input->subtype) ? int32_t(input->subtype.data1) : 0);
+  out.bFixedSizeSamples = input->bFixedSizeSamples;
+  out.lSampleSize = input->bFixedSizeSamples ? input->lSampleSize : 0;
+  if (input->format.empty() || !(input->formattype == FORMAT_VideoInfo) ||
+      input->format.size() < bmi + kBitmapInfoSize) {
+    return FilterResult::False;
+  }
+  std::memcpy(out.format.data() + bmi, input->format.data() + bmi, kBitmapInfoSize);
+  *pmt = std::move(out);
+  return FilterResult::Ok;
+}
+
+FilterResult CAnalogInTest::DecideBufferSize(AllocatorProperties* request) const
+{
+  const int64_t width = m_nWidth, height = m_nHeight, bytesPerPixel = m_nBytesPerPixel;
+  if (width == -1 || height == -1 || bytesPerPixel == -1) {
+    return FilterResult::Unexpected;
+  }
+  const int64_t size = std::llabs(bytesPerPixel * height * width);
+  if (!request || size > INT32_MAX) {
+    return FilterResult::Fail;
+  }
+  request->cBuffers = 1;
+  request->cbBuffer = int32_t(size);
+  request->cbAlign = 64;
+  request->cbPrefix = 0;
+  return FilterResult::Ok;
+}
+
+FilterResult CAnalogInTest::CheckAllocatorProperties(const AllocatorProperties& request,
+                                                     const AllocatorProperties& actual)
+{
+  if (actual.cbBuffer < request.cbBuffer || actual.cBuffers < 1 || actual.cbAlign != 64) {
+    return FilterResult::Fail;
+  }
+  return FilterResult::Ok;
+}
+
+FilterResult CAnalogInTest::DecideMode(bool outputConnected, const Guid& outputSubtype)
+{
+  if (m_nVisualize != -1) {
+    return FilterResult::Ok;
+  }
+  if (!outputConnected) {
+    return FilterResult::Unexpected;
+  }
+  m_nVisualize = outputSubtype == MEDIASUBTYPE_CAIT ? 0 : 1;
+  return FilterResult::Ok;
+}
+
+size_t CAnalogInTest::DataRateCopyLength(size_t inputLength, size_t outputCapacity)
+{
+  return std::min<size_t>({kCaitSampleSize, inputLength, outputCapacity});
+}
+
+void CAnalogInTest::SearchPatterns(const uint8_t* data, size_t size)
+{
+  Layout layout;
+  const int width = m_nWidth, height = m_nHeight;
+  if (height != kPatternHeight || width < kPatternMinWidth ||
+      !LayoutForFormatCode(m_dwFormatCode, &layout)) {
+    return;
+  }
+  const FrameView frame{FrameGeometry(layout, width, height), data};
+  if (size < frame.geometry.FrameSize()) {
+    return;
+  }
+  const uint32_t smpte = m_dwSmpteResult;
+  if (!SmptePresent(smpte) || !(smpte & SMPTE_FOUND)) {
+    m_dwSmpteResult = SearchSmpte(frame);
+    return;
+  }
+  if (smpte & (SMPTE_MIRRORED | SMPTE_FLIPPED | SMPTE_FIELDS_SWAPPED)) {
+    return;
+  }
+  const uint32_t sw2 = m_dwSw2Result;
+  if (Sw2Present(sw2) && (sw2 & SW2_FOUND)) {
+    if (sw2 & SW2_CHECK_FRAME) {
+      const uint32_t again = SearchSw2(frame);
+      if ((again & SW2_FOUND) && !(again & SW2_CHECK_FRAME)) {
+        m_dwSw2Result = again;
+      }
+    }
+    return;
+  }
+  m_dwSw2Result = SearchSw2(frame);
+}
+
+bool CAnalogInTest::AnalyzeFrame(uint8_t* data, size_t size, uint8_t* paint, size_t paintSize,
+                                 int64_t endTimeNs)
+{
+  const int32_t index = m_nFrameIndex;
+  if (data && size > 0 && index > 300 && index % 30 == 29) {
+    SearchPatterns(data, size);
+  }
+  Layout layout;
+  if (!data || size == 0 || !LayoutForFormatCode(m_dwFormatCode, &layout)) {
+    return false;
+  }
+  DropScanResult scan;
+  if (!ScanFrame(FrameGeometry(layout, m_nWidth, m_nHeight), data, size, paint, paintSize, &scan)) {
+    return false;
+  }
+  m_clock->FrameEnded(endTimeNs);
+
+  const int32_t frameIndex = index + 1;
+  if (frameIndex == 0) {
+    const ClockReading now = m_clock->Now();
+    m_tFirst = now.wallSeconds;
+    m_qpcFirst = now.counter;
+  }
+  m_nTotalDropped.fetch_add(scan.dropped, std::memory_order_relaxed);
+  m_nMaxDroppedInFrame = std::max<uint32_t>(m_nMaxDroppedInFrame, scan.dropped);
+  m_nMaxRun = std::max<uint32_t>(m_nMaxRun, scan.summary & kSummaryLongestMask);
+  if (scan.dropped > m_nDropThreshold || (scan.summary & kSummaryLongRun)) {
+    // Until a configuration snapshot sets the minute length it is -1, so only frame 0 counts.
+    const int32_t minute = frameIndex / m_nFramesPerMinute;
+    if (minute >= 0 && minute <= 2) {
+      m_anDroppedPerMinute[minute].fetch_add(1, std::memory_order_relaxed);
+    }
+  }
+  // Published last, so a reader that sees the frame counted sees its first-frame times.
+  m_nFrameIndex = frameIndex;
+  return true;
+}
+
+double CAnalogInTest::ElapsedSeconds(const ClockReading& now) const
+{
+  const int64_t frequency = m_clock->Frequency();
+  if (frequency >= 100 && frequency <= int64_t(UINT32_MAX)) {
+    return double(now.counter - m_qpcFirst) / double(frequency);
+  }
+  return double(now.wallSeconds - m_tFirst);
+}
+
+Measurements CAnalogInTest::ReadMeasurements()
+{
+  const ClockReading now = m_clock->Now();
+  m_tNow = now.wallSeconds;
+  m_qpcNow = now.counter;
+  Measurements m;
+  m.frameTimeMs = m_nFrameTimeMs;
+  m.width = m_nWidth;
+  m.height = m_nHeight;
+  const uint32_t word = m_inputSubtypeWord;
+  char fourcc[5] = {char(word), char(word >> 8), char(word >> 16), char(word >> 24), 0};
+  m.fourcc = fourcc;
+  m.frameIndex = m_nFrameIndex;
+  m.totalDropped = m_nTotalDropped;
+  m.maxDroppedInFrame = m_nMaxDroppedInFrame;
+  m.maxRun = m_nMaxRun;
+  m.halfSecondEvents = m_nHalfSecondEvents;
+  for (int i = 0; i < 3; ++i) {
+    m.droppedPerMinute[i] = m_anDroppedPerMinute[i];
+    m.maxPerMinute[i] = m_anMaxPerMinute[i];
+  }
+  m.maxDroppedTotal = m_nMaxDroppedTotal;
+  m.smpteResult = m_dwSmpteResult;
+  m.sw2Result = m_dwSw2Result;
+  m.visualize = m_nVisualize;
+  m.elapsedSeconds = m.frameIndex >= 0 ? ElapsedSeconds(now) : 0.0;
+  return m;
+}
+
+FilterResult CAnalogInTest::QueryVendorInfo(uint8_t* out, size_t size)
+{
+  using namespace block;
+  if (!out) {
+    return FilterResult::Pointer;
+  }
+  if (size < kBlockSize) {
+    return FilterResult::OutOfMemory;
+  }
+  const Measurements m = ReadMeasurements();
+  std::memset(out, 0, kBlockSize);
+  WriteInt32(out, kOffsetVersion, kVersion);
+  WriteInt32(out, kOffsetFrameTimeMs, m.frameTimeMs);
+  WriteText(out, kOffsetStandardName, kStandardNameSize,
+            m.frameTimeMs == 33   ? "NTSC"
+            : m.frameTimeMs == 40 ? "PAL/SECAM"
+                                  : "UNKNOWN");
+  WriteInt32(out, kOffsetWidth, m.width);
+  WriteInt32(out, kOffsetHeight, m.height);
+  std::memcpy(out + kOffsetFourcc, m.fourcc.data(), m.fourcc.size());
+  out[kOffsetFlags] = FLAG_CONFIG_OK;
+  if (m.frameIndex == -1) {
+    int32_t framesPerMinute = m_nFramesPerMinute;
+    WriteConfigurationSnapshot(m, out, &framesPerMinute);
+    m_nFramesPerMinute = framesPerMinute;
+  } else if (m.elapsedSeconds < kStartupSeconds) {
+    WriteStartupSnapshot(m, out);
+  } else {
+    WriteFullSnapshot(m, m_mediaFileCheck, out);
+  }
+  return FilterResult::Ok;
+}
+
+} // namespace sorrel
