@@ -1,0 +1,120 @@
+// POSIX file access for the viewer: no locks, positional reads, replacement detection.
+#include "logfilereader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace parlo {
+namespace {
+
+QString SystemReason(int error)
+{
+  return QString::fromLocal8Bit(std::strerror(error));
+}
+
+void SetError(QString* error, const QString& text)
+{
+  if (error)
+    *error = text;
+}
+
+} // namespace
+
+LogFileReader::~LogFileReader()
+{
+  Close();
+}
+
+bool LogFileReader::Open(const QString& path, QString* error)
+{
+  Close();
+  const QByteArray native = path.toLocal8Bit();
+  const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    SetError(error, QStringLiteral("Cannot open %1: %2.").arg(path, SystemReason(errno)));
+    return false;
+  }
+  struct stat info
+  {
+  };
+  if (::fstat(fd, &info) != 0) {
+    const int saved = errno;
+    ::close(fd);
+    SetError(error, QStringLiteral("Cannot open %1: %2.").arg(path, SystemReason(saved)));
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    ::close(fd);
+    SetError(error, QStringLiteral("Cannot open %1: it is not a regular file.").arg(path));
+    return false;
+  }
+  m_fd = fd;
+  m_path = path;
+  m_nOffset = 0;
+  m_device = info.st_dev;
+  m_inode = info.st_ino;
+  return true;
+}
+
+void LogFileReader::Close()
+{
+  if (m_fd >= 0)
+    ::close(m_fd);
+  m_fd = -1;
+  m_nOffset = 0;
+}
+
+qint64 LogFileReader::Read(QByteArray& out, qint64 maxBytes, QString* error)
+{
+  out.clear();
+  if (m_fd < 0) {
+    SetError(error, QStringLiteral("No file is open."));
+    return -1;
+  }
+  out.resize(maxBytes);
+  for (;;) {
+    const ssize_t got = ::pread(m_fd, out.data(), static_cast<size_t>(maxBytes), m_nOffset);
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got < 0) {
+      const int saved = errno;
+      out.clear();
+      SetError(error, QStringLiteral("Cannot read %1: %2.").arg(m_path, SystemReason(saved)));
+      return -1;
+    }
+    out.resize(got);
+    m_nOffset += got;
+    return got;
+  }
+}
+
+qint64 LogFileReader::Size() const
+{
+  struct stat info
+  {
+  };
+  if (m_fd < 0 || ::fstat(m_fd, &info) != 0)
+    return -1;
+  return info.st_size;
+}
+
+FileChange LogFileReader::CheckPath() const
+{
+  struct stat info
+  {
+  };
+  if (::stat(m_path.toLocal8Bit().constData(), &info) != 0)
+    return FileChange::Gone;
+  if (m_fd < 0 || info.st_dev != m_device || info.st_ino != m_inode)
+    return FileChange::Replaced;
+  if (info.st_size < m_nOffset)
+    return FileChange::Shrunk;
+  if (info.st_size > m_nOffset)
+    return FileChange::Grown;
+  return FileChange::None;
+}
+
+} // namespace parlo

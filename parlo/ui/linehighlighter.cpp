@@ -1,0 +1,32 @@
+// Failure lines dark red on a light red ground, warnings dark orange: readable in print too.
+#include "linehighlighter.h"
+
+#include "lineclassifier.h"
+
+namespace parlo {
+
+LineHighlighter::LineHighlighter(QTextDocument* document) : QSyntaxHighlighter(document) {}
+
+QColor LineHighlighter::FailureColour()
+{
+  return QColor(0xB0, 0x00, 0x00);
+}
+
+QColor LineHighlighter::WarningColour()
+{
+  return QColor(0xA0, 0x5A, 0x00);
+}
+
+void LineHighlighter::highlightBlock(const QString& text)
+{
+  const LineKind kind = ClassifyLine(text);
+  if (kind == LineKind::Normal)
+    return;
+  QTextCharFormat format;
+  format.setForeground(kind == LineKind::Failure ? FailureColour() : WarningColour());
+  if (kind == LineKind::Failure)
+    format.setBackground(QColor(0xFF, 0xE8, 0xE8));
+  setFormat(0, static_cast<int>(text.size()), format);
+}
+
+} // namespace parlo
