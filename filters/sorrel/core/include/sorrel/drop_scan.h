@@ -28,13 +28,17 @@ struct DropScanResult
   uint32_t summary = 0; // see the kSummary* bits
 };
 
+// Which code scans packed layouts: the fastest the processor runs, or the portable one that
+// every processor runs (tests compare the two).
+enum class ScanPath { Best, Portable };
+
 // Scans buffer in place and rewrites it with markers. Packed layouts are scanned as one
 // sequence of units over `size` bytes; planar layouts need size >= FrameSize() and scan the
 // frame block row by block row. When paint is not null (paintSize bytes, same layout), the
 // bytes of each group with a drop are painted there. Returns false, touching nothing, when a
 // planar buffer is too short or the dimensions don't fit the layout.
 bool ScanFrame(const FrameGeometry& geometry, uint8_t* buffer, size_t size, uint8_t* paint,
-               size_t paintSize, DropScanResult* result);
+               size_t paintSize, DropScanResult* result, ScanPath path = ScanPath::Best);
 
 // The marker the scan leaves at a byte offset of a clean frame (for tests and the renderer).
 uint8_t MarkerAt(const FrameGeometry& geometry, size_t offset);
