@@ -32,7 +32,8 @@ bool LogFileReader::Open(const QString& path, QString* error)
 {
   Close();
   const QByteArray native = path.toLocal8Bit();
-  const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so a named pipe with no writer is refused below instead of hanging the window.
+  const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     SetError(error, QStringLiteral("Cannot open %1: %2.").arg(path, SystemReason(errno)));
     return false;
