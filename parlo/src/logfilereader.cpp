@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace parlo {
 namespace {
 
@@ -26,6 +28,24 @@ void SetError(QString* error, const QString& text)
 LogFileReader::~LogFileReader()
 {
   Close();
+}
+
+LogFileReader::LogFileReader(LogFileReader&& other) noexcept
+{
+  *this = std::move(other);
+}
+
+LogFileReader& LogFileReader::operator=(LogFileReader&& other) noexcept
+{
+  if (this != &other) {
+    Close();
+    m_fd = std::exchange(other.m_fd, -1);
+    m_path = std::move(other.m_path);
+    m_nOffset = std::exchange(other.m_nOffset, 0);
+    m_device = other.m_device;
+    m_inode = other.m_inode;
+  }
+  return *this;
 }
 
 bool LogFileReader::Open(const QString& path, QString* error)

@@ -239,11 +239,27 @@ TEST_F(MainFrameTest, AFailedOpenKeepsTheShownDocument)
 {
   const QString path = test::WriteFile(UniqueName("good") + ".log", "good text\n");
   Open(path);
-  const QString missing = QDir(test::TempFolder()).filePath(QStringLiteral("no-such-file.log"));
-  EXPECT_FALSE(m_frame->OpenDocumentFile(missing));
-  EXPECT_EQ(Text(), QStringLiteral("good text\n"));
-  EXPECT_EQ(m_frame->Doc()->PathName(), path);
-  EXPECT_FALSE(m_settings->RecentFiles().contains(missing));
+  // A rich-text file that opens but cannot be read: the process's own memory at address 0.
+  const QString unreadable = QDir(test::TempFolder()).filePath(UniqueName("unreadable") + ".html");
+  ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/mem"), unreadable));
+  struct Case
+  {
+    const char* name;
+    QString path;
+  };
+  const Case cases[] = {
+      {"missing", QDir(test::TempFolder()).filePath(QStringLiteral("no-such-file.log"))},
+      {"unreadable rich text", unreadable},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(m_frame->OpenDocumentFile(c.path));
+    QApplication::processEvents();
+    EXPECT_EQ(Text(), QStringLiteral("good text\n"));
+    EXPECT_EQ(m_frame->Doc()->PathName(), path);
+    EXPECT_FALSE(m_frame->Doc()->IsRichText());
+    EXPECT_FALSE(m_settings->RecentFiles().contains(c.path));
+  }
 }
 
 TEST_F(MainFrameTest, RecentFilesListTheLastFourAndReopen)
