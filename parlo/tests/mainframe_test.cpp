@@ -346,6 +346,17 @@ TEST_F(MainFrameTest, PrintsToAPdfFile)
   }
 }
 
+TEST_F(MainFrameTest, APrintThatCannotBeWrittenIsReportedAsAFailure)
+{
+  Open(test::WriteFile(UniqueName("unprintable") + ".log", "a line to print\n"));
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  const QString pdf = QDir(test::TempFolder()).filePath(QStringLiteral("no-such-folder/out.pdf"));
+  printer.setOutputFileName(pdf);
+  EXPECT_FALSE(m_frame->View()->Print(&printer));
+  EXPECT_FALSE(QFile::exists(pdf));
+}
+
 TEST_F(MainFrameTest, FailureAndWarningLinesAreColoured)
 {
   Open(test::WriteFile(
