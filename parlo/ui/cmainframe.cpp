@@ -17,7 +17,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -202,15 +201,13 @@ void CMainFrame::OnLoaded()
       IDS_LOADED, QString::number(m_pView->document()->blockCount())));
   // After a load the caret goes to the end so that the latest lines are visible.
   m_pView->CaretToEnd();
-  if (m_pDoc->LooksBinary()) {
+  // A few stray bytes only note themselves where nothing else is noted; junk always does.
+  if (m_pDoc->LooksBinary() || (m_pDoc->BinaryBytes() > 0 && Notice().isEmpty()))
     SetNotice(ResourceLibrary::Instance().Format(IDS_BINARY_BYTES,
                                                  QString::number(m_pDoc->BinaryBytes())));
+  if (m_pDoc->LooksBinary())
     ShowMessage(this, QMessageBox::Warning,
                 ResourceLibrary::Instance().Format(IDS_BINARY_FILE, m_pDoc->PathName()));
-  } else if (m_pDoc->BinaryBytes() > 0 && Notice().isEmpty()) {
-    SetNotice(ResourceLibrary::Instance().Format(IDS_BINARY_BYTES,
-                                                 QString::number(m_pDoc->BinaryBytes())));
-  }
   emit documentLoaded();
 }
 
@@ -331,19 +328,17 @@ void CMainFrame::OnEditFind()
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 {
-  if (event->mimeData()->hasUrls())
+  if (!CTheView::LocalFiles(event->mimeData()).isEmpty())
     event->acceptProposedAction();
 }
 
 void CMainFrame::dropEvent(QDropEvent* event)
 {
-  for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) {
-      event->acceptProposedAction();
-      OpenDocumentFile(url.toLocalFile());
-      return;
-    }
-  }
+  const QStringList paths = CTheView::LocalFiles(event->mimeData());
+  if (paths.isEmpty())
+    return;
+  event->acceptProposedAction();
+  OpenDocumentFile(paths.first());
 }
 
 } // namespace parlo
