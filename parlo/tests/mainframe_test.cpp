@@ -19,6 +19,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextObjectInterface>
 #include <QUrl>
@@ -125,6 +126,22 @@ TEST_F(MainFrameTest, ReloadingAGrownLogShowsTheNewLinesWithTheCaretAtTheEnd)
   EXPECT_FALSE(Text().contains(QLatin1Char('\r')));
   EXPECT_EQ(m_frame->View()->document()->blockCount(), 300 + 120 + 1);
   ExpectLatestLinesVisible();
+}
+
+TEST_F(MainFrameTest, TheStatusBarShowsItsMessages)
+{
+  Open(test::WriteFile(UniqueName("status") + ".log", NumberedLines("line", 0, 40)));
+  QStatusBar* bar = m_frame->statusBar();
+  EXPECT_EQ(bar->currentMessage(), ResourceLibrary::Instance().Format(IDS_LOADED, "41"));
+  // The message is painted left of the lasting notice: it must be seen, not covered.
+  const QImage image = bar->grab().toImage();
+  const QRgb background = image.pixel(image.width() / 2, image.height() / 2);
+  int inked = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width() / 3; ++x)
+      inked += image.pixel(x, y) != background ? 1 : 0;
+  }
+  EXPECT_GT(inked, 20);
 }
 
 TEST_F(MainFrameTest, ShowsAFileThatAnotherProcessHoldsOpenForWriting)

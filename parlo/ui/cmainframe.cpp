@@ -43,7 +43,8 @@ CMainFrame::CMainFrame(ParloSettings* settings, QWidget* parent)
   layout->addWidget(m_pFindBar);
   setCentralWidget(centre);
   m_pNotice = new QLabel(this);
-  statusBar()->addPermanentWidget(m_pNotice, 1);
+  // No stretch: the bar paints its messages in the room the permanent widgets leave.
+  statusBar()->addPermanentWidget(m_pNotice);
   statusBar()->showMessage(LoadString(IDS_READY));
   setAcceptDrops(true);
 
