@@ -130,9 +130,21 @@ TEST_F(MainFrameTest, ReloadingAGrownLogShowsTheNewLinesWithTheCaretAtTheEnd)
 
 TEST_F(MainFrameTest, TheStatusBarShowsItsMessages)
 {
-  Open(test::WriteFile(UniqueName("status") + ".log", NumberedLines("line", 0, 40)));
   QStatusBar* bar = m_frame->statusBar();
-  EXPECT_EQ(bar->currentMessage(), ResourceLibrary::Instance().Format(IDS_LOADED, "41"));
+  struct Case
+  {
+    QByteArray bytes;
+    const char* lines;
+  };
+  const Case cases[] = {{NumberedLines("line", 0, 40), "40"},
+                        {NumberedLines("line", 0, 3) + "unfinished", "4"},
+                        {"", "0"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines);
+    Open(test::WriteFile(UniqueName("status") + ".log", c.bytes));
+    EXPECT_EQ(bar->currentMessage(),
+              ResourceLibrary::Instance().Format(IDS_LOADED, QString::fromLatin1(c.lines)));
+  }
   // The message is painted left of the lasting notice: it must be seen, not covered.
   const QImage image = bar->grab().toImage();
   const QRgb background = image.pixel(image.width() / 2, image.height() / 2);

@@ -22,6 +22,7 @@
 #include <QPrintPreviewDialog>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTextBlock>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -198,8 +199,10 @@ bool CMainFrame::OpenDocumentFile(const QString& path)
 
 void CMainFrame::OnLoaded()
 {
-  statusBar()->showMessage(ResourceLibrary::Instance().Format(
-      IDS_LOADED, QString::number(m_pView->document()->blockCount())));
+  // A line end closes a line; the empty block after the last one is no line of the file.
+  const QTextDocument* text = m_pView->document();
+  const int lines = text->blockCount() - (text->lastBlock().length() <= 1 ? 1 : 0);
+  statusBar()->showMessage(ResourceLibrary::Instance().Format(IDS_LOADED, QString::number(lines)));
   // After a load the caret goes to the end so that the latest lines are visible.
   m_pView->CaretToEnd();
   // A few stray bytes only note themselves where nothing else is noted; junk always does.
