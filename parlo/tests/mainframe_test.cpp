@@ -311,6 +311,15 @@ TEST_F(MainFrameTest, RecentFilesListTheLastFourAndReopen)
   ASSERT_TRUE(test::WaitForLoad(*m_frame, loads));
   EXPECT_EQ(m_frame->Doc()->PathName(), paths[2]);
   EXPECT_EQ(m_settings->RecentFiles().first(), paths[2]);
+
+  // An entry whose file has vanished is dropped from the list and the menu.
+  const QString gone = m_settings->RecentFiles().at(3);
+  ASSERT_TRUE(QFile::remove(gone));
+  m_frame->Action(ID_FILE_MRU_FILE1 + 3)->trigger();
+  EXPECT_FALSE(m_settings->RecentFiles().contains(gone));
+  EXPECT_EQ(m_settings->RecentFiles().size(), 3);
+  EXPECT_FALSE(m_frame->Action(ID_FILE_MRU_FILE1 + 3)->isVisible());
+  EXPECT_EQ(m_frame->Doc()->PathName(), paths[2]);
 }
 
 TEST_F(MainFrameTest, DroppedFilesAreOpened)

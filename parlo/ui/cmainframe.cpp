@@ -128,7 +128,7 @@ void CMainFrame::BuildMenus()
   for (int i = 0; i < ParloSettings::kMaxRecentFiles; ++i) {
     QAction* recent = AddCommand(ID_FILE_MRU_FILE1 + i);
     connect(recent, &QAction::triggered, this,
-            [this, recent] { OpenDocumentFile(recent->property("path").toString()); });
+            [this, recent] { OpenRecentFile(recent->property("path").toString()); });
     m_recentActions.append(recent);
     m_pFileMenu->addAction(recent);
   }
@@ -195,6 +195,18 @@ bool CMainFrame::OpenDocumentFile(const QString& path)
   UpdateRecentFiles();
   UpdateTitle();
   return true;
+}
+
+bool CMainFrame::OpenRecentFile(const QString& path)
+{
+  if (OpenDocumentFile(path))
+    return true;
+  // A file that is gone for good leaves the list, as the framework's list does.
+  if (!QFileInfo::exists(path)) {
+    m_pSettings->RemoveRecentFile(path);
+    UpdateRecentFiles();
+  }
+  return false;
 }
 
 void CMainFrame::OnLoaded()
