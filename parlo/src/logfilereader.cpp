@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace parlo {
 namespace {
 
@@ -28,11 +30,30 @@ LogFileReader::~LogFileReader()
   Close();
 }
 
+LogFileReader::LogFileReader(LogFileReader&& other) noexcept
+{
+  *this = std::move(other);
+}
+
+LogFileReader& LogFileReader::operator=(LogFileReader&& other) noexcept
+{
+  if (this != &other) {
+    Close();
+    m_fd = std::exchange(other.m_fd, -1);
+    m_path = std::move(other.m_path);
+    m_nOffset = std::exchange(other.m_nOffset, 0);
+    m_device = other.m_device;
+    m_inode = other.m_inode;
+  }
+  return *this;
+}
+
 bool LogFileReader::Open(const QString& path, QString* error)
 {
   Close();
   const QByteArray native = path.toLocal8Bit();
-  const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so a named pipe with no writer is refused below instead of hanging the window.
+  const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     SetError(error, QStringLiteral("Cannot open %1: %2.").arg(path, SystemReason(errno)));
     return false;

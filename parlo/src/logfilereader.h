@@ -21,6 +21,9 @@ public:
   ~LogFileReader();
   LogFileReader(const LogFileReader&) = delete;
   LogFileReader& operator=(const LogFileReader&) = delete;
+  // A file opened on the side can replace the current one only once it has proved readable.
+  LogFileReader(LogFileReader&& other) noexcept;
+  LogFileReader& operator=(LogFileReader&& other) noexcept;
 
   bool Open(const QString& path, QString* error);
   void Close();

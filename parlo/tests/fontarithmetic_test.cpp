@@ -60,12 +60,17 @@ TEST(FontArithmeticTest, BadResolutionGivesNoSize)
   EXPECT_EQ(PointSizeFromLogicalHeight(-13, -96), -1);
 }
 
-TEST(FontArithmeticTest, TenthsOfAPointTimesTwoAreTwips)
+TEST(FontArithmeticTest, TenthsOfAPointBecomeTwips)
 {
-  for (const int tenths : {0, 1, 95, 100, 105, 720}) {
-    SCOPED_TRACE(tenths);
-    EXPECT_EQ(TwipsFromTenthPoints(tenths), tenths * 2);
-    EXPECT_EQ(TwipsFromTenthPoints(tenths) % 2, 0);
+  struct Case
+  {
+    int tenths, twips;
+  };
+  // A point is 20 twips; the dialog's size in tenths of a point, times 2, is the height.
+  for (const Case c :
+       {Case{0, 0}, Case{1, 2}, Case{95, 190}, Case{100, 200}, Case{105, 210}, Case{720, 1440}}) {
+    SCOPED_TRACE(c.tenths);
+    EXPECT_EQ(TwipsFromTenthPoints(c.tenths), c.twips);
   }
 }
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace parlo {
 namespace {
 
@@ -34,7 +36,10 @@ TEST_F(LogFileReaderTest, BadPathsGiveTheSystemsReason)
       {PathOf("missing.log"), "No such file or directory"},
       {m_dir.path(), "not a regular file"},
       {PathOf("missing/inner.log"), "No such file or directory"},
+      // A named pipe with no writer: opening it must not wait for one.
+      {PathOf("pipe.log"), "not a regular file"},
   };
+  ASSERT_EQ(::mkfifo(PathOf("pipe.log").toLocal8Bit().constData(), 0600), 0);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path.toStdString());
     LogFileReader reader;

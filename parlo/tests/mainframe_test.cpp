@@ -19,6 +19,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTextBlock>
 #include <QTextObjectInterface>
 #include <QUrl>
@@ -125,6 +126,34 @@ TEST_F(MainFrameTest, ReloadingAGrownLogShowsTheNewLinesWithTheCaretAtTheEnd)
   EXPECT_FALSE(Text().contains(QLatin1Char('\r')));
   EXPECT_EQ(m_frame->View()->document()->blockCount(), 300 + 120 + 1);
   ExpectLatestLinesVisible();
+}
+
+TEST_F(MainFrameTest, TheStatusBarShowsItsMessages)
+{
+  QStatusBar* bar = m_frame->statusBar();
+  struct Case
+  {
+    QByteArray bytes;
+    const char* lines;
+  };
+  const Case cases[] = {{NumberedLines("line", 0, 40), "40"},
+                        {NumberedLines("line", 0, 3) + "unfinished", "4"},
+                        {"", "0"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines);
+    Open(test::WriteFile(UniqueName("status") + ".log", c.bytes));
+    EXPECT_EQ(bar->currentMessage(),
+              ResourceLibrary::Instance().Format(IDS_LOADED, QString::fromLatin1(c.lines)));
+  }
+  // The message is painted left of the lasting notice: it must be seen, not covered.
+  const QImage image = bar->grab().toImage();
+  const QRgb background = image.pixel(image.width() / 2, image.height() / 2);
+  int inked = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width() / 3; ++x)
+      inked += image.pixel(x, y) != background ? 1 : 0;
+  }
+  EXPECT_GT(inked, 20);
 }
 
 TEST_F(MainFrameTest, ShowsAFileThatAnotherProcessHoldsOpenForWriting)
@@ -239,11 +268,27 @@ TEST_F(MainFrameTest, AFailedOpenKeepsTheShownDocument)
 {
   const QString path = test::WriteFile(UniqueName("good") + ".log", "good text\n");
   Open(path);
-  const QString missing = QDir(test::TempFolder()).filePath(QStringLiteral("no-such-file.log"));
-  EXPECT_FALSE(m_frame->OpenDocumentFile(missing));
-  EXPECT_EQ(Text(), QStringLiteral("good text\n"));
-  EXPECT_EQ(m_frame->Doc()->PathName(), path);
-  EXPECT_FALSE(m_settings->RecentFiles().contains(missing));
+  // A rich-text file that opens but cannot be read: the process's own memory at address 0.
+  const QString unreadable = QDir(test::TempFolder()).filePath(UniqueName("unreadable") + ".html");
+  ASSERT_TRUE(QFile::link(QStringLiteral("/proc/self/mem"), unreadable));
+  struct Case
+  {
+    const char* name;
+    QString path;
+  };
+  const Case cases[] = {
+      {"missing", QDir(test::TempFolder()).filePath(QStringLiteral("no-such-file.log"))},
+      {"unreadable rich text", unreadable},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(m_frame->OpenDocumentFile(c.path));
+    QApplication::processEvents();
+    EXPECT_EQ(Text(), QStringLiteral("good text\n"));
+    EXPECT_EQ(m_frame->Doc()->PathName(), path);
+    EXPECT_FALSE(m_frame->Doc()->IsRichText());
+    EXPECT_FALSE(m_settings->RecentFiles().contains(c.path));
+  }
 }
 
 TEST_F(MainFrameTest, RecentFilesListTheLastFourAndReopen)
@@ -266,6 +311,15 @@ TEST_F(MainFrameTest, RecentFilesListTheLastFourAndReopen)
   ASSERT_TRUE(test::WaitForLoad(*m_frame, loads));
   EXPECT_EQ(m_frame->Doc()->PathName(), paths[2]);
   EXPECT_EQ(m_settings->RecentFiles().first(), paths[2]);
+
+  // An entry whose file has vanished is dropped from the list and the menu.
+  const QString gone = m_settings->RecentFiles().at(3);
+  ASSERT_TRUE(QFile::remove(gone));
+  m_frame->Action(ID_FILE_MRU_FILE1 + 3)->trigger();
+  EXPECT_FALSE(m_settings->RecentFiles().contains(gone));
+  EXPECT_EQ(m_settings->RecentFiles().size(), 3);
+  EXPECT_FALSE(m_frame->Action(ID_FILE_MRU_FILE1 + 3)->isVisible());
+  EXPECT_EQ(m_frame->Doc()->PathName(), paths[2]);
 }
 
 TEST_F(MainFrameTest, DroppedFilesAreOpened)
@@ -328,6 +382,17 @@ TEST_F(MainFrameTest, PrintsToAPdfFile)
     // 200 lines do not fit on one page.
     EXPECT_GE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page "), 2);
   }
+}
+
+TEST_F(MainFrameTest, APrintThatCannotBeWrittenIsReportedAsAFailure)
+{
+  Open(test::WriteFile(UniqueName("unprintable") + ".log", "a line to print\n"));
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  const QString pdf = QDir(test::TempFolder()).filePath(QStringLiteral("no-such-folder/out.pdf"));
+  printer.setOutputFileName(pdf);
+  EXPECT_FALSE(m_frame->View()->Print(&printer));
+  EXPECT_FALSE(QFile::exists(pdf));
 }
 
 TEST_F(MainFrameTest, FailureAndWarningLinesAreColoured)

@@ -1,6 +1,7 @@
 // A font chooser without its own buttons, a colour list like the classic effects box, OK/Cancel.
 #include "cfontdialog.h"
 
+#include "ctheview.h"
 #include "stringtable.h"
 
 #include <QComboBox>
@@ -67,13 +68,9 @@ CFontDialog::CFontDialog(const CharFormat& initial, int pixelsPerInch, QWidget* 
   layout->addWidget(buttons);
 
   // In: twips to the screen's logical height and back to the whole points the dialog shows.
-  QFont font(initial.faceName);
+  QFont font = CTheView::FontFromFormat(initial);
   const int logicalHeight = LogicalHeightFromTwips(initial.heightTwips, m_nPixelsPerInch);
   font.setPointSize(std::max(1, PointSizeFromLogicalHeight(logicalHeight, m_nPixelsPerInch)));
-  font.setWeight(initial.bold ? QFont::Bold : QFont::Normal);
-  font.setItalic(initial.italic);
-  font.setUnderline(initial.underline);
-  font.setStrikeOut(initial.strikeOut);
   SelectFont(font);
   SelectColour(initial.colour);
 }

@@ -17,12 +17,12 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTextBlock>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -44,7 +44,8 @@ CMainFrame::CMainFrame(ParloSettings* settings, QWidget* parent)
   layout->addWidget(m_pFindBar);
   setCentralWidget(centre);
   m_pNotice = new QLabel(this);
-  statusBar()->addPermanentWidget(m_pNotice, 1);
+  // No stretch: the bar paints its messages in the room the permanent widgets leave.
+  statusBar()->addPermanentWidget(m_pNotice);
   statusBar()->showMessage(LoadString(IDS_READY));
   setAcceptDrops(true);
 
@@ -127,7 +128,7 @@ void CMainFrame::BuildMenus()
   for (int i = 0; i < ParloSettings::kMaxRecentFiles; ++i) {
     QAction* recent = AddCommand(ID_FILE_MRU_FILE1 + i);
     connect(recent, &QAction::triggered, this,
-            [this, recent] { OpenDocumentFile(recent->property("path").toString()); });
+            [this, recent] { OpenRecentFile(recent->property("path").toString()); });
     m_recentActions.append(recent);
     m_pFileMenu->addAction(recent);
   }
@@ -196,21 +197,33 @@ bool CMainFrame::OpenDocumentFile(const QString& path)
   return true;
 }
 
+bool CMainFrame::OpenRecentFile(const QString& path)
+{
+  if (OpenDocumentFile(path))
+    return true;
+  // A file that is gone for good leaves the list, as the framework's list does.
+  if (!QFileInfo::exists(path)) {
+    m_pSettings->RemoveRecentFile(path);
+    UpdateRecentFiles();
+  }
+  return false;
+}
+
 void CMainFrame::OnLoaded()
 {
-  statusBar()->showMessage(ResourceLibrary::Instance().Format(
-      IDS_LOADED, QString::number(m_pView->document()->blockCount())));
+  // A line end closes a line; the empty block after the last one is no line of the file.
+  const QTextDocument* text = m_pView->document();
+  const int lines = text->blockCount() - (text->lastBlock().length() <= 1 ? 1 : 0);
+  statusBar()->showMessage(ResourceLibrary::Instance().Format(IDS_LOADED, QString::number(lines)));
   // After a load the caret goes to the end so that the latest lines are visible.
   m_pView->CaretToEnd();
-  if (m_pDoc->LooksBinary()) {
+  // A few stray bytes only note themselves where nothing else is noted; junk always does.
+  if (m_pDoc->LooksBinary() || (m_pDoc->BinaryBytes() > 0 && Notice().isEmpty()))
     SetNotice(ResourceLibrary::Instance().Format(IDS_BINARY_BYTES,
                                                  QString::number(m_pDoc->BinaryBytes())));
+  if (m_pDoc->LooksBinary())
     ShowMessage(this, QMessageBox::Warning,
                 ResourceLibrary::Instance().Format(IDS_BINARY_FILE, m_pDoc->PathName()));
-  } else if (m_pDoc->BinaryBytes() > 0 && Notice().isEmpty()) {
-    SetNotice(ResourceLibrary::Instance().Format(IDS_BINARY_BYTES,
-                                                 QString::number(m_pDoc->BinaryBytes())));
-  }
   emit documentLoaded();
 }
 
@@ -331,19 +344,17 @@ void CMainFrame::OnEditFind()
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 {
-  if (event->mimeData()->hasUrls())
+  if (!CTheView::LocalFiles(event->mimeData()).isEmpty())
     event->acceptProposedAction();
 }
 
 void CMainFrame::dropEvent(QDropEvent* event)
 {
-  for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) {
-      event->acceptProposedAction();
-      OpenDocumentFile(url.toLocalFile());
-      return;
-    }
-  }
+  const QStringList paths = CTheView::LocalFiles(event->mimeData());
+  if (paths.isEmpty())
+    return;
+  event->acceptProposedAction();
+  OpenDocumentFile(paths.first());
 }
 
 } // namespace parlo

@@ -32,6 +32,8 @@ public:
 
   // Opens a file as the document; a failure is reported in a box and keeps the old text.
   bool OpenDocumentFile(const QString& path);
+  // The same for an entry of the recent-files list, which loses the entry of a vanished file.
+  bool OpenRecentFile(const QString& path);
   void OnFileNew();
   void OnFileOpen();
   // Reopens the document's file and puts the caret at the end; nothing without a file.

@@ -9,6 +9,8 @@
 #include <QTextCursor>
 #include <QUrl>
 
+#include <utility>
+
 namespace parlo {
 
 CParloDoc::CParloDoc(QObject* parent) : QObject(parent)
@@ -62,25 +64,23 @@ bool CParloDoc::IsRichTextName(const QString& path)
 
 bool CParloDoc::OnOpenDocument(const QString& path, QString* error)
 {
-  LogFileReader probe;
-  if (!probe.Open(path, error))
-    return false;
-  const qint64 size = probe.Size();
-  probe.Close();
-  if (IsRichTextName(path) && size > kRichTextLimit) {
-    if (error)
-      *error = QStringLiteral("Cannot open %1: a rich-text document of %2 MB is too large to show.")
-                   .arg(path)
-                   .arg(size / (1024 * 1024));
-    return false;
-  }
-  Clear();
+  // The new file is opened (and rich text read whole) before the shown text is dropped, so a
+  // file that cannot be read costs nothing of what is on the screen.
   const QString absolute = QFileInfo(path).absoluteFilePath();
-  if (!m_reader.Open(absolute, error))
+  LogFileReader reader;
+  if (!reader.Open(absolute, error))
     return false;
+  const bool richText = IsRichTextName(absolute);
+  QByteArray richBytes;
+  if (richText && !ReadRichText(reader, &richBytes, error))
+    return false;
+  Clear();
+  m_reader = std::move(reader);
   m_strPathName = absolute;
-  if (IsRichTextName(absolute))
-    return LoadRichText(error);
+  if (richText) {
+    ShowRichText(richBytes);
+    return true;
+  }
 
   m_nLoadTarget = m_reader.Size();
   if (m_nLoadTarget > m_nLoadLimit) {
@@ -96,31 +96,42 @@ bool CParloDoc::OnOpenDocument(const QString& path, QString* error)
   return true;
 }
 
-bool CParloDoc::LoadRichText(QString* error)
+bool CParloDoc::ReadRichText(LogFileReader& reader, QByteArray* all, QString* error)
 {
   QByteArray bytes;
-  QByteArray all;
   for (;;) {
-    const qint64 got = m_reader.Read(bytes, kChunkBytes, error);
+    const qint64 got = reader.Read(bytes, kChunkBytes, error);
     if (got < 0)
       return false;
     if (got == 0)
-      break;
-    all += bytes;
+      return true;
+    *all += bytes;
+    if (all->size() > kRichTextLimit) {
+      if (error)
+        *error =
+            QStringLiteral("Cannot open %1: a rich-text document of more than %2 MB is too large "
+                           "to show.")
+                .arg(reader.Path())
+                .arg(kRichTextLimit / (1024 * 1024));
+      return false;
+    }
   }
+}
+
+void CParloDoc::ShowRichText(const QByteArray& bytes)
+{
   m_bRichText = true;
   // Pictures named relative to the document are found beside it.
   const QUrl base = QUrl::fromLocalFile(QFileInfo(m_strPathName).absolutePath() + u'/');
   m_pDocument->setBaseUrl(base);
   m_pDocument->setMetaInformation(QTextDocument::DocumentUrl, base.toString());
-  const QString text = QString::fromUtf8(all);
+  const QString text = QString::fromUtf8(bytes);
   if (m_strPathName.endsWith(QLatin1String(".md"), Qt::CaseInsensitive))
     m_pDocument->setMarkdown(text);
   else
     m_pDocument->setHtml(text);
   m_pDocument->setModified(false);
   QTimer::singleShot(0, this, [this] { emit loaded(); });
-  return true;
 }
 
 void CParloDoc::AppendText(const QString& text)

@@ -63,7 +63,9 @@ signals:
 private:
   void Clear();
   void LoadStep();
-  bool LoadRichText(QString* error);
+  // Reads a rich-text file whole; false when it cannot be read or is too large to show.
+  static bool ReadRichText(LogFileReader& reader, QByteArray* all, QString* error);
+  void ShowRichText(const QByteArray& bytes);
   void AppendText(const QString& text);
 
   QTextDocument* m_pDocument = nullptr;

@@ -19,18 +19,6 @@ namespace {
 
 std::optional<CharFormat> g_processDefault;
 
-QStringList LocalFiles(const QMimeData* mime)
-{
-  QStringList paths;
-  if (!mime || !mime->hasUrls())
-    return paths;
-  for (const QUrl& url : mime->urls()) {
-    if (url.isLocalFile())
-      paths.append(url.toLocalFile());
-  }
-  return paths;
-}
-
 } // namespace
 
 CTheView::CTheView(QWidget* parent) : QPlainTextEdit(parent)
@@ -59,6 +47,18 @@ CharFormat& CTheView::ProcessDefault()
 const CharFormat& CTheView::DefaultFormat()
 {
   return ProcessDefault();
+}
+
+QStringList CTheView::LocalFiles(const QMimeData* mime)
+{
+  QStringList paths;
+  if (!mime || !mime->hasUrls())
+    return paths;
+  for (const QUrl& url : mime->urls()) {
+    if (url.isLocalFile())
+      paths.append(url.toLocalFile());
+  }
+  return paths;
 }
 
 QFont CTheView::FontFromFormat(const CharFormat& format)

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 
+class QMimeData;
 class QPrinter;
 
 namespace parlo {
@@ -37,6 +38,8 @@ public:
   bool FindText(const QString& text, bool backward, bool matchCase);
 
   static QFont FontFromFormat(const CharFormat& format);
+  // The local files among dropped or pasted items.
+  static QStringList LocalFiles(const QMimeData* mime);
 
 signals:
   void filesDropped(const QStringList& paths);
