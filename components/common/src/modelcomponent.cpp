@@ -23,6 +23,18 @@ namespace {
 // The component plug-ins empty a text whose read fails.
 constexpr CRegKey::ReadFailure kReadFailure = CRegKey::ReadFailure::EmptyText;
 
+// The five values of a model sub-key, in the order they are read and written.
+struct ModelValue
+{
+  const char* name;
+  std::string CComponent::*member;
+};
+constexpr ModelValue kModelValues[] = {{"Manufacturer", &CComponent::m_strManufacturer},
+                                       {"DriverVersion", &CComponent::m_strDriverVersion},
+                                       {"FirmwareVersion", &CComponent::m_strFirmwareVersion},
+                                       {"OEMName", &CComponent::m_strOEMName},
+                                       {"SerialNumber", &CComponent::m_strSerialNum}};
+
 } // namespace
 
 CModelComponent::CModelComponent(platform::HMODULE hInstance) : CComponent(hInstance) {}
@@ -130,17 +142,8 @@ int CModelComponent::ReadModelFromRegistry()
                                      m_strClassName.c_str(), m_strModelName.c_str(), result));
     return 0;
   }
-  const struct
-  {
-    const char* name;
-    std::string* value;
-  } values[] = {{"Manufacturer", &m_strManufacturer},
-                {"DriverVersion", &m_strDriverVersion},
-                {"FirmwareVersion", &m_strFirmwareVersion},
-                {"OEMName", &m_strOEMName},
-                {"SerialNumber", &m_strSerialNum}};
-  for (const auto& value : values) {
-    result = model.ReadString(value.name, *value.value);
+  for (const ModelValue& value : kModelValues) {
+    result = model.ReadString(value.name, this->*value.member);
     if (result != platform::ERROR_SUCCESS) {
       LogMessage(kLogError, FormatText("ERROR (%s): Could not read registry value %s, Error# %d",
                                        m_strClassName.c_str(), value.name, result));
@@ -180,18 +183,9 @@ int CModelComponent::SaveModelToRegistry(bool bResetToDefault)
                                      m_strClassName.c_str(), m_strModelName.c_str(), result));
     return 0;
   }
-  const struct
-  {
-    const char* name;
-    const std::string* value;
-  } values[] = {{"Manufacturer", &m_strManufacturer},
-                {"DriverVersion", &m_strDriverVersion},
-                {"FirmwareVersion", &m_strFirmwareVersion},
-                {"OEMName", &m_strOEMName},
-                {"SerialNumber", &m_strSerialNum}};
   bool first = true;
-  for (const auto& value : values) {
-    result = model.WriteString(value.name, *value.value);
+  for (const ModelValue& value : kModelValues) {
+    result = model.WriteString(value.name, this->*value.member);
     if (result != platform::ERROR_SUCCESS) {
       // The first value's text differs from the others' in one letter, as it always has.
       LogMessage(kLogError,
