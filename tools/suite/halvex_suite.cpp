@@ -12,13 +12,11 @@
 // written, 2 a damaged suite (the cause and the byte offset go to standard error).
 #include "suitebuilder.h"
 
-#include "plinth/archive.h"
 #include "plinth/testsuite.h"
 
+#include "platform/modules.h"
+
 #include <cstdio>
-#include <cstring>
-#include <dlfcn.h>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -26,37 +24,11 @@ namespace {
 
 constexpr int kExitOk = 0;
 constexpr int kExitUsage = 1;
-constexpr int kExitDamaged = 2;
 
 void Usage()
 {
   std::fprintf(stderr, "usage: halvex-suite dump FILE.ts [--load MODULE]...\n");
   suitebuilder::Usage();
-}
-
-// A module named without a folder is looked for in the plug-in folder beside the program first;
-// "X.dll" stands for "X.so".
-std::string ResolveModule(const std::string& name)
-{
-  std::string file = name;
-  const std::string dll = ".dll";
-  if (file.size() > dll.size() &&
-      strcasecmp(file.c_str() + file.size() - dll.size(), ".dll") == 0) {
-    file.replace(file.size() - dll.size(), dll.size(), ".so");
-  }
-  if (file.find('/') != std::string::npos) {
-    return file;
-  }
-  std::error_code ec;
-  std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (!ec) {
-    std::filesystem::path candidate =
-        program.parent_path() / ".." / "lib" / "halvex" / "plugins" / file;
-    if (std::filesystem::exists(candidate, ec)) {
-      return candidate.string();
-    }
-  }
-  return file;
 }
 
 const char* StatusText(uint32_t status)
@@ -79,20 +51,10 @@ const char* StatusText(uint32_t status)
 
 int Dump(const std::string& path)
 {
-  CFile file;
-  if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite)) {
-    std::fprintf(stderr, "halvex-suite: %s: cannot open: %s\n", path.c_str(),
-                 std::strerror(file.GetLastError()));
-    return kExitUsage;
-  }
   CTestSuite suite;
-  CArchive ar(&file, CArchive::load, 4096);
-  if (!suite.TrySerialize(ar)) {
-    std::fprintf(stderr, "halvex-suite: %s: %s at byte %llu\n", path.c_str(),
-                 ArchiveErrorText(ar.GetError()),
-                 static_cast<unsigned long long>(ar.GetErrorOffset()));
-    return kExitDamaged;
-  }
+  const int status = suitebuilder::ReadSuite(path, suite);
+  if (status != kExitOk)
+    return status;
   std::printf("name: %s\n", suite.GetName().c_str());
   std::printf("path: %s\n", suite.GetPath().c_str());
   std::printf("component: %s\n", suite.GetComponent().c_str());
@@ -122,7 +84,9 @@ int main(int argc, char** argv)
     return kExitUsage;
   }
   std::string suiteFile;
-  std::vector<void*> modules;
+  // Outlives the modules: their detach may still log.
+  const std::unique_ptr<suitebuilder::ModuleHost> pHost = suitebuilder::MakeModuleHost();
+  std::vector<platform::HMODULE> modules;
   int status = kExitOk;
   for (size_t i = 1; i < args.size() && status == kExitOk; ++i) {
     if (args[i] == "--load") {
@@ -131,10 +95,12 @@ int main(int argc, char** argv)
         status = kExitUsage;
         break;
       }
-      const std::string module = ResolveModule(args[++i]);
-      void* handle = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+      // Found as the harness finds its plug-ins: "X.dll" is "X.so", a bare name is looked for
+      // beside the program, in the plug-in folder, then on the loader's path.
+      platform::HMODULE handle = platform::LoadLibrary(args[++i]);
       if (handle == nullptr) {
-        std::fprintf(stderr, "halvex-suite: cannot load %s: %s\n", args[i].c_str(), dlerror());
+        std::fprintf(stderr, "halvex-suite: cannot load %s: %s\n", args[i].c_str(),
+                     platform::LastModuleError().c_str());
         status = kExitUsage;
         break;
       }
@@ -154,8 +120,9 @@ int main(int argc, char** argv)
     status = Dump(suiteFile);
   }
   std::fflush(stdout);
+  pHost->ReleaseComponents();
   for (auto it = modules.rbegin(); it != modules.rend(); ++it) {
-    dlclose(*it);
+    platform::FreeLibrary(*it);
   }
   return status;
 }

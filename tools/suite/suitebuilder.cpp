@@ -126,12 +126,26 @@ private:
 };
 
 // The loaded components, for as long as the object lives.
-class LoadedComponents
+class LoadedComponents : public ModuleHost
 {
 public:
   explicit LoadedComponents(bool verbose) { guiLoggingLevel = verbose ? 2 : 0; }
 
   bool Load()
+  {
+    if (!Prepare())
+      return false;
+    // The harness goes on after a walk that stopped early; so does this tool.
+    m_bWalkCompleted = m_pLoader->LoadComponentDlls();
+    // Like the harness, Marlow is also loaded from the definition folder.
+    if (!m_pLoader->IsMarlowLoaded())
+      LoadMarlowFromDefinitionFolder(m_rootKey);
+    return true;
+  }
+
+  // The root key from halvex.ini and a loader on it (which names the component registry key
+  // for the plug-ins), without loading anything yet.
+  bool Prepare()
   {
     const std::string iniPath = platform::ProgramFolder() + "/halvex.ini";
     const std::string rootKey = platform::ReadProfileString(iniPath, "General", "RegistryKey");
@@ -154,15 +168,17 @@ public:
       std::fprintf(stderr, "halvex-suite: %s\n", text.c_str());
     };
     m_pLoader = std::make_unique<loader::CComponentLoader>(rootKey, callbacks);
-    // The harness goes on after a walk that stopped early; so does this tool.
-    m_bWalkCompleted = m_pLoader->LoadComponentDlls();
-    // Like the harness, Marlow is also loaded from the definition folder.
-    if (!m_pLoader->IsMarlowLoaded())
-      LoadMarlowFromDefinitionFolder(rootKey);
+    m_rootKey = rootKey;
     return true;
   }
 
   loader::CComponentLoader& Loader() { return *m_pLoader; }
+
+  void ReleaseComponents() override
+  {
+    if (m_pLoader)
+      m_pLoader->ReleaseComponents();
+  }
 
   void LoadMarlowFromDefinitionFolder(const std::string& rootKey)
   {
@@ -184,6 +200,7 @@ public:
 
 private:
   LogWindow m_log;
+  std::string m_rootKey;
   std::unique_ptr<loader::CComponentLoader> m_pLoader;
   bool m_bWalkCompleted = false;
 };
@@ -208,26 +225,6 @@ CTestCase* FindTest(loader::CComponentLoader& loader, const std::string& spec)
       return p;
   }
   return nullptr;
-}
-
-int ReadSuite(const std::string& path, CTestSuite& suite)
-{
-  CFile file;
-  if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite)) {
-    std::fprintf(stderr, "halvex-suite: %s: cannot open: %s\n", path.c_str(),
-                 std::strerror(file.GetLastError()));
-    return kExitFailed;
-  }
-  if (file.GetLength() == 0)
-    return kExitOk;
-  CArchive ar(&file, CArchive::load, 4096);
-  if (!suite.TrySerialize(ar)) {
-    std::fprintf(stderr, "halvex-suite: %s: %s at byte %llu\n", path.c_str(),
-                 ArchiveErrorText(ar.GetError()),
-                 static_cast<unsigned long long>(ar.GetErrorOffset()));
-    return kExitDamaged;
-  }
-  return kExitOk;
 }
 
 // Writes beside the file and renames over it, so a failed write leaves the old suite whole.
@@ -309,7 +306,10 @@ int Add(const Options& options)
   {
     // The suite goes before the components: its test cases' code lives in their modules.
     CTestSuite suite;
-    status = ReadSuite(options.file, suite);
+    // An empty file is taken as an empty suite, so a suite can be started with any editor.
+    std::error_code ec;
+    if (std::filesystem::file_size(options.file, ec) != 0 || ec)
+      status = ReadSuite(options.file, suite);
     if (status != kExitOk)
       return status;
     CTestCase* pPrototype = FindTest(components.Loader(), options.test);
@@ -359,6 +359,32 @@ int ListTests(const Options& options)
 }
 
 } // namespace
+
+std::unique_ptr<ModuleHost> MakeModuleHost()
+{
+  auto pHost = std::make_unique<LoadedComponents>(false);
+  // Without a root key the modules still load; those that need one say so through the log.
+  pHost->Prepare();
+  return pHost;
+}
+
+int ReadSuite(const std::string& path, CTestSuite& suite)
+{
+  CFile file;
+  if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite)) {
+    std::fprintf(stderr, "halvex-suite: %s: cannot open: %s\n", path.c_str(),
+                 std::strerror(file.GetLastError()));
+    return kExitFailed;
+  }
+  CArchive ar(&file, CArchive::load, 4096);
+  if (!suite.TrySerialize(ar)) {
+    std::fprintf(stderr, "halvex-suite: %s: %s at byte %llu\n", path.c_str(),
+                 ArchiveErrorText(ar.GetError()),
+                 static_cast<unsigned long long>(ar.GetErrorOffset()));
+    return kExitDamaged;
+  }
+  return kExitOk;
+}
 
 void Usage()
 {

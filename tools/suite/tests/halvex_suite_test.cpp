@@ -118,6 +118,17 @@ TEST_F(HalvexSuiteTest, DumpsASuiteWrittenByTheLibrary)
   EXPECT_EQ(run.out, expected);
 }
 
+// A module named "X.dll" is loaded as "X.so", the way the harness names its plug-ins.
+TEST_F(HalvexSuiteTest, LoadsADllNameAsTheSharedObject)
+{
+  const std::string path = File("nightly.ts");
+  WriteSuite(path);
+  std::filesystem::copy_file(PLINTH_PROBE_MODULE, File("Probe.so"));
+  ToolRun run = Tool("dump " + path + " --load " + File("Probe.DLL"));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("test case 2: CPluginCase\n"), std::string::npos) << run.out;
+}
+
 TEST_F(HalvexSuiteTest, DamagedFilesGiveTheCauseAndOffset)
 {
   const std::string path = File("nightly.ts");
