@@ -398,7 +398,6 @@ int Run(const std::vector<std::string>& args)
 {
   Options options;
   if (!ParseOptions(args, options)) {
-    std::fprintf(stderr, "usage:\n");
     UsageError();
     return kExitFailed;
   }

@@ -163,4 +163,20 @@ TEST_F(HalvexSuiteTest, DamagedFilesGiveTheCauseAndOffset)
   }
 }
 
+// An unknown option gives the usage once, not a doubled heading.
+TEST_F(HalvexSuiteTest, UnknownOptionGivesTheUsageOnce)
+{
+  for (const std::string command : {"new", "add", "list-tests"}) {
+    SCOPED_TRACE(command);
+    ToolRun run = Tool(command + " " + File("x.ts") + " --bogus");
+    EXPECT_EQ(run.status, 1);
+    std::size_t headings = 0;
+    for (std::size_t at = run.err.find("usage:"); at != std::string::npos;
+         at = run.err.find("usage:", at + 1))
+      ++headings;
+    EXPECT_EQ(headings, 1u) << run.err;
+    EXPECT_NE(run.err.find("halvex-suite add FILE.ts"), std::string::npos) << run.err;
+  }
+}
+
 } // namespace
