@@ -7,6 +7,7 @@
 #include "platform/profile.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <strings.h>
@@ -48,8 +49,13 @@ int32_t ReadInteger(const std::string& text)
   return static_cast<int32_t>(std::strtol(text.c_str(), nullptr, 10));
 }
 
+// "" for anything but a regular file: a pipe or device named *.ini in the definition folder
+// would otherwise block the harness's start-up on the read.
 std::string ReadFileText(const std::string& path)
 {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec))
+    return {};
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();

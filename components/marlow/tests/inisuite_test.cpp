@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+
 using namespace componenttest;
 
 namespace {
@@ -199,6 +203,23 @@ TEST_F(IniSuiteTest, IncompleteSuiteSectionIsInvalid)
   // A file that is not there at all.
   CIniSuite missing;
   EXPECT_FALSE(missing.Parse(m_folder.File("none.ini")));
+}
+
+// Only regular files are read: opening a pipe would wait for a writer that never comes.
+TEST_F(IniSuiteTest, PipesAndFoldersAreNotRead)
+{
+  const std::string pipe = m_folder.File("pipe.ini");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const std::string folder = m_folder.File("folder.ini");
+  ASSERT_TRUE(std::filesystem::create_directory(folder));
+  for (const std::string& path : {pipe, folder}) {
+    SCOPED_TRACE(path);
+    m_log.Clear();
+    CIniSuite suite;
+    EXPECT_FALSE(suite.Parse(path));
+    EXPECT_EQ(m_log.Lines(),
+              std::vector<std::string>{"Invalid TestSuite: -  .ini file: " + path + "-"});
+  }
 }
 
 TEST_F(IniSuiteTest, ValuesAreCutToTheBufferAndTrimmed)
