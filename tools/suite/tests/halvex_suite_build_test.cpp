@@ -1,6 +1,7 @@
 // halvex-suite new, add and list-tests: the real program, a private registry and the real
 // Marlow plug-in over a folder of definitions.
 #include "componenttestsupport.h"
+#include "toolrun.h"
 
 #include <gtest/gtest.h>
 
@@ -11,23 +12,11 @@
 #include <sstream>
 
 using namespace componenttest;
+using suitetest::ReadAll;
+using suitetest::RunTool;
+using suitetest::ToolRun;
 
 namespace {
-
-struct ToolRun
-{
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadAll(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 class HalvexSuiteBuildTest : public ::testing::Test
 {
@@ -52,19 +41,7 @@ protected:
                    "Logfile=c.log\nMaxExecutionTime=100\n");
   }
 
-  ToolRun Tool(const std::string& args) const
-  {
-    const char* build = std::getenv("HALVEX_BUILD_DIR");
-    const std::string program = std::string(build ? build : ".") + "/bin/halvex-suite";
-    const std::string command =
-        program + " " + args + " >" + m_folder.File("out") + " 2>" + m_folder.File("err");
-    ToolRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadAll(m_folder.File("out"));
-    run.err = ReadAll(m_folder.File("err"));
-    return run;
-  }
+  ToolRun Tool(const std::string& args) const { return RunTool(args, m_folder.Path()); }
 
   std::string Suite() const { return m_folder.File("suite.ts"); }
 

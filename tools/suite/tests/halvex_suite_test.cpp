@@ -2,6 +2,8 @@
 #include "plinth/archive.h"
 #include "plinth/testsuite.h"
 
+#include "toolrun.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,22 +14,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using suitetest::RunTool;
+using suitetest::ToolRun;
+
 namespace {
-
-struct ToolRun
-{
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadAll(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 class HalvexSuiteTest : public ::testing::Test
 {
@@ -42,18 +32,7 @@ protected:
 
   std::string File(const std::string& name) const { return folder_ + "/" + name; }
 
-  ToolRun Tool(const std::string& args) const
-  {
-    const char* build = std::getenv("HALVEX_BUILD_DIR");
-    std::string program = std::string(build ? build : ".") + "/bin/halvex-suite";
-    std::string command = program + " " + args + " >" + File("out") + " 2>" + File("err");
-    ToolRun run;
-    int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadAll(File("out"));
-    run.err = ReadAll(File("err"));
-    return run;
-  }
+  ToolRun Tool(const std::string& args) const { return RunTool(args, folder_); }
 
   // Writes a suite of one CTestCase and one test case of the probe module's class.
   void WriteSuite(const std::string& path)
