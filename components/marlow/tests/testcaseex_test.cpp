@@ -44,6 +44,25 @@ std::vector<uint8_t> Store(CTestSuite& suite)
   return file.Data();
 }
 
+// Every field the class and its base carry, against the test case it should equal.
+void ExpectSameFields(const CTestcaseEx& actual, const CTestcaseEx& expected)
+{
+  EXPECT_EQ(actual.GetClassName(), expected.GetClassName());
+  EXPECT_EQ(actual.GetLabel(), expected.GetLabel());
+  EXPECT_EQ(actual.GetModelName(), expected.GetModelName());
+  EXPECT_EQ(actual.m_nIterations, expected.m_nIterations);
+  EXPECT_EQ(actual.m_dwStatus, expected.m_dwStatus);
+  EXPECT_EQ(actual.m_strIniFileName, expected.m_strIniFileName);
+  EXPECT_EQ(actual.m_strTestCaseName, expected.m_strTestCaseName);
+  EXPECT_EQ(actual.m_strReturnType, expected.m_strReturnType);
+  EXPECT_EQ(actual.m_strBatchState, expected.m_strBatchState);
+  EXPECT_EQ(actual.m_strImage, expected.m_strImage);
+  EXPECT_EQ(actual.m_strCmdLine, expected.m_strCmdLine);
+  EXPECT_EQ(actual.m_strMaxExecutionTime, expected.m_strMaxExecutionTime);
+  EXPECT_EQ(actual.m_strLogFile, expected.m_strLogFile);
+  EXPECT_EQ(actual.m_dwLogTimeStamp, expected.m_dwLogTimeStamp);
+}
+
 } // namespace
 
 TEST(TestcaseEx, DefaultConstruction)
@@ -145,20 +164,15 @@ TEST(TestcaseEx, CopyFromAndCloneCarryEveryField)
   ASSERT_NE(pClone, nullptr);
   ASSERT_TRUE(pClone->IsKindOf(PLINTH_RUNTIME_CLASS(CTestcaseEx)));
   const CTestcaseEx* pCloneEx = static_cast<const CTestcaseEx*>(pClone.get());
+  // The prototype's fields differ from a default test case's in every field.
+  const CTestcaseEx blank;
+  EXPECT_NE(prototype.GetClassName(), blank.GetClassName());
+  EXPECT_NE(prototype.GetModelName(), blank.GetModelName());
+  EXPECT_NE(prototype.m_strBatchState, blank.m_strBatchState);
+  EXPECT_NE(prototype.m_strMaxExecutionTime, blank.m_strMaxExecutionTime);
   for (const CTestcaseEx* p : std::vector<const CTestcaseEx*>{&copy, pCloneEx}) {
-    EXPECT_EQ(p->GetClassName(), "Lab Tests");
-    EXPECT_EQ(p->GetLabel(), "Boot");
-    EXPECT_EQ(p->GetModelName(), "Bench");
-    EXPECT_EQ(p->m_nIterations, 5);
-    EXPECT_EQ(p->m_dwStatus, kTestStatusPassed);
-    EXPECT_EQ(p->m_strIniFileName, "lab.ini");
-    EXPECT_EQ(p->m_strTestCaseName, "Boot");
+    ExpectSameFields(*p, prototype);
     EXPECT_EQ(p->m_strReturnType, "DOSBatch");
-    EXPECT_EQ(p->m_strBatchState, "Prebootbatch");
-    EXPECT_EQ(p->m_strImage, "BOOT.EXE");
-    EXPECT_EQ(p->m_strCmdLine, "BOOT.EXE /Q");
-    EXPECT_EQ(p->m_strMaxExecutionTime, "9");
-    EXPECT_EQ(p->m_strLogFile, "/nonexistent/x.log");
     EXPECT_EQ(p->m_dwLogTimeStamp, 42u);
   }
   // A plain test case copies the base fields only.
@@ -239,21 +253,7 @@ TEST(TestcaseEx, SuiteFileBytesAndReadBack)
   ASSERT_FALSE(ar.Failed()) << ArchiveErrorText(ar.GetError()) << " at " << ar.GetErrorOffset();
   ASSERT_EQ(loaded.size(), 1u);
   ASSERT_TRUE(loaded.front()->IsKindOf(PLINTH_RUNTIME_CLASS(CTestcaseEx)));
-  const auto* p = static_cast<const CTestcaseEx*>(loaded.front());
-  EXPECT_EQ(p->GetClassName(), "Lab Tests");
-  EXPECT_EQ(p->GetLabel(), "Boot");
-  EXPECT_EQ(p->GetModelName(), "Bench");
-  EXPECT_EQ(p->m_nIterations, 3);
-  EXPECT_EQ(p->m_dwStatus, kTestStatusNotRun);
-  EXPECT_EQ(p->m_strIniFileName, "lab.ini");
-  EXPECT_EQ(p->m_strTestCaseName, "Boot");
-  EXPECT_EQ(p->m_strReturnType, "DOS");
-  EXPECT_EQ(p->m_strBatchState, "Prebootbatch");
-  EXPECT_EQ(p->m_strImage, "B.EXE");
-  EXPECT_EQ(p->m_strCmdLine, "B.EXE /Q");
-  EXPECT_EQ(p->m_strLogFile, "C:\\B.LOG");
-  EXPECT_EQ(p->m_dwLogTimeStamp, 0x12345678u);
-  EXPECT_EQ(p->m_strMaxExecutionTime, "60");
+  ExpectSameFields(*static_cast<const CTestcaseEx*>(loaded.front()), *pTestCase);
   EXPECT_EQ(loaded.GetName(), "S");
 
   // Storing the loaded suite again gives the same bytes.
