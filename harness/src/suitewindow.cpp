@@ -116,6 +116,8 @@ bool CSuiteWindow::OpenFile(const QString& path)
 bool CSuiteWindow::Save()
 {
   const bool saved = m_doc.OnFileSave(SeveralComponentsText());
+  if (saved)
+    m_app.AddToRecentFileList(m_doc.GetPathName());
   UpdateTitle();
   return saved;
 }
@@ -123,6 +125,8 @@ bool CSuiteWindow::Save()
 bool CSuiteWindow::SaveAs()
 {
   const bool saved = m_doc.OnFileSaveAs(SeveralComponentsText());
+  if (saved)
+    m_app.AddToRecentFileList(m_doc.GetPathName());
   UpdateTitle();
   return saved;
 }
