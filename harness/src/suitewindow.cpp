@@ -3,6 +3,8 @@
 
 #include "halvexapp.h"
 #include "harness/prompts.h"
+#include "harness/stringids.h"
+#include "suitepropertiessheet.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -29,20 +31,10 @@ suitedoc::DocumentCallbacks MakeCallbacks(CHalvexApp& app, QWidget* window)
   callbacks.warningBox = [&app](const std::string& text) {
     app.Prompts().Show(text, BoxIcon::Warning);
   };
-  // The suite properties sheet in "new" mode: the name, with the component text shown.
-  callbacks.showSuitePropertiesNew = [window](CTestSuite& suite) {
-    if (IsUnattended())
-      return false;
-    bool ok = false;
-    const QString name =
-        QInputDialog::getText(window, QStringLiteral("Test suite properties"),
-                              QStringLiteral("Component: %1\nSuite name:")
-                                  .arg(QString::fromStdString(suite.m_strComponent)),
-                              QLineEdit::Normal, QString::fromStdString(suite.m_strName), &ok);
-    if (!ok || name.trimmed().isEmpty())
-      return false;
-    suite.m_strName = name.trimmed().toStdString();
-    return true;
+  // The suite properties sheet in "new" mode.
+  callbacks.showSuitePropertiesNew = [&app, window](CTestSuite& suite) {
+    return ShowSuiteProperties(suite, kSuitePropertiesNew, app.Strings(), window) ==
+           kSuitePropertiesChanged;
   };
   callbacks.askSavePath = [&app, window](const std::string& suggested) {
     if (IsUnattended())
@@ -96,7 +88,7 @@ CSuiteWindow::CSuiteWindow(CHalvexApp& app, QWidget* parent)
 
 std::string CSuiteWindow::SeveralComponentsText() const
 {
-  return "Several components";
+  return m_app.Strings().Get(ids::kSeveralComponents);
 }
 
 void CSuiteWindow::NewSuite()
@@ -210,6 +202,16 @@ void CSuiteWindow::SetIterationsOfSelected()
   Refresh();
 }
 
+bool CSuiteWindow::ShowProperties()
+{
+  if (ShowSuiteProperties(m_doc.m_suite, kSuitePropertiesExisting, m_app.Strings(), this) !=
+      kSuitePropertiesChanged)
+    return false;
+  m_doc.SetModifiedFlag();
+  UpdateTitle();
+  return true;
+}
+
 void CSuiteWindow::closeEvent(QCloseEvent* event)
 {
   if (m_doc.CanCloseFrame(SeveralComponentsText()))
@@ -249,6 +251,11 @@ void CSuiteWindow::contextMenuEvent(QContextMenuEvent* event)
   remove->setEnabled(!running && selection);
   QAction* removeAll = menu.addAction(QStringLiteral("Delete All"), this, &CSuiteWindow::DeleteAll);
   removeAll->setEnabled(!running && topLevelItemCount() != 0);
+  menu.addSeparator();
+  QAction* properties =
+      menu.addAction(QString::fromStdString(m_app.Strings().Get(ids::kSuitePropertiesCommand)),
+                     this, &CSuiteWindow::ShowProperties);
+  properties->setEnabled(!running);
   menu.exec(event->globalPos());
 }
 

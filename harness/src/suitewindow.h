@@ -35,6 +35,8 @@ public:
   void DeleteAll();
   // Asks for the iteration count of the selected test cases.
   void SetIterationsOfSelected();
+  // The suite properties of this existing suite; true when OK changed them.
+  bool ShowProperties();
 
 protected:
   void closeEvent(QCloseEvent* event) override;
