@@ -9,6 +9,8 @@
 #include "qtprompts.h"
 #include "qtsupport.h"
 
+#include <QAction>
+#include <QMdiArea>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -222,6 +224,41 @@ TEST_F(ComponentsTest, ConfigurationModeFollowsConfigurationsSet)
   frame->OnConfigureComponent();
   unsetenv("HALVEX_UNATTENDED");
   EXPECT_TRUE(frame->IsConfigMode());
+}
+
+TEST_F(ComponentsTest, OpenedSuitesFillTheRecentFileMenu)
+{
+  // Zero-length files are empty suites.
+  std::vector<std::string> paths;
+  for (int i = 1; i <= 5; ++i) {
+    paths.push_back(folder.File("suite" + std::to_string(i) + ".ts"));
+    folder.Write("suite" + std::to_string(i) + ".ts", "");
+  }
+  for (const std::string& path : paths)
+    ASSERT_TRUE(app->OpenDocumentFile(path));
+  const std::vector<std::string> newestFour = {paths[4], paths[3], paths[2], paths[1]};
+  EXPECT_EQ(app->RecentFiles().Entries(), newestFour);
+  ASSERT_EQ(frame->RecentFileActions().size(), 4);
+  EXPECT_EQ(frame->RecentFileActions()[0]->text(),
+            QStringLiteral("&1 %1").arg(QString::fromStdString(paths[4])));
+
+  // The list is in the registry: the next start shows it.
+  auto next = std::make_unique<CHalvexApp>();
+  next->QtPrompts().SetUnattended(true);
+  next->SetRootKey(kRootKey);
+  next->LoadRecentFiles();
+  EXPECT_EQ(next->RecentFiles().Entries(), newestFour);
+  next.reset();
+
+  // An entry whose file has gone leaves the list and the menu; the others open.
+  const int windowsBefore = static_cast<int>(frame->MdiArea()->subWindowList().size());
+  std::filesystem::remove(paths[3]);
+  frame->RecentFileActions()[1]->trigger();
+  EXPECT_EQ(app->RecentFiles().Entries(), (std::vector<std::string>{paths[4], paths[2], paths[1]}));
+  EXPECT_EQ(frame->RecentFileActions().size(), 3);
+  frame->RecentFileActions()[2]->trigger();
+  EXPECT_EQ(app->RecentFiles().Entries().front(), paths[1]);
+  EXPECT_EQ(static_cast<int>(frame->MdiArea()->subWindowList().size()), windowsBefore + 1);
 }
 
 } // namespace
