@@ -3,6 +3,7 @@
 
 #include "halvexapp.h"
 #include "harness/prompts.h"
+#include "harness/stateicons.h"
 #include "harness/stringids.h"
 #include "suitepropertiessheet.h"
 
@@ -20,6 +21,7 @@ namespace harness {
 namespace {
 
 constexpr int kPositionRole = Qt::UserRole;
+constexpr int kStateIconRole = Qt::UserRole + 1;
 
 suitedoc::DocumentCallbacks MakeCallbacks(CHalvexApp& app, QWidget* window)
 {
@@ -78,8 +80,14 @@ CSuiteWindow::CSuiteWindow(CHalvexApp& app, QWidget* parent)
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
   setSortingEnabled(false);
-  setHeaderLabels({QStringLiteral("Test case"), QStringLiteral("Iterations"),
-                   QStringLiteral("Type"), QStringLiteral("Component")});
+  QStringList headers;
+  for (int id :
+       {ids::kColumnLabel, ids::kColumnIterations, ids::kColumnBaseName, ids::kColumnComponent})
+    headers << QString::fromStdString(app.Strings().Get(id));
+  setHeaderLabels(headers);
+  setIconSize(QSize(kStateIconSize, kStateIconSize));
+  for (int resource : kStateIconResources)
+    m_stateIcons.push_back(app.HalvexResources().Icon(QStringLiteral("state%1").arg(resource)));
   header()->setSectionsClickable(false);
   for (int column = 0; column < 4; ++column)
     setColumnWidth(column, kColumnWidths[column]);
@@ -141,6 +149,8 @@ void CSuiteWindow::Refresh()
     item->setText(2, QString::fromStdString(p->GetBaseName()));
     item->setText(3, QString::fromStdString(p->GetClassName()));
     item->setData(0, kPositionRole, QVariant::fromValue<qulonglong>(position++));
+    item->setData(0, kStateIconRole, static_cast<int>(kIconNotRun));
+    item->setIcon(0, m_stateIcons[kIconNotRun]);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
   }
   m_bRefreshing = false;
@@ -200,6 +210,26 @@ void CSuiteWindow::SetIterationsOfSelected()
   for (std::size_t position : positions)
     m_doc.SetIterations(position, iterations);
   Refresh();
+}
+
+bool CSuiteWindow::SetItemIcon(int row, int image)
+{
+  QTreeWidgetItem* item = topLevelItem(row);
+  if (item == nullptr || image < 0 || image >= kStateIconCount)
+    return false;
+  const bool refreshing = m_bRefreshing;
+  // Not a label edit: the change handler leaves it alone.
+  m_bRefreshing = true;
+  item->setData(0, kStateIconRole, image);
+  item->setIcon(0, m_stateIcons[image]);
+  m_bRefreshing = refreshing;
+  return true;
+}
+
+int CSuiteWindow::ItemIcon(int row) const
+{
+  const QTreeWidgetItem* item = topLevelItem(row);
+  return item != nullptr ? item->data(0, kStateIconRole).toInt() : -1;
 }
 
 bool CSuiteWindow::ShowProperties()
