@@ -150,15 +150,21 @@ bool CHalvexApp::ReadRootKey(const QString& programFolder)
   char buffer[260] = {};
   platform::GetPrivateProfileString("General", "RegistryKey", " ", buffer, sizeof buffer,
                                     iniPath.c_str());
-  m_szRegistryKey = buffer;
-  if (m_szRegistryKey.empty()) {
+  if (buffer[0] == '\0') {
+    m_szRegistryKey.clear();
     Prompts().Show(Strings().Format(ids::kIniUnreadable, {iniPath}), BoxIcon::Error);
     return false;
   }
+  SetRootKey(buffer);
+  return true;
+}
+
+void CHalvexApp::SetRootKey(const std::string& rootKey)
+{
+  m_szRegistryKey = rootKey;
   m_strComponentDllsKey = ComponentDllsKey(m_szRegistryKey);
   gszComponentRegistryKey = m_strComponentDllsKey;
   MakeComponentLoader();
-  return true;
 }
 
 void CHalvexApp::MakeComponentLoader()
@@ -274,6 +280,7 @@ bool CHalvexApp::OpenDocumentFile(const std::string& path)
     delete window;
     return false;
   }
+  AddToRecentFileList(info.absoluteFilePath().toStdString());
   QMdiSubWindow* sub = m_pMainFrame->MdiArea()->addSubWindow(window);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   if (m_settings.m_nMaximizeDocument == 1)
@@ -281,6 +288,40 @@ bool CHalvexApp::OpenDocumentFile(const std::string& path)
   else
     sub->show();
   return true;
+}
+
+void CHalvexApp::LoadRecentFiles()
+{
+  if (m_pStore != nullptr)
+    m_recentFiles.Load(*m_pStore, m_szRegistryKey);
+  RecentFilesChanged();
+}
+
+void CHalvexApp::AddToRecentFileList(const std::string& path)
+{
+  m_recentFiles.Add(path);
+  RecentFilesChanged();
+}
+
+bool CHalvexApp::OpenRecentFile(std::size_t index)
+{
+  if (index >= m_recentFiles.Entries().size())
+    return false;
+  const std::string path = m_recentFiles.Entries()[index];
+  if (OpenDocumentFile(path))
+    return true;
+  m_recentFiles.Remove(path);
+  RecentFilesChanged();
+  return false;
+}
+
+void CHalvexApp::RecentFilesChanged()
+{
+  // Kept at once, so a later crash does not lose it.
+  if (m_pStore != nullptr && !m_szRegistryKey.empty())
+    m_recentFiles.Save(*m_pStore, m_szRegistryKey);
+  if (m_pMainFrame != nullptr)
+    m_pMainFrame->UpdateRecentFileMenu();
 }
 
 void CHalvexApp::Log(unsigned level, const std::string& text)
@@ -362,6 +403,7 @@ int CHalvexApp::InitInstance(const QStringList& args)
 
   if (!CreateMainFrame())
     return kExitStartupFailed;
+  LoadRecentFiles();
   RestoreBarState();
   StartInstanceListener();
 

@@ -4,6 +4,7 @@
 #include "harness/commandline.h"
 #include "harness/fileexception.h"
 #include "harness/logwriter.h"
+#include "harness/recentfilelist.h"
 #include "harness/registrystore.h"
 #include "harness/settings.h"
 #include "loader/componentloader.h"
@@ -48,6 +49,8 @@ public:
   bool HandOverToRunningInstance();
   bool LoadResourceLibraries(const QString& folder);
   bool ReadRootKey(const QString& programFolder);
+  // The root key below HKEY_LOCAL_MACHINE, the component registry below it and the loader.
+  void SetRootKey(const std::string& rootKey);
   void SetDefaults() { m_settings.SetDefaults(); }
   bool LoadSettings();
   bool SaveSettings();
@@ -59,6 +62,13 @@ public:
 
   // Opens a suite file in a window of its own; false when it cannot be read.
   bool OpenDocumentFile(const std::string& path);
+
+  // The File menu's recent files, kept in the settings store at every change.
+  const CRecentFileList& RecentFiles() const { return m_recentFiles; }
+  void LoadRecentFiles();
+  void AddToRecentFileList(const std::string& path);
+  // Opens entry `index`; an entry that cannot be opened leaves the list.
+  bool OpenRecentFile(std::size_t index);
 
   // A log line at `level`, sent to the main window from any thread (dropped when the
   // user-interface thread does not take it within 500 ms).
@@ -111,6 +121,9 @@ private:
   SettingsStore* m_pStore = &m_registryStore;
   platform::InstanceListener m_instanceListener;
   std::unique_ptr<loader::CComponentLoader> m_pComponentLoader;
+  CRecentFileList m_recentFiles;
+
+  void RecentFilesChanged();
 };
 
 // The application object of this process, or nullptr before it is made.

@@ -2,6 +2,7 @@
 #include "mainframe.h"
 
 #include "availabletestswnd.h"
+#include "componentsdialog.h"
 #include "guidewindow.h"
 #include "halvexapp.h"
 #include "harness/logfile.h"
@@ -27,6 +28,7 @@
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTabWidget>
@@ -134,6 +136,7 @@ bool CMainFrame::OnCreate()
 
   CreateActions();
   CreateMenus();
+  RefreshConfigMode();
 
   connect(m_pAvailableTests->Tabs(), &QTabWidget::currentChanged, this,
           &CMainFrame::UpdateCommandUI);
@@ -222,7 +225,7 @@ void CMainFrame::CreateActions()
   AddAction(kEditDeleteResultsfile, &CMainFrame::OnEditDeleteResultsfile);
   AddAction(kViewResultsFile, &CMainFrame::OnViewResultsFile, QStringLiteral("viewresults"));
   AddAction(kViewLogFile, &CMainFrame::OnViewLogFile, QStringLiteral("viewlog"));
-  AddLater(kConfigureComponent, QStringLiteral("components"));
+  AddAction(kConfigureComponent, &CMainFrame::OnConfigureComponent, QStringLiteral("components"));
   AddLater(kHarnessProperties, QStringLiteral("properties"));
   AddLater(kHelpDisplayStartupBox);
   AddAction(kDisplayUsersGuide, &CMainFrame::OnDisplayUsersGuide, QStringLiteral("guide"));
@@ -273,7 +276,12 @@ void CMainFrame::CreateMenus()
         menu->addAction(Action(command));
     }
     connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+    if (spec.title == ids::kMenuFile)
+      m_pFileMenu = menu;
   }
+  // The recent files go between Print Setup and Exit.
+  m_pRecentSeparator = m_pFileMenu->insertSeparator(Action(kAppExit));
+  UpdateRecentFileMenu();
   QMenu* window = menuBar()->addMenu(Text(m_app, ids::kMenuWindow));
   window->addAction(QStringLiteral("&Cascade"), m_pMdiArea, &QMdiArea::cascadeSubWindows);
   window->addAction(QStringLiteral("&Tile"), m_pMdiArea, &QMdiArea::tileSubWindows);
@@ -291,8 +299,7 @@ cmd::CommandContext CMainFrame::CommandContext() const
     context.selectedItem = m_pAvailableTests->SelectedItem();
     context.availableTestsVisible = m_pAvailableTests->isVisible();
   }
-  // Configuration mode belongs to component loading, which is not built yet.
-  context.configMode = false;
+  context.configMode = m_bConfigMode;
   context.documentOpen = m_pMdiArea != nullptr && m_pMdiArea->activeSubWindow() != nullptr;
   context.outputVisible = m_pOutput != nullptr && m_pOutput->isVisible();
   context.statusBarVisible = m_pStatusBar != nullptr && m_pStatusBar->isVisible();
@@ -385,6 +392,83 @@ void CMainFrame::OnFileOpen()
                                                     QStringLiteral("Test suites (*.ts)"));
   if (!path.isEmpty())
     m_app.OpenDocumentFile(path.toStdString());
+}
+
+void CMainFrame::OnConfigureComponent()
+{
+  loader::CComponentLoader* loader = m_app.ComponentLoader();
+  if (loader == nullptr)
+    return;
+  if (IsUnattended()) {
+    // No one to press the buttons: the rows go to the log instead.
+    CComponentsDialog dialog(m_app, *this, *loader);
+    for (int row = 0; row < dialog.List()->topLevelItemCount(); ++row)
+      m_app.Log(2, dialog.List()->topLevelItem(row)->text(0).toStdString() + ": " +
+                       dialog.List()->topLevelItem(row)->text(1).toStdString());
+  } else {
+    CComponentsDialog dialog(m_app, *this, *loader);
+    dialog.exec();
+  }
+  RefreshConfigMode();
+  UpdateCommandUI();
+}
+
+bool CMainFrame::AddComponent()
+{
+  loader::CComponentLoader* loader = m_app.ComponentLoader();
+  std::string folder;
+  if (loader == nullptr || !loader->GetComponentDllFolder(folder) || IsUnattended())
+    return false;
+  QFileDialog dialog(this, Text(m_app, ids::kAddComponentTitle), QString::fromStdString(folder),
+                     Text(m_app, ids::kAddComponentFilter));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setDefaultSuffix(QStringLiteral("so"));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return false;
+  return AddComponentFile(dialog.selectedFiles().front().toStdString());
+}
+
+bool CMainFrame::AddComponentFile(const std::string& path)
+{
+  loader::CComponentLoader* loader = m_app.ComponentLoader();
+  if (loader == nullptr)
+    return false;
+  if (loader->AddComponentDll(path) != loader::CComponentLoader::AddResult::Added)
+    return false;
+  if (loader::IsMarlowPath(path) && !m_app.m_bMarlowLoaded) {
+    m_app.m_bMarlowLoaded = true;
+    m_app.m_hMarlow = loader->GetLoadedModules().back();
+  }
+  UpdateCommandUI();
+  return true;
+}
+
+void CMainFrame::UpdateRecentFileMenu()
+{
+  if (m_pFileMenu == nullptr)
+    return;
+  for (QAction* action : m_recentFileActions) {
+    m_pFileMenu->removeAction(action);
+    action->deleteLater();
+  }
+  m_recentFileActions.clear();
+  const std::vector<std::string>& entries = m_app.RecentFiles().Entries();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    auto* action = new QAction(
+        QStringLiteral("&%1 %2").arg(i + 1).arg(QString::fromStdString(entries[i])), this);
+    action->setObjectName(QStringLiteral("recentFile%1").arg(i + 1));
+    connect(action, &QAction::triggered, this, [this, i] { m_app.OpenRecentFile(i); });
+    m_pFileMenu->insertAction(m_pRecentSeparator, action);
+    m_recentFileActions.append(action);
+  }
+  m_pRecentSeparator->setVisible(!entries.empty());
+}
+
+void CMainFrame::RefreshConfigMode()
+{
+  loader::CComponentLoader* loader = m_app.ComponentLoader();
+  m_bConfigMode = loader != nullptr && loader->IsConfigMode();
 }
 
 void CMainFrame::OnViewAvailableTests()

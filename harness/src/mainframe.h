@@ -11,6 +11,7 @@
 #include <functional>
 
 class QAction;
+class QMenu;
 class QMdiArea;
 class QToolBar;
 
@@ -72,6 +73,18 @@ public:
   // Commands.
   void OnFileNew();
   void OnFileOpen();
+  // The components dialog.
+  void OnConfigureComponent();
+  // "Add component": the file dialog in the component folder, then AddComponentFile; true
+  // when a new module was loaded.
+  bool AddComponent();
+  bool AddComponentFile(const std::string& path);
+  // The File menu's recent-file entries from the application's list.
+  void UpdateRecentFileMenu();
+  const QList<QAction*>& RecentFileActions() const { return m_recentFileActions; }
+  // Reads "Configurations Set" again; the enabling rules use what was read last.
+  void RefreshConfigMode();
+  bool IsConfigMode() const { return m_bConfigMode; }
   void OnViewAvailableTests();
   void OnViewOutputwindow();
   void OnViewStatusBar();
@@ -125,6 +138,10 @@ private:
   CGuideWindow* m_pGuide = nullptr;
   QMap<int, QAction*> m_actions;
   bool m_bForceClose = false;
+  bool m_bConfigMode = false;
+  QMenu* m_pFileMenu = nullptr;
+  QAction* m_pRecentSeparator = nullptr;
+  QList<QAction*> m_recentFileActions;
   platform::HWND m_hWnd = nullptr;
 };
 

@@ -3,6 +3,9 @@
 
 #include "halvexapp.h"
 #include "harness/prompts.h"
+#include "harness/stateicons.h"
+#include "harness/stringids.h"
+#include "suitepropertiessheet.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -18,6 +21,7 @@ namespace harness {
 namespace {
 
 constexpr int kPositionRole = Qt::UserRole;
+constexpr int kStateIconRole = Qt::UserRole + 1;
 
 suitedoc::DocumentCallbacks MakeCallbacks(CHalvexApp& app, QWidget* window)
 {
@@ -29,20 +33,10 @@ suitedoc::DocumentCallbacks MakeCallbacks(CHalvexApp& app, QWidget* window)
   callbacks.warningBox = [&app](const std::string& text) {
     app.Prompts().Show(text, BoxIcon::Warning);
   };
-  // The suite properties sheet in "new" mode: the name, with the component text shown.
-  callbacks.showSuitePropertiesNew = [window](CTestSuite& suite) {
-    if (IsUnattended())
-      return false;
-    bool ok = false;
-    const QString name =
-        QInputDialog::getText(window, QStringLiteral("Test suite properties"),
-                              QStringLiteral("Component: %1\nSuite name:")
-                                  .arg(QString::fromStdString(suite.m_strComponent)),
-                              QLineEdit::Normal, QString::fromStdString(suite.m_strName), &ok);
-    if (!ok || name.trimmed().isEmpty())
-      return false;
-    suite.m_strName = name.trimmed().toStdString();
-    return true;
+  // The suite properties sheet in "new" mode.
+  callbacks.showSuitePropertiesNew = [&app, window](CTestSuite& suite) {
+    return ShowSuiteProperties(suite, kSuitePropertiesNew, app.Strings(), window) ==
+           kSuitePropertiesChanged;
   };
   callbacks.askSavePath = [&app, window](const std::string& suggested) {
     if (IsUnattended())
@@ -86,8 +80,14 @@ CSuiteWindow::CSuiteWindow(CHalvexApp& app, QWidget* parent)
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
   setSortingEnabled(false);
-  setHeaderLabels({QStringLiteral("Test case"), QStringLiteral("Iterations"),
-                   QStringLiteral("Type"), QStringLiteral("Component")});
+  QStringList headers;
+  for (int id :
+       {ids::kColumnLabel, ids::kColumnIterations, ids::kColumnBaseName, ids::kColumnComponent})
+    headers << QString::fromStdString(app.Strings().Get(id));
+  setHeaderLabels(headers);
+  setIconSize(QSize(kStateIconSize, kStateIconSize));
+  for (int resource : kStateIconResources)
+    m_stateIcons.push_back(app.HalvexResources().Icon(QStringLiteral("state%1").arg(resource)));
   header()->setSectionsClickable(false);
   for (int column = 0; column < 4; ++column)
     setColumnWidth(column, kColumnWidths[column]);
@@ -96,7 +96,7 @@ CSuiteWindow::CSuiteWindow(CHalvexApp& app, QWidget* parent)
 
 std::string CSuiteWindow::SeveralComponentsText() const
 {
-  return "Several components";
+  return m_app.Strings().Get(ids::kSeveralComponents);
 }
 
 void CSuiteWindow::NewSuite()
@@ -116,6 +116,8 @@ bool CSuiteWindow::OpenFile(const QString& path)
 bool CSuiteWindow::Save()
 {
   const bool saved = m_doc.OnFileSave(SeveralComponentsText());
+  if (saved)
+    m_app.AddToRecentFileList(m_doc.GetPathName());
   UpdateTitle();
   return saved;
 }
@@ -123,6 +125,8 @@ bool CSuiteWindow::Save()
 bool CSuiteWindow::SaveAs()
 {
   const bool saved = m_doc.OnFileSaveAs(SeveralComponentsText());
+  if (saved)
+    m_app.AddToRecentFileList(m_doc.GetPathName());
   UpdateTitle();
   return saved;
 }
@@ -145,6 +149,8 @@ void CSuiteWindow::Refresh()
     item->setText(2, QString::fromStdString(p->GetBaseName()));
     item->setText(3, QString::fromStdString(p->GetClassName()));
     item->setData(0, kPositionRole, QVariant::fromValue<qulonglong>(position++));
+    item->setData(0, kStateIconRole, static_cast<int>(kIconNotRun));
+    item->setIcon(0, m_stateIcons[kIconNotRun]);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
   }
   m_bRefreshing = false;
@@ -206,6 +212,36 @@ void CSuiteWindow::SetIterationsOfSelected()
   Refresh();
 }
 
+bool CSuiteWindow::SetItemIcon(int row, int image)
+{
+  QTreeWidgetItem* item = topLevelItem(row);
+  if (item == nullptr || image < 0 || image >= kStateIconCount)
+    return false;
+  const bool refreshing = m_bRefreshing;
+  // Not a label edit: the change handler leaves it alone.
+  m_bRefreshing = true;
+  item->setData(0, kStateIconRole, image);
+  item->setIcon(0, m_stateIcons[image]);
+  m_bRefreshing = refreshing;
+  return true;
+}
+
+int CSuiteWindow::ItemIcon(int row) const
+{
+  const QTreeWidgetItem* item = topLevelItem(row);
+  return item != nullptr ? item->data(0, kStateIconRole).toInt() : -1;
+}
+
+bool CSuiteWindow::ShowProperties()
+{
+  if (ShowSuiteProperties(m_doc.m_suite, kSuitePropertiesExisting, m_app.Strings(), this) !=
+      kSuitePropertiesChanged)
+    return false;
+  m_doc.SetModifiedFlag();
+  UpdateTitle();
+  return true;
+}
+
 void CSuiteWindow::closeEvent(QCloseEvent* event)
 {
   if (m_doc.CanCloseFrame(SeveralComponentsText()))
@@ -245,6 +281,11 @@ void CSuiteWindow::contextMenuEvent(QContextMenuEvent* event)
   remove->setEnabled(!running && selection);
   QAction* removeAll = menu.addAction(QStringLiteral("Delete All"), this, &CSuiteWindow::DeleteAll);
   removeAll->setEnabled(!running && topLevelItemCount() != 0);
+  menu.addSeparator();
+  QAction* properties =
+      menu.addAction(QString::fromStdString(m_app.Strings().Get(ids::kSuitePropertiesCommand)),
+                     this, &CSuiteWindow::ShowProperties);
+  properties->setEnabled(!running);
   menu.exec(event->globalPos());
 }
 

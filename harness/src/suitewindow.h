@@ -4,6 +4,8 @@
 
 #include "suitedoc/suitedocument.h"
 
+#include <QIcon>
+#include <QList>
 #include <QTreeWidget>
 
 namespace harness {
@@ -35,6 +37,12 @@ public:
   void DeleteAll();
   // Asks for the iteration count of the selected test cases.
   void SetIterationsOfSelected();
+  // The state icon of a row (StateIcon); false for a row or image that does not exist.
+  bool SetItemIcon(int row, int image);
+  int ItemIcon(int row) const;
+  const QList<QIcon>& StateIcons() const { return m_stateIcons; }
+  // The suite properties of this existing suite; true when OK changed them.
+  bool ShowProperties();
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -50,6 +58,8 @@ private:
   CHalvexApp& m_app;
   suitedoc::CSuiteDocument m_doc;
   bool m_bRefreshing = false;
+  // The image list, in StateIcon order.
+  QList<QIcon> m_stateIcons;
 };
 
 } // namespace harness

@@ -1,6 +1,8 @@
 // The suite window under the offscreen platform: opening a suite, the list's columns and rows,
 // delete, rename and save, reopening, and files that cannot be read.
 #include "halvexapp.h"
+#include "harness/stateicons.h"
+#include "harness/stringids.h"
 #include "limitededit.h"
 #include "mainframe.h"
 #include "plinth/archive.h"
@@ -10,8 +12,10 @@
 #include "suitewindow.h"
 
 #include <QHeaderView>
+#include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPixmap>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -95,6 +99,59 @@ TEST_F(SuiteWindowTest, ShowsTheSuiteInFourColumns)
   EXPECT_EQ(video->text(2), QStringLiteral("TestCase"));
   EXPECT_EQ(video->text(3), QStringLiteral("Video Tests"));
   EXPECT_EQ(video->data(0, Qt::UserRole).toULongLong(), 2u);
+}
+
+TEST_F(SuiteWindowTest, HeadersComeFromTheStringTableAndRowsStartNotRun)
+{
+  ASSERT_TRUE(app->OpenDocumentFile(WriteSuite("icons.ts")));
+  CSuiteWindow* window = OnlySuiteWindow();
+  ASSERT_NE(window, nullptr);
+  const int headers[] = {ids::kColumnLabel, ids::kColumnIterations, ids::kColumnBaseName,
+                         ids::kColumnComponent};
+  for (int column = 0; column < 4; ++column) {
+    SCOPED_TRACE(column);
+    const QString text = QString::fromStdString(app->Strings().Get(headers[column]));
+    EXPECT_FALSE(text.isEmpty());
+    EXPECT_EQ(window->headerItem()->text(column), text);
+  }
+  // Five images, each a picture of its own, at 16 by 16.
+  ASSERT_EQ(window->StateIcons().size(), kStateIconCount);
+  QList<qint64> pictures;
+  for (const QIcon& icon : window->StateIcons()) {
+    ASSERT_FALSE(icon.isNull());
+    const QImage image = icon.pixmap(kStateIconSize, kStateIconSize).toImage();
+    EXPECT_EQ(image.size(), QSize(kStateIconSize, kStateIconSize));
+    EXPECT_FALSE(pictures.contains(image.cacheKey()));
+    pictures << image.cacheKey();
+  }
+  for (int row = 0; row < window->topLevelItemCount(); ++row)
+    EXPECT_EQ(window->ItemIcon(row), kIconNotRun);
+
+  struct Case
+  {
+    int row;
+    int image;
+    bool set;
+  };
+  const Case cases[] = {{0, kIconRunning, true},
+                        {1, StateIconAfterRun(kStatusFailed), true},
+                        {2, StateIconAfterRun(kStatusPassed), true},
+                        {3, kIconPassed, false},
+                        {0, kStateIconCount, false},
+                        {0, -1, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.row << "/" << c.image);
+    const int before = window->ItemIcon(c.row);
+    EXPECT_EQ(window->SetItemIcon(c.row, c.image), c.set);
+    EXPECT_EQ(window->ItemIcon(c.row), c.set ? c.image : before);
+  }
+  // An icon change is no label edit: the suite keeps its labels and stays unmodified.
+  EXPECT_FALSE(window->Document().IsModified());
+  EXPECT_EQ(window->topLevelItem(1)->text(0), QStringLiteral("Memory"));
+  // A refresh puts every row back to not run.
+  window->Refresh();
+  for (int row = 0; row < window->topLevelItemCount(); ++row)
+    EXPECT_EQ(window->ItemIcon(row), kIconNotRun);
 }
 
 TEST_F(SuiteWindowTest, EditsAreSavedAndKeptWhenOpenedAgain)

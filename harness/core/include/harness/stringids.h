@@ -91,6 +91,33 @@ inline constexpr int kMenuTools = 2443;
 inline constexpr int kMenuWindow = 2444;
 inline constexpr int kMenuHelp = 2445;
 
+// The suite list's column headers, in column order.
+inline constexpr int kColumnLabel = 2435;
+inline constexpr int kColumnIterations = 2436;
+inline constexpr int kColumnBaseName = 2437;
+inline constexpr int kColumnComponent = 2438;
+
+// Components and suite properties.
+inline constexpr int kSeveralComponents = 2460;
+inline constexpr int kComponentsTitle = 2461;
+inline constexpr int kComponentsColumnComponent = 2462;
+inline constexpr int kComponentsColumnModel = 2463;
+inline constexpr int kRemoveComponentBox = 2464;
+inline constexpr int kSelectComponentFirst = 2465;
+inline constexpr int kAddComponentTitle = 2466;
+inline constexpr int kAddComponentFilter = 2467;
+inline constexpr int kModelSelection = 2468;
+inline constexpr int kSuitePropertiesTitle = 2469;
+inline constexpr int kSuitePropertiesComponent = 2470;
+inline constexpr int kSuitePropertiesPath = 2471;
+inline constexpr int kSuitePropertiesName = 2472;
+inline constexpr int kSuitePropertiesExisting = 2473;
+inline constexpr int kSuitePropertiesCommand = 2474;
+inline constexpr int kComponentButtonAdd = 2475;
+inline constexpr int kComponentButtonRemove = 2476;
+inline constexpr int kComponentButtonConfigure = 2477;
+inline constexpr int kComponentButtonModel = 2478;
+
 // Command labels use the command's own number as their text number.
 
 } // namespace harness::ids
