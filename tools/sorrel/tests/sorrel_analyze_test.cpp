@@ -152,6 +152,8 @@ TEST_F(SorrelToolsTest, RefusedInputsExitWithTwoAndAMessage)
   std::ofstream(odd) << std::string(9600 + 10, 'x');
   const std::string y422 = (folder / "422.y4m").string();
   std::ofstream(y422) << "YUV4MPEG2 W720 H480 F30000:1001 C422\nFRAME\n";
+  const std::string deep = (folder / "deep.y4m").string();
+  std::ofstream(deep) << "YUV4MPEG2 W80 H60 F25:1 C420p10\nFRAME\n" << std::string(14400, 'x');
   const std::string truncated = (folder / "truncated.y4m").string();
   std::ofstream(truncated) << "YUV4MPEG2 W80 H60 F25:1 C420jpeg\nFRAME\n" << std::string(100, 'x');
   struct Case
@@ -170,6 +172,7 @@ TEST_F(SorrelToolsTest, RefusedInputsExitWithTwoAndAMessage)
       {"head -c 1000 /dev/zero | " + Analyze("--format YUY2 --width 80 --height 60 -"),
        "input ends inside a frame (1000 of 9600 bytes)"},
       {Analyze(y422), "colour space '422' is not supported"},
+      {Analyze(deep), "colour space '420p10' is not supported"},
       {Analyze(truncated), "input ends inside a frame"},
       {Analyze(odd), "raw input needs --format, --width and --height"},
       {Analyze((folder / "missing.yuv").string() + " --format YUY2 --width 80 --height 60"),
