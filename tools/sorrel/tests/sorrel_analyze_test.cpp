@@ -146,6 +146,19 @@ TEST_F(SorrelToolsTest, Y4mClipAndJson)
   EXPECT_EQ(run.output.find("<<<"), std::string::npos) << "JSON only";
 }
 
+// A very slow rate: stream times of a few frames exceed 64-bit nanoseconds and must neither
+// overflow nor stop the report.
+TEST_F(SorrelToolsTest, SlowestFrameRateStillReports)
+{
+  const std::string clip = (folder / "slow.yuv").string();
+  std::ofstream(clip) << std::string(9600 * 12, char(128));
+  const ProcessRun run =
+      Shell(Analyze("--format YUY2 --width 80 --height 60 --fps 1/1000000000 " + clip));
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_EQ(run.output.find("runtime error"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("12 frames] end of stream"), std::string::npos) << run.output;
+}
+
 TEST_F(SorrelToolsTest, RefusedInputsExitWithTwoAndAMessage)
 {
   const std::string odd = (folder / "odd.yuv").string();
