@@ -202,6 +202,28 @@ bool CAnalogInTest::AnalyzeFrame(uint8_t* data, size_t size, uint8_t* paint, siz
   if (!ScanFrame(FrameGeometry(layout, m_nWidth, m_nHeight), data, size, paint, paintSize, &scan)) {
     return false;
   }
+  BookFrame(index, &scan, endTimeNs);
+  return true;
+}
+
+bool CAnalogInTest::AnalyzeFrameWithoutDropScan(const uint8_t* data, size_t size,
+                                                int64_t endTimeNs)
+{
+  const int32_t index = m_nFrameIndex;
+  if (data && size > 0 && index > 300 && index % 30 == 29) {
+    SearchPatterns(data, size);
+  }
+  Layout layout;
+  if (!LayoutForFormatCode(m_dwFormatCode, &layout) ||
+      !ScanFits(FrameGeometry(layout, m_nWidth, m_nHeight), data, size)) {
+    return false;
+  }
+  BookFrame(index, nullptr, endTimeNs);
+  return true;
+}
+
+void CAnalogInTest::BookFrame(int32_t index, const DropScanResult* scan, int64_t endTimeNs)
+{
   m_clock->FrameEnded(endTimeNs);
 
   const int32_t frameIndex = index + 1;
@@ -210,19 +232,21 @@ bool CAnalogInTest::AnalyzeFrame(uint8_t* data, size_t size, uint8_t* paint, siz
     m_tFirst = now.wallSeconds;
     m_qpcFirst = now.counter;
   }
-  m_nTotalDropped.fetch_add(scan.dropped, std::memory_order_relaxed);
-  m_nMaxDroppedInFrame = std::max<uint32_t>(m_nMaxDroppedInFrame, scan.dropped);
-  m_nMaxRun = std::max<uint32_t>(m_nMaxRun, scan.summary & kSummaryLongestMask);
-  if (scan.dropped > m_nDropThreshold || (scan.summary & kSummaryLongRun)) {
-    // Until a configuration snapshot sets the minute length it is -1, so only frame 0 counts.
-    const int32_t minute = frameIndex / m_nFramesPerMinute;
-    if (minute >= 0 && minute <= 2) {
-      m_anDroppedPerMinute[minute].fetch_add(1, std::memory_order_relaxed);
+  if (scan) {
+    m_nTotalDropped.fetch_add(scan->dropped, std::memory_order_relaxed);
+    m_nMaxDroppedInFrame = std::max<uint32_t>(m_nMaxDroppedInFrame, scan->dropped);
+    m_nMaxRun = std::max<uint32_t>(m_nMaxRun, scan->summary & kSummaryLongestMask);
+    if (scan->dropped > m_nDropThreshold || (scan->summary & kSummaryLongRun)) {
+      // Until a configuration snapshot sets the minute length it is -1, so only frame 0
+      // counts.
+      const int32_t minute = frameIndex / m_nFramesPerMinute;
+      if (minute >= 0 && minute <= 2) {
+        m_anDroppedPerMinute[minute].fetch_add(1, std::memory_order_relaxed);
+      }
     }
   }
   // Published last, so a reader that sees the frame counted sees its first-frame times.
   m_nFrameIndex = frameIndex;
-  return true;
 }
 
 double CAnalogInTest::ElapsedSeconds(const ClockReading& now) const

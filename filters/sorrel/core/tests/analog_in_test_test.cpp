@@ -260,6 +260,41 @@ TEST(BookkeepingTest, UnnamedFormatsAndEmptyBuffersAreNotAnalysed)
   EXPECT_EQ(fed.filter.FrameIndex(), -1);
 }
 
+// A frame that is not the recycled buffer (a copy) is counted but never scanned: its bytes
+// of 255 or marker values are picture, not dropped samples, and it stays as it was.
+TEST(BookkeepingTest, FramesWithoutDropScanAreCountedNotScanned)
+{
+  struct Case
+  {
+    const char* name;
+    uint32_t fourcc;
+    int width;
+    size_t size;
+    bool analysed;
+  };
+  const Case cases[] = {
+      {"YUY2 of 255", kFourccYUY2, 80, 80 * 60 * 2, true},
+      {"IYUV of 255", kFourccIYUV, 80, 80 * 60 * 3 / 2, true},
+      {"short IYUV", kFourccIYUV, 80, 100, false},
+      {"unnamed YUY2", kFourccYUY2, 81, 81 * 60 * 2, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FedFilter fed(c.fourcc, c.width, 60);
+    const std::vector<uint8_t> picture(c.size, 255);
+    std::vector<uint8_t> frame = picture;
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_EQ(fed.filter.AnalyzeFrameWithoutDropScan(frame.data(), frame.size()), c.analysed);
+    }
+    EXPECT_EQ(fed.filter.FrameIndex(), c.analysed ? 2 : -1);
+    EXPECT_EQ(fed.filter.TotalDropped(), 0u);
+    EXPECT_EQ(fed.filter.DroppedInMinute(0), 0);
+    EXPECT_EQ(frame, picture);
+  }
+  FedFilter fed(kFourccYUY2, 80, 60);
+  EXPECT_FALSE(fed.filter.AnalyzeFrameWithoutDropScan(nullptr, 100));
+}
+
 TEST(PatternScheduleTest, SmpteThenSw2OnTheThirtiethFrames)
 {
   FedFilter fed(kFourccYUY2, 352, 480);

@@ -282,6 +282,7 @@ struct SharingCase
   bool hold_reference; // upstream keeps a reference: the buffer is not writable
   bool share_memory;   // a second buffer shares the memory: mapping for writing copies it
   bool expect_warning;
+  bool superwhite = false; // picture bytes of 255, which a marker scan would take as dropped
 };
 
 class SorrelSharing : public ::testing::TestWithParam<SharingCase>
@@ -303,6 +304,9 @@ TEST_P(SorrelSharing, MarkersReachOnlyTheRecycledBuffer)
   std::vector<uint8_t> picture(size);
   gst_buffer_extract(model, 0, picture.data(), size);
   gst_buffer_unref(model);
+  if (c.superwhite) {
+    std::fill(picture.begin() + 2000, picture.begin() + 2400, uint8_t(255));
+  }
   GstBufferPool* pool = gst_buffer_pool_new();
   GstStructure* config = gst_buffer_pool_get_config(pool);
   gst_buffer_pool_config_set_params(config, nullptr, guint(size), 1, 1);
@@ -369,7 +373,11 @@ TEST_P(SorrelSharing, MarkersReachOnlyTheRecycledBuffer)
 INSTANTIATE_TEST_SUITE_P(Cases, SorrelSharing,
                          ::testing::Values(SharingCase{"recycled", false, false, false},
                                            SharingCase{"referenced", true, false, true},
-                                           SharingCase{"shared_memory", false, true, true}),
+                                           SharingCase{"shared_memory", false, true, true},
+                                           SharingCase{"referenced_superwhite", true, false, true,
+                                                       true},
+                                           SharingCase{"shared_superwhite", false, true, true,
+                                                       true}),
                          [](const ::testing::TestParamInfo<SharingCase>& param) {
                            return std::string(param.param.name);
                          });

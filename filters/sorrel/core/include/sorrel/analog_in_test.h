@@ -8,6 +8,7 @@
 #pragma once
 
 #include "sorrel/analysis_clock.h"
+#include "sorrel/drop_scan.h"
 #include "sorrel/media_type.h"
 #include "sorrel/verdicts.h"
 
@@ -51,6 +52,9 @@ public:
   // Returns false when the frame was not analysed (unnamed format, empty or short buffer).
   bool AnalyzeFrame(uint8_t* data, size_t size, uint8_t* paint = nullptr, size_t paintSize = 0,
                     int64_t endTimeNs = -1);
+  // A frame that is not the recycled capture buffer (a copy): searched and booked like any
+  // other, but without a drop scan, since a copy's bytes say nothing about dropped samples.
+  bool AnalyzeFrameWithoutDropScan(const uint8_t* data, size_t size, int64_t endTimeNs = -1);
 
   // Fills a 16384-byte results block with a fresh snapshot. Pointer when block is null,
   // OutOfMemory when size is below 16384 (nothing written in both cases).
@@ -79,6 +83,8 @@ public:
 
 private:
   void SearchPatterns(const uint8_t* data, size_t size);
+  // The frame after `index`: its drop scan (null for none) into the counters.
+  void BookFrame(int32_t index, const DropScanResult* scan, int64_t endTimeNs);
   double ElapsedSeconds(const ClockReading& now) const;
 
   std::unique_ptr<AnalysisClock> m_clock;
