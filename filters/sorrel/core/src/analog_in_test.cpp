@@ -289,6 +289,19 @@ Measurements CAnalogInTest::ReadMeasurements()
 
 FilterResult CAnalogInTest::QueryVendorInfo(uint8_t* out, size_t size)
 {
+  return WriteResults(out, size, m_mediaFileCheck, true);
+}
+
+FilterResult CAnalogInTest::PeekResults(uint8_t* out, size_t size)
+{
+  MediaFileCheck lookOnly = m_mediaFileCheck;
+  lookOnly.removeAfterCheck = false;
+  return WriteResults(out, size, lookOnly, false);
+}
+
+FilterResult CAnalogInTest::WriteResults(uint8_t* out, size_t size, const MediaFileCheck& media,
+                                         bool settleMinuteLength)
+{
   using namespace block;
   if (!out) {
     return FilterResult::Pointer;
@@ -311,11 +324,13 @@ FilterResult CAnalogInTest::QueryVendorInfo(uint8_t* out, size_t size)
   if (m.frameIndex == -1) {
     int32_t framesPerMinute = m_nFramesPerMinute;
     WriteConfigurationSnapshot(m, out, &framesPerMinute);
-    m_nFramesPerMinute = framesPerMinute;
+    if (settleMinuteLength) {
+      m_nFramesPerMinute = framesPerMinute;
+    }
   } else if (m.elapsedSeconds < kStartupSeconds) {
     WriteStartupSnapshot(m, out);
   } else {
-    WriteFullSnapshot(m, m_mediaFileCheck, out);
+    WriteFullSnapshot(m, media, out);
   }
   return FilterResult::Ok;
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <thread>
 
 namespace sorrel {
@@ -406,6 +408,40 @@ TEST(SnapshotTest, BlockBytesAtTheirOffsets)
   std::vector<uint8_t> small(100, 7);
   EXPECT_EQ(fed.filter.QueryVendorInfo(small.data(), small.size()), FilterResult::OutOfMemory);
   EXPECT_EQ(small[0], 7);
+}
+
+// An onlooker's snapshot equals the results call's block but changes nothing: the media file
+// stays, and before streaming the minute length stays unset.
+TEST(SnapshotTest, PeekLeavesMediaFileAndMinuteLength)
+{
+  char folder[] = "/tmp/sorrel-peek-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string media = std::string(folder) + "/media.avi";
+  FedFilter fed(kFourccYUY2, 720, 480);
+  fed.filter.DecideMode(true, MEDIASUBTYPE_CAIT);
+  fed.filter.SetMediaFileCheck({media, true});
+  std::vector<uint8_t> peeked(kBlockSize, 0xAA);
+  ASSERT_EQ(fed.filter.PeekResults(peeked.data(), peeked.size()), FilterResult::Ok);
+  EXPECT_EQ(peeked[kOffsetFlags] & kPhaseMask, PHASE_CONFIGURATION);
+  EXPECT_EQ(fed.filter.FramesPerMinute(), -1);
+  fed.Results();
+  EXPECT_EQ(fed.filter.FramesPerMinute(), 1798);
+
+  for (int k = 0; k <= 900; ++k) {
+    fed.Deliver(int64_t(k) * 1001000000 / 30);
+  }
+  std::FILE* file = std::fopen(media.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fputs("not much of a capture", file);
+  std::fclose(file);
+  ASSERT_EQ(fed.filter.PeekResults(peeked.data(), peeked.size()), FilterResult::Ok);
+  EXPECT_EQ(peeked[kOffsetFlags] & kPhaseMask, PHASE_FULL);
+  EXPECT_TRUE(std::filesystem::exists(media)) << "looked at, not removed";
+  std::vector<uint8_t> queried(kBlockSize, 0);
+  ASSERT_EQ(fed.filter.QueryVendorInfo(queried.data(), queried.size()), FilterResult::Ok);
+  EXPECT_FALSE(std::filesystem::exists(media)) << "the results call removes it";
+  EXPECT_EQ(peeked, queried);
+  std::filesystem::remove_all(folder);
 }
 
 TEST(SnapshotTest, StartupWithinThirtySeconds)

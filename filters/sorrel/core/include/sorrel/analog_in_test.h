@@ -59,6 +59,9 @@ public:
   // Fills a 16384-byte results block with a fresh snapshot. Pointer when block is null,
   // OutOfMemory when size is below 16384 (nothing written in both cases).
   FilterResult QueryVendorInfo(uint8_t* block, size_t size);
+  // The same snapshot for an onlooker: the media file is looked at but not removed, and the
+  // configuration snapshot does not settle the minute length.
+  FilterResult PeekResults(uint8_t* block, size_t size);
 
   void SetMediaFileCheck(const MediaFileCheck& check) { m_mediaFileCheck = check; }
 
@@ -86,6 +89,8 @@ private:
   // The frame after `index`: its drop scan (null for none) into the counters.
   void BookFrame(int32_t index, const DropScanResult* scan, int64_t endTimeNs);
   double ElapsedSeconds(const ClockReading& now) const;
+  FilterResult WriteResults(uint8_t* block, size_t size, const MediaFileCheck& media,
+                            bool settleMinuteLength);
 
   std::unique_ptr<AnalysisClock> m_clock;
   MediaFileCheck m_mediaFileCheck;
