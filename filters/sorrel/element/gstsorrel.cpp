@@ -52,7 +52,8 @@ struct _GstSorrel
 {
   GstBaseTransform parent;
 
-  // Created with the element; replaced only while no frame has been analysed (timing).
+  // Lives as long as the element, so any thread may read it; only its clock changes, while
+  // no frame has been analysed (timing).
   sorrel::CAnalogInTest* core;
   GstSorrelTiming timing;
   gchar* results_location;
@@ -126,11 +127,10 @@ GType gst_sorrel_timing_get_type(void)
   return type;
 }
 
-static sorrel::CAnalogInTest* gst_sorrel_new_core(GstSorrelTiming timing)
+static std::unique_ptr<sorrel::AnalysisClock> gst_sorrel_new_clock(GstSorrelTiming timing)
 {
-  return new sorrel::CAnalogInTest(sorrel::MakeClock(timing == GST_SORREL_TIMING_STREAM
-                                                         ? sorrel::ClockSource::Stream
-                                                         : sorrel::ClockSource::Wall));
+  return sorrel::MakeClock(timing == GST_SORREL_TIMING_STREAM ? sorrel::ClockSource::Stream
+                                                              : sorrel::ClockSource::Wall);
 }
 
 // Before streaming starts the input is only linked, not negotiated (a live source negotiates
@@ -504,9 +504,8 @@ static void gst_sorrel_set_property(GObject* object, guint prop_id, const GValue
     // The clock belongs to the measurement, so it can change only before it starts.
     const bool idle = GST_STATE(self) <= GST_STATE_READY && self->core->FrameIndex() == -1 &&
                       self->core->Width() == -1;
-    if (idle && timing != self->timing) {
-      delete self->core;
-      self->core = gst_sorrel_new_core(timing);
+    // Results calls read the clock under this lock too.
+    if (idle && timing != self->timing && self->core->SetClock(gst_sorrel_new_clock(timing))) {
       self->timing = timing;
     }
     GST_OBJECT_UNLOCK(self);
@@ -533,7 +532,9 @@ static void gst_sorrel_get_property(GObject* object, guint prop_id, GValue* valu
   GstSorrel* self = GST_SORREL(object);
   switch (prop_id) {
   case PROP_TIMING:
+    GST_OBJECT_LOCK(self);
     g_value_set_enum(value, self->timing);
+    GST_OBJECT_UNLOCK(self);
     break;
   case PROP_RESULTS_LOCATION:
     GST_OBJECT_LOCK(self);
@@ -625,7 +626,7 @@ static void gst_sorrel_class_init(GstSorrelClass* klass)
 static void gst_sorrel_init(GstSorrel* self)
 {
   self->timing = GST_SORREL_TIMING_WALL;
-  self->core = gst_sorrel_new_core(self->timing);
+  self->core = new sorrel::CAnalogInTest(gst_sorrel_new_clock(self->timing));
   self->results_location = nullptr;
   gst_video_info_init(&self->in_info);
   self->analysable = FALSE;

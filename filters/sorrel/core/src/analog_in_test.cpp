@@ -17,6 +17,15 @@ CAnalogInTest::CAnalogInTest(std::unique_ptr<AnalysisClock> clock)
 {
 }
 
+bool CAnalogInTest::SetClock(std::unique_ptr<AnalysisClock> clock)
+{
+  if (m_nFrameIndex != -1) {
+    return false;
+  }
+  m_clock = clock ? std::move(clock) : MakeClock(ClockSource::Wall);
+  return true;
+}
+
 FilterResult CAnalogInTest::CheckInputType(const MediaType& mtIn)
 {
   static constexpr uint32_t kAccepted[] = {kFourccYUY2, kFourccUYVY, kFourccYV12, kFourccIYUV,

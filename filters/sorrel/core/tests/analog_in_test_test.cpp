@@ -297,6 +297,21 @@ TEST(BookkeepingTest, FramesWithoutDropScanAreCountedNotScanned)
   EXPECT_FALSE(fed.filter.AnalyzeFrameWithoutDropScan(nullptr, 100));
 }
 
+// The clock can change until the first frame is booked; then it belongs to the measurement.
+TEST(BookkeepingTest, ClockChangesOnlyBeforeTheFirstFrame)
+{
+  FedFilter fed(kFourccYUY2, 80, 60);
+  EXPECT_TRUE(fed.filter.SetClock(std::make_unique<StreamClock>()));
+  EXPECT_TRUE(fed.filter.SetClock(nullptr));
+  EXPECT_TRUE(fed.filter.SetClock(std::make_unique<StreamClock>()));
+  fed.Deliver(0);
+  EXPECT_FALSE(fed.filter.SetClock(nullptr));
+  fed.Deliver(int64_t(10) * 1000000000);
+  // Ten seconds of stream time; a wall clock would count from the stream's zero instead.
+  const DecodedResults r = fed.Results();
+  EXPECT_EQ(r.flags & kPhaseMask, PHASE_STARTUP) << "still on the stream clock";
+}
+
 TEST(PatternScheduleTest, SmpteThenSw2OnTheThirtiethFrames)
 {
   FedFilter fed(kFourccYUY2, 352, 480);

@@ -10,9 +10,12 @@
 #include <gst/check/gstharness.h>
 #include <gst/video/video.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -272,6 +275,36 @@ TEST(SorrelHarness, ConfigurationSnapshotStaysUnknownWithoutASettledOffer)
     gst_object_unref(s);
     gst_object_unref(pipeline);
   }
+}
+
+// The timing may change while another thread reads the element's state and takes results:
+// the analysis those readers look at must stay alive.
+TEST(SorrelHarness, TimingChangesWhileOtherThreadsReadTheElement)
+{
+  GstElement* sorrel = gst_element_factory_make("sorrel", nullptr);
+  ASSERT_NE(sorrel, nullptr);
+  std::atomic<bool> done{false};
+  std::thread reader([&] {
+    while (!done) {
+      for (int k = 0; k < 100; ++k) {
+        gint mode = -2, frames = -1;
+        g_object_get(sorrel, "mode", &mode, "frames-analysed", &frames, nullptr);
+        ASSERT_EQ(mode, GST_SORREL_MODE_UNDECIDED);
+        ASSERT_EQ(frames, 0);
+      }
+      sorrel::DecodedResults results;
+      EXPECT_EQ(QueryResults(sorrel, &results), GST_SORREL_OK);
+    }
+  });
+  for (int k = 0; k < 20000; ++k) {
+    gst_util_set_object_arg(G_OBJECT(sorrel), "timing", k % 2 ? "wall" : "stream");
+  }
+  done = true;
+  reader.join();
+  gint timing = -1;
+  g_object_get(sorrel, "timing", &timing, nullptr);
+  EXPECT_EQ(timing, GST_SORREL_TIMING_WALL);
+  gst_object_unref(sorrel);
 }
 
 // Pushes the same recycled capture buffer twice; the second time the bytes at

@@ -64,6 +64,9 @@ public:
   FilterResult PeekResults(uint8_t* block, size_t size);
 
   void SetMediaFileCheck(const MediaFileCheck& check) { m_mediaFileCheck = check; }
+  // Replaces the clock (null: the wall clock) while no frame has been analysed; afterwards it
+  // belongs to the measurement and the call returns false. Not while a results call runs.
+  bool SetClock(std::unique_ptr<AnalysisClock> clock);
 
   // Readings of the live state (any thread).
   int32_t FrameTimeMs() const { return m_nFrameTimeMs.load(); }
