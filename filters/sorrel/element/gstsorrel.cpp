@@ -463,8 +463,8 @@ static GstFlowReturn gst_sorrel_transform(GstBaseTransform* trans, GstBuffer* in
       }
     }
     if (markers_reach) {
-      core.AnalyzeFrame(frame, in_size, visualize ? out_map.data : nullptr,
-                        visualize ? copied : 0, end_ns);
+      core.AnalyzeFrame(frame, in_size, visualize ? out_map.data : nullptr, visualize ? copied : 0,
+                        end_ns);
     } else {
       core.AnalyzeFrameWithoutDropScan(frame, in_size, end_ns);
     }

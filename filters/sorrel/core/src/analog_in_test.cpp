@@ -215,8 +215,7 @@ bool CAnalogInTest::AnalyzeFrame(uint8_t* data, size_t size, uint8_t* paint, siz
   return true;
 }
 
-bool CAnalogInTest::AnalyzeFrameWithoutDropScan(const uint8_t* data, size_t size,
-                                                int64_t endTimeNs)
+bool CAnalogInTest::AnalyzeFrameWithoutDropScan(const uint8_t* data, size_t size, int64_t endTimeNs)
 {
   const int32_t index = m_nFrameIndex;
   if (data && size > 0 && index > 300 && index % 30 == 29) {

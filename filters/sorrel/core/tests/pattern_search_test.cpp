@@ -24,8 +24,8 @@ struct Picture
 
 std::string Trace(const FrameGeometry& geometry, const char* name)
 {
-  return std::string(LayoutName(geometry.layout())) + " " + std::to_string(geometry.width()) +
-         " " + name;
+  return std::string(LayoutName(geometry.layout())) + " " + std::to_string(geometry.width()) + " " +
+         name;
 }
 
 // Every layout at the widths the searches scale to (Y41P needs a multiple of 8), 480 rows.

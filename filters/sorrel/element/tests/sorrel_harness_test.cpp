@@ -403,17 +403,16 @@ TEST_P(SorrelSharing, MarkersReachOnlyTheRecycledBuffer)
   gst_harness_teardown(h);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SorrelSharing,
-                         ::testing::Values(SharingCase{"recycled", false, false, false},
-                                           SharingCase{"referenced", true, false, true},
-                                           SharingCase{"shared_memory", false, true, true},
-                                           SharingCase{"referenced_superwhite", true, false, true,
-                                                       true},
-                                           SharingCase{"shared_superwhite", false, true, true,
-                                                       true}),
-                         [](const ::testing::TestParamInfo<SharingCase>& param) {
-                           return std::string(param.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SorrelSharing,
+    ::testing::Values(SharingCase{"recycled", false, false, false},
+                      SharingCase{"referenced", true, false, true},
+                      SharingCase{"shared_memory", false, true, true},
+                      SharingCase{"referenced_superwhite", true, false, true, true},
+                      SharingCase{"shared_superwhite", false, true, true, true}),
+    [](const ::testing::TestParamInfo<SharingCase>& param) {
+      return std::string(param.param.name);
+    });
 
 TEST(SorrelHarness, ErrorVisualisationPaintsDroppedSamplesRed)
 {
