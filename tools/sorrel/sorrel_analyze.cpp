@@ -7,6 +7,7 @@
 #include "sorrel/results_report.h"
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -209,8 +210,14 @@ int main(int argc, char** argv)
   for (auto& buffer : pool) {
     buffer.assign(reader.frameSize(), 0);
   }
+  // A slow rate (a denominator up to 10^9) would overflow 64 bits within a few frames; such a
+  // stream stays at the largest time there is.
   const auto endTimeNs = [&](int64_t frames) {
-    return frames * 1000000000 * format.rate.den / format.rate.num;
+    const int64_t nsPerRateUnit = 1000000000 * format.rate.den;
+    if (frames > INT64_MAX / nsPerRateUnit) {
+      return INT64_MAX;
+    }
+    return frames * nsPerRateUnit / format.rate.num;
   };
   int64_t frames = 0;
   bool startupShown = false;

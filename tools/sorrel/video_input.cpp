@@ -1,6 +1,7 @@
 // Raw and Y4M frame reading with every length checked before it is used.
 #include "video_input.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -66,8 +67,11 @@ bool FrameReader::ParseY4mHeader(const std::string& header, std::string* error)
       }
       m_format.rate = {num, den};
     } else if (tag == 'C') {
-      if (value.rfind("420", 0) != 0) {
-        *error = "Y4M colour space '" + value + "' is not supported (only 4:2:0)";
+      // Only 8-bit 4:2:0: "420p10" and the like carry two bytes a sample.
+      static const char* const kEightBit420[] = {"420", "420jpeg", "420paldv", "420mpeg2"};
+      if (std::find(std::begin(kEightBit420), std::end(kEightBit420), value) ==
+          std::end(kEightBit420)) {
+        *error = "Y4M colour space '" + value + "' is not supported (only 8-bit 4:2:0)";
         return false;
       }
     } else if (tag == 'I' && value != "p" && value != "?") {

@@ -14,7 +14,7 @@
  *
  * Drop detection writes markers into the input buffer, which must be a recycled capture
  * buffer that reaches the element writable. When it is not (a tee upstream, shared memory),
- * the element posts one warning and analyses a private copy without drop detection.
+ * the element posts one warning and analyses the frames without drop detection.
  *
  * At end of stream the element posts an element message whose structure is named "sorrel":
  * - "phase" (string): "configuration", "startup" or "full"
@@ -52,7 +52,8 @@ struct _GstSorrel
 {
   GstBaseTransform parent;
 
-  // Created with the element; replaced only while no frame has been analysed (timing).
+  // Lives as long as the element, so any thread may read it; only its clock changes, while
+  // no frame has been analysed (timing).
   sorrel::CAnalogInTest* core;
   GstSorrelTiming timing;
   gchar* results_location;
@@ -61,7 +62,6 @@ struct _GstSorrel
   GstVideoInfo in_info;
   gboolean analysable;
   gboolean warned_not_writable;
-  std::vector<uint8_t>* scratch;
 };
 
 enum {
@@ -127,11 +127,10 @@ GType gst_sorrel_timing_get_type(void)
   return type;
 }
 
-static sorrel::CAnalogInTest* gst_sorrel_new_core(GstSorrelTiming timing)
+static std::unique_ptr<sorrel::AnalysisClock> gst_sorrel_new_clock(GstSorrelTiming timing)
 {
-  return new sorrel::CAnalogInTest(sorrel::MakeClock(timing == GST_SORREL_TIMING_STREAM
-                                                         ? sorrel::ClockSource::Stream
-                                                         : sorrel::ClockSource::Wall));
+  return sorrel::MakeClock(timing == GST_SORREL_TIMING_STREAM ? sorrel::ClockSource::Stream
+                                                              : sorrel::ClockSource::Wall);
 }
 
 // Before streaming starts the input is only linked, not negotiated (a live source negotiates
@@ -374,19 +373,21 @@ static gboolean gst_sorrel_decide_allocation(GstBaseTransform* trans, GstQuery* 
 }
 
 // Maps the input so that the scan's markers land in the buffer that upstream recycles.
-// Returns the bytes to analyse: the input itself, or a private copy without drop detection.
+// Returns the bytes to analyse (null when the input cannot be mapped); markers_reach says
+// whether they are that recycled buffer. When they are not, drop detection is off: a copy's
+// bytes say nothing about dropped samples.
 static uint8_t* gst_sorrel_map_input(GstSorrel* self, GstBuffer* inbuf, GstMapInfo* map,
-                                     size_t* size)
+                                     size_t* size, bool* markers_reach)
 {
-  bool markers_reach = false;
+  *markers_reach = false;
   bool mapped = false;
   if (gst_buffer_is_writable(inbuf)) {
     const guint n_before = gst_buffer_n_memory(inbuf);
     GstMemory* before = n_before == 1 ? gst_buffer_peek_memory(inbuf, 0) : nullptr;
     mapped = gst_buffer_map(inbuf, map, GST_MAP_READWRITE);
     // A map for writing swaps in a copy when the memory is shared; compare to know.
-    markers_reach = mapped && before && gst_buffer_n_memory(inbuf) == 1 &&
-                    gst_buffer_peek_memory(inbuf, 0) == before;
+    *markers_reach = mapped && before && gst_buffer_n_memory(inbuf) == 1 &&
+                     gst_buffer_peek_memory(inbuf, 0) == before;
   } else {
     mapped = gst_buffer_map(inbuf, map, GST_MAP_READ);
   }
@@ -394,18 +395,14 @@ static uint8_t* gst_sorrel_map_input(GstSorrel* self, GstBuffer* inbuf, GstMapIn
     return nullptr;
   }
   *size = map->size;
-  if (markers_reach) {
-    return map->data;
-  }
-  if (!self->warned_not_writable) {
+  if (!*markers_reach && !self->warned_not_writable) {
     self->warned_not_writable = TRUE;
     GST_ELEMENT_WARNING(self, STREAM, FAILED,
                         ("Input buffers are shared, so dropped samples cannot be detected."),
                         ("The drop markers must reach the capture buffers that upstream "
                          "recycles; frames are analysed without drop detection."));
   }
-  self->scratch->assign(map->data, map->data + map->size);
-  return self->scratch->data();
+  return map->data;
 }
 
 static GstFlowReturn gst_sorrel_transform(GstBaseTransform* trans, GstBuffer* inbuf,
@@ -432,7 +429,8 @@ static GstFlowReturn gst_sorrel_transform(GstBaseTransform* trans, GstBuffer* in
 
   GstMapInfo in_map;
   size_t in_size = 0;
-  uint8_t* frame = gst_sorrel_map_input(self, inbuf, &in_map, &in_size);
+  bool markers_reach = false;
+  uint8_t* frame = gst_sorrel_map_input(self, inbuf, &in_map, &in_size, &markers_reach);
   if (!frame) {
     GST_ELEMENT_ERROR(self, STREAM, FAILED, ("Could not read an input frame."), (nullptr));
     return GST_FLOW_ERROR;
@@ -464,8 +462,12 @@ static GstFlowReturn gst_sorrel_transform(GstBaseTransform* trans, GstBuffer* in
         end_ns = gint64(stream_end);
       }
     }
-    core.AnalyzeFrame(frame, in_size, visualize ? out_map.data : nullptr, visualize ? copied : 0,
-                      end_ns);
+    if (markers_reach) {
+      core.AnalyzeFrame(frame, in_size, visualize ? out_map.data : nullptr, visualize ? copied : 0,
+                        end_ns);
+    } else {
+      core.AnalyzeFrameWithoutDropScan(frame, in_size, end_ns);
+    }
   }
   gst_buffer_unmap(outbuf, &out_map);
   gst_buffer_unmap(inbuf, &in_map);
@@ -502,9 +504,8 @@ static void gst_sorrel_set_property(GObject* object, guint prop_id, const GValue
     // The clock belongs to the measurement, so it can change only before it starts.
     const bool idle = GST_STATE(self) <= GST_STATE_READY && self->core->FrameIndex() == -1 &&
                       self->core->Width() == -1;
-    if (idle && timing != self->timing) {
-      delete self->core;
-      self->core = gst_sorrel_new_core(timing);
+    // Results calls read the clock under this lock too.
+    if (idle && timing != self->timing && self->core->SetClock(gst_sorrel_new_clock(timing))) {
       self->timing = timing;
     }
     GST_OBJECT_UNLOCK(self);
@@ -531,7 +532,9 @@ static void gst_sorrel_get_property(GObject* object, guint prop_id, GValue* valu
   GstSorrel* self = GST_SORREL(object);
   switch (prop_id) {
   case PROP_TIMING:
+    GST_OBJECT_LOCK(self);
     g_value_set_enum(value, self->timing);
+    GST_OBJECT_UNLOCK(self);
     break;
   case PROP_RESULTS_LOCATION:
     GST_OBJECT_LOCK(self);
@@ -554,7 +557,6 @@ static void gst_sorrel_finalize(GObject* object)
 {
   GstSorrel* self = GST_SORREL(object);
   delete self->core;
-  delete self->scratch;
   g_free(self->results_location);
   G_OBJECT_CLASS(gst_sorrel_parent_class)->finalize(object);
 }
@@ -624,12 +626,11 @@ static void gst_sorrel_class_init(GstSorrelClass* klass)
 static void gst_sorrel_init(GstSorrel* self)
 {
   self->timing = GST_SORREL_TIMING_WALL;
-  self->core = gst_sorrel_new_core(self->timing);
+  self->core = new sorrel::CAnalogInTest(gst_sorrel_new_clock(self->timing));
   self->results_location = nullptr;
   gst_video_info_init(&self->in_info);
   self->analysable = FALSE;
   self->warned_not_writable = FALSE;
-  self->scratch = new std::vector<uint8_t>();
 }
 
 static gboolean plugin_init(GstPlugin* plugin)

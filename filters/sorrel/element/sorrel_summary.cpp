@@ -12,30 +12,8 @@ namespace gst_sorrel {
 
 std::vector<uint8_t> TakeSnapshot(sorrel::CAnalogInTest& core)
 {
-  using namespace sorrel::block;
-  std::vector<uint8_t> block(kBlockSize, 0);
-  uint8_t* out = block.data();
-  const sorrel::Measurements m = core.ReadMeasurements();
-  WriteInt32(out, kOffsetVersion, kVersion);
-  WriteInt32(out, kOffsetFrameTimeMs, m.frameTimeMs);
-  WriteText(out, kOffsetStandardName, kStandardNameSize,
-            m.frameTimeMs == 33   ? "NTSC"
-            : m.frameTimeMs == 40 ? "PAL/SECAM"
-                                  : "UNKNOWN");
-  WriteInt32(out, kOffsetWidth, m.width);
-  WriteInt32(out, kOffsetHeight, m.height);
-  std::memcpy(out + kOffsetFourcc, m.fourcc.data(), std::min<size_t>(m.fourcc.size(), 4));
-  out[kOffsetFlags] = FLAG_CONFIG_OK;
-  if (m.frameIndex == -1) {
-    int32_t framesPerMinute = core.FramesPerMinute();
-    sorrel::WriteConfigurationSnapshot(m, out, &framesPerMinute);
-  } else if (m.elapsedSeconds < sorrel::kStartupSeconds) {
-    sorrel::WriteStartupSnapshot(m, out);
-  } else {
-    sorrel::MediaFileCheck media;
-    media.removeAfterCheck = false;
-    sorrel::WriteFullSnapshot(m, media, out);
-  }
+  std::vector<uint8_t> block(sorrel::block::kBlockSize, 0);
+  core.PeekResults(block.data(), block.size());
   return block;
 }
 

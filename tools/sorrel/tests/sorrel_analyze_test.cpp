@@ -146,12 +146,27 @@ TEST_F(SorrelToolsTest, Y4mClipAndJson)
   EXPECT_EQ(run.output.find("<<<"), std::string::npos) << "JSON only";
 }
 
+// A very slow rate: stream times of a few frames exceed 64-bit nanoseconds and must neither
+// overflow nor stop the report.
+TEST_F(SorrelToolsTest, SlowestFrameRateStillReports)
+{
+  const std::string clip = (folder / "slow.yuv").string();
+  std::ofstream(clip) << std::string(9600 * 12, char(128));
+  const ProcessRun run =
+      Shell(Analyze("--format YUY2 --width 80 --height 60 --fps 1/1000000000 " + clip));
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_EQ(run.output.find("runtime error"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("12 frames] end of stream"), std::string::npos) << run.output;
+}
+
 TEST_F(SorrelToolsTest, RefusedInputsExitWithTwoAndAMessage)
 {
   const std::string odd = (folder / "odd.yuv").string();
   std::ofstream(odd) << std::string(9600 + 10, 'x');
   const std::string y422 = (folder / "422.y4m").string();
   std::ofstream(y422) << "YUV4MPEG2 W720 H480 F30000:1001 C422\nFRAME\n";
+  const std::string deep = (folder / "deep.y4m").string();
+  std::ofstream(deep) << "YUV4MPEG2 W80 H60 F25:1 C420p10\nFRAME\n" << std::string(14400, 'x');
   const std::string truncated = (folder / "truncated.y4m").string();
   std::ofstream(truncated) << "YUV4MPEG2 W80 H60 F25:1 C420jpeg\nFRAME\n" << std::string(100, 'x');
   struct Case
@@ -170,6 +185,7 @@ TEST_F(SorrelToolsTest, RefusedInputsExitWithTwoAndAMessage)
       {"head -c 1000 /dev/zero | " + Analyze("--format YUY2 --width 80 --height 60 -"),
        "input ends inside a frame (1000 of 9600 bytes)"},
       {Analyze(y422), "colour space '422' is not supported"},
+      {Analyze(deep), "colour space '420p10' is not supported"},
       {Analyze(truncated), "input ends inside a frame"},
       {Analyze(odd), "raw input needs --format, --width and --height"},
       {Analyze((folder / "missing.yuv").string() + " --format YUY2 --width 80 --height 60"),

@@ -17,6 +17,15 @@ CAnalogInTest::CAnalogInTest(std::unique_ptr<AnalysisClock> clock)
 {
 }
 
+bool CAnalogInTest::SetClock(std::unique_ptr<AnalysisClock> clock)
+{
+  if (m_nFrameIndex != -1) {
+    return false;
+  }
+  m_clock = clock ? std::move(clock) : MakeClock(ClockSource::Wall);
+  return true;
+}
+
 FilterResult CAnalogInTest::CheckInputType(const MediaType& mtIn)
 {
   static constexpr uint32_t kAccepted[] = {kFourccYUY2, kFourccUYVY, kFourccYV12, kFourccIYUV,
@@ -202,6 +211,27 @@ bool CAnalogInTest::AnalyzeFrame(uint8_t* data, size_t size, uint8_t* paint, siz
   if (!ScanFrame(FrameGeometry(layout, m_nWidth, m_nHeight), data, size, paint, paintSize, &scan)) {
     return false;
   }
+  BookFrame(index, &scan, endTimeNs);
+  return true;
+}
+
+bool CAnalogInTest::AnalyzeFrameWithoutDropScan(const uint8_t* data, size_t size, int64_t endTimeNs)
+{
+  const int32_t index = m_nFrameIndex;
+  if (data && size > 0 && index > 300 && index % 30 == 29) {
+    SearchPatterns(data, size);
+  }
+  Layout layout;
+  if (!LayoutForFormatCode(m_dwFormatCode, &layout) ||
+      !ScanFits(FrameGeometry(layout, m_nWidth, m_nHeight), data, size)) {
+    return false;
+  }
+  BookFrame(index, nullptr, endTimeNs);
+  return true;
+}
+
+void CAnalogInTest::BookFrame(int32_t index, const DropScanResult* scan, int64_t endTimeNs)
+{
   m_clock->FrameEnded(endTimeNs);
 
   const int32_t frameIndex = index + 1;
@@ -210,19 +240,21 @@ bool CAnalogInTest::AnalyzeFrame(uint8_t* data, size_t size, uint8_t* paint, siz
     m_tFirst = now.wallSeconds;
     m_qpcFirst = now.counter;
   }
-  m_nTotalDropped.fetch_add(scan.dropped, std::memory_order_relaxed);
-  m_nMaxDroppedInFrame = std::max<uint32_t>(m_nMaxDroppedInFrame, scan.dropped);
-  m_nMaxRun = std::max<uint32_t>(m_nMaxRun, scan.summary & kSummaryLongestMask);
-  if (scan.dropped > m_nDropThreshold || (scan.summary & kSummaryLongRun)) {
-    // Until a configuration snapshot sets the minute length it is -1, so only frame 0 counts.
-    const int32_t minute = frameIndex / m_nFramesPerMinute;
-    if (minute >= 0 && minute <= 2) {
-      m_anDroppedPerMinute[minute].fetch_add(1, std::memory_order_relaxed);
+  if (scan) {
+    m_nTotalDropped.fetch_add(scan->dropped, std::memory_order_relaxed);
+    m_nMaxDroppedInFrame = std::max<uint32_t>(m_nMaxDroppedInFrame, scan->dropped);
+    m_nMaxRun = std::max<uint32_t>(m_nMaxRun, scan->summary & kSummaryLongestMask);
+    if (scan->dropped > m_nDropThreshold || (scan->summary & kSummaryLongRun)) {
+      // Until a configuration snapshot sets the minute length it is -1, so only frame 0
+      // counts.
+      const int32_t minute = frameIndex / m_nFramesPerMinute;
+      if (minute >= 0 && minute <= 2) {
+        m_anDroppedPerMinute[minute].fetch_add(1, std::memory_order_relaxed);
+      }
     }
   }
   // Published last, so a reader that sees the frame counted sees its first-frame times.
   m_nFrameIndex = frameIndex;
-  return true;
 }
 
 double CAnalogInTest::ElapsedSeconds(const ClockReading& now) const
@@ -265,6 +297,19 @@ Measurements CAnalogInTest::ReadMeasurements()
 
 FilterResult CAnalogInTest::QueryVendorInfo(uint8_t* out, size_t size)
 {
+  return WriteResults(out, size, m_mediaFileCheck, true);
+}
+
+FilterResult CAnalogInTest::PeekResults(uint8_t* out, size_t size)
+{
+  MediaFileCheck lookOnly = m_mediaFileCheck;
+  lookOnly.removeAfterCheck = false;
+  return WriteResults(out, size, lookOnly, false);
+}
+
+FilterResult CAnalogInTest::WriteResults(uint8_t* out, size_t size, const MediaFileCheck& media,
+                                         bool settleMinuteLength)
+{
   using namespace block;
   if (!out) {
     return FilterResult::Pointer;
@@ -287,11 +332,13 @@ FilterResult CAnalogInTest::QueryVendorInfo(uint8_t* out, size_t size)
   if (m.frameIndex == -1) {
     int32_t framesPerMinute = m_nFramesPerMinute;
     WriteConfigurationSnapshot(m, out, &framesPerMinute);
-    m_nFramesPerMinute = framesPerMinute;
+    if (settleMinuteLength) {
+      m_nFramesPerMinute = framesPerMinute;
+    }
   } else if (m.elapsedSeconds < kStartupSeconds) {
     WriteStartupSnapshot(m, out);
   } else {
-    WriteFullSnapshot(m, m_mediaFileCheck, out);
+    WriteFullSnapshot(m, media, out);
   }
   return FilterResult::Ok;
 }

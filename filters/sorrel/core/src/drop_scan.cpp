@@ -464,18 +464,25 @@ bool DimensionsFit(const FrameGeometry& g)
 
 } // namespace
 
+bool ScanFits(const FrameGeometry& geometry, const uint8_t* buffer, size_t size)
+{
+  if (!buffer || size == 0 || !DimensionsFit(geometry)) {
+    return false;
+  }
+  const bool planar = geometry.layout() == Layout::IYUV || geometry.layout() == Layout::YV12 ||
+                      geometry.layout() == Layout::YVU9;
+  return !planar || size >= geometry.FrameSize();
+}
+
 bool ScanFrame(const FrameGeometry& geometry, uint8_t* buffer, size_t size, uint8_t* paint,
                size_t paintSize, DropScanResult* result, ScanPath path)
 {
-  if (!buffer || !DimensionsFit(geometry)) {
+  if (!ScanFits(geometry, buffer, size)) {
     return false;
   }
   const bool planar = geometry.layout() == Layout::IYUV || geometry.layout() == Layout::YV12 ||
                       geometry.layout() == Layout::YVU9;
   const size_t scanned = planar ? geometry.FrameSize() : size;
-  if (size < scanned) {
-    return false;
-  }
   // Painting needs a target that holds every byte the scan may paint.
   if (paint && paintSize < scanned) {
     paint = nullptr;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <thread>
 
 namespace sorrel {
@@ -260,6 +262,56 @@ TEST(BookkeepingTest, UnnamedFormatsAndEmptyBuffersAreNotAnalysed)
   EXPECT_EQ(fed.filter.FrameIndex(), -1);
 }
 
+// A frame that is not the recycled buffer (a copy) is counted but never scanned: its bytes
+// of 255 or marker values are picture, not dropped samples, and it stays as it was.
+TEST(BookkeepingTest, FramesWithoutDropScanAreCountedNotScanned)
+{
+  struct Case
+  {
+    const char* name;
+    uint32_t fourcc;
+    int width;
+    size_t size;
+    bool analysed;
+  };
+  const Case cases[] = {
+      {"YUY2 of 255", kFourccYUY2, 80, 80 * 60 * 2, true},
+      {"IYUV of 255", kFourccIYUV, 80, 80 * 60 * 3 / 2, true},
+      {"short IYUV", kFourccIYUV, 80, 100, false},
+      {"unnamed YUY2", kFourccYUY2, 81, 81 * 60 * 2, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FedFilter fed(c.fourcc, c.width, 60);
+    const std::vector<uint8_t> picture(c.size, 255);
+    std::vector<uint8_t> frame = picture;
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_EQ(fed.filter.AnalyzeFrameWithoutDropScan(frame.data(), frame.size()), c.analysed);
+    }
+    EXPECT_EQ(fed.filter.FrameIndex(), c.analysed ? 2 : -1);
+    EXPECT_EQ(fed.filter.TotalDropped(), 0u);
+    EXPECT_EQ(fed.filter.DroppedInMinute(0), 0);
+    EXPECT_EQ(frame, picture);
+  }
+  FedFilter fed(kFourccYUY2, 80, 60);
+  EXPECT_FALSE(fed.filter.AnalyzeFrameWithoutDropScan(nullptr, 100));
+}
+
+// The clock can change until the first frame is booked; then it belongs to the measurement.
+TEST(BookkeepingTest, ClockChangesOnlyBeforeTheFirstFrame)
+{
+  FedFilter fed(kFourccYUY2, 80, 60);
+  EXPECT_TRUE(fed.filter.SetClock(std::make_unique<StreamClock>()));
+  EXPECT_TRUE(fed.filter.SetClock(nullptr));
+  EXPECT_TRUE(fed.filter.SetClock(std::make_unique<StreamClock>()));
+  fed.Deliver(0);
+  EXPECT_FALSE(fed.filter.SetClock(nullptr));
+  fed.Deliver(int64_t(10) * 1000000000);
+  // Ten seconds of stream time; a wall clock would count from the stream's zero instead.
+  const DecodedResults r = fed.Results();
+  EXPECT_EQ(r.flags & kPhaseMask, PHASE_STARTUP) << "still on the stream clock";
+}
+
 TEST(PatternScheduleTest, SmpteThenSw2OnTheThirtiethFrames)
 {
   FedFilter fed(kFourccYUY2, 352, 480);
@@ -371,6 +423,40 @@ TEST(SnapshotTest, BlockBytesAtTheirOffsets)
   std::vector<uint8_t> small(100, 7);
   EXPECT_EQ(fed.filter.QueryVendorInfo(small.data(), small.size()), FilterResult::OutOfMemory);
   EXPECT_EQ(small[0], 7);
+}
+
+// An onlooker's snapshot equals the results call's block but changes nothing: the media file
+// stays, and before streaming the minute length stays unset.
+TEST(SnapshotTest, PeekLeavesMediaFileAndMinuteLength)
+{
+  char folder[] = "/tmp/sorrel-peek-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string media = std::string(folder) + "/media.avi";
+  FedFilter fed(kFourccYUY2, 720, 480);
+  fed.filter.DecideMode(true, MEDIASUBTYPE_CAIT);
+  fed.filter.SetMediaFileCheck({media, true});
+  std::vector<uint8_t> peeked(kBlockSize, 0xAA);
+  ASSERT_EQ(fed.filter.PeekResults(peeked.data(), peeked.size()), FilterResult::Ok);
+  EXPECT_EQ(peeked[kOffsetFlags] & kPhaseMask, PHASE_CONFIGURATION);
+  EXPECT_EQ(fed.filter.FramesPerMinute(), -1);
+  fed.Results();
+  EXPECT_EQ(fed.filter.FramesPerMinute(), 1798);
+
+  for (int k = 0; k <= 900; ++k) {
+    fed.Deliver(int64_t(k) * 1001000000 / 30);
+  }
+  std::FILE* file = std::fopen(media.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fputs("not much of a capture", file);
+  std::fclose(file);
+  ASSERT_EQ(fed.filter.PeekResults(peeked.data(), peeked.size()), FilterResult::Ok);
+  EXPECT_EQ(peeked[kOffsetFlags] & kPhaseMask, PHASE_FULL);
+  EXPECT_TRUE(std::filesystem::exists(media)) << "looked at, not removed";
+  std::vector<uint8_t> queried(kBlockSize, 0);
+  ASSERT_EQ(fed.filter.QueryVendorInfo(queried.data(), queried.size()), FilterResult::Ok);
+  EXPECT_FALSE(std::filesystem::exists(media)) << "the results call removes it";
+  EXPECT_EQ(peeked, queried);
+  std::filesystem::remove_all(folder);
 }
 
 TEST(SnapshotTest, StartupWithinThirtySeconds)

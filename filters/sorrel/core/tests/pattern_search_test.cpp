@@ -22,9 +22,22 @@ struct Picture
   FrameView view;
 };
 
-std::string Trace(Layout layout, int width, const char* name)
+std::string Trace(const FrameGeometry& geometry, const char* name)
 {
-  return std::string(LayoutName(layout)) + " " + std::to_string(width) + " " + name;
+  return std::string(LayoutName(geometry.layout())) + " " + std::to_string(geometry.width()) + " " +
+         name;
+}
+
+// Every layout at the widths the searches scale to (Y41P needs a multiple of 8), 480 rows.
+template <typename Check> void ForEachSearchedGeometry(const Check& check)
+{
+  for (Layout layout : kLayouts) {
+    for (int width : {720, 640, 352}) {
+      if (layout != Layout::Y41P || width % 8 == 0) {
+        check(FrameGeometry(layout, width, 480));
+      }
+    }
+  }
 }
 
 TEST(PatternSearchTest, SmpteOrientationAndEdges)
@@ -46,18 +59,13 @@ TEST(PatternSearchTest, SmpteOrientationAndEdges)
       {"soft edges", {.softEdges = true}, SMPTE_FOUND | SMPTE_SOFT_EDGES},
       {"no edge", {.noEdge = true}, SMPTE_NO_EDGE},
   };
-  for (Layout layout : kLayouts) {
-    for (int width : {720, 640, 352}) {
-      if (layout == Layout::Y41P && width % 8 != 0) {
-        continue;
-      }
-      for (const Case& c : cases) {
-        SCOPED_TRACE(Trace(layout, width, c.name));
-        const Picture picture(RenderSmpte(FrameGeometry(layout, width, 480), c.options));
-        EXPECT_EQ(SearchSmpte(picture.view), kSmpteTag | c.expected);
-      }
+  ForEachSearchedGeometry([&](const FrameGeometry& geometry) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(Trace(geometry, c.name));
+      const Picture picture(RenderSmpte(geometry, c.options));
+      EXPECT_EQ(SearchSmpte(picture.view), kSmpteTag | c.expected);
     }
-  }
+  });
 }
 
 TEST(PatternSearchTest, SmpteAbsent)
@@ -100,18 +108,13 @@ TEST(PatternSearchTest, Sw2LevelsAndDetail)
        SW2_FOUND | SW2_DETAIL_FAIL | SW2_CHECK_FRAME | levels},
       {"no detail", {.detail = false}, SW2_FOUND | SW2_DETAIL_FAIL | levels},
   };
-  for (Layout layout : kLayouts) {
-    for (int width : {720, 640, 352}) {
-      if (layout == Layout::Y41P && width % 8 != 0) {
-        continue;
-      }
-      for (const Case& c : cases) {
-        SCOPED_TRACE(Trace(layout, width, c.name));
-        const Picture picture(RenderSw2(FrameGeometry(layout, width, 480), c.options));
-        EXPECT_EQ(SearchSw2(picture.view), kSw2Tag | c.expected);
-      }
+  ForEachSearchedGeometry([&](const FrameGeometry& geometry) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(Trace(geometry, c.name));
+      const Picture picture(RenderSw2(geometry, c.options));
+      EXPECT_EQ(SearchSw2(picture.view), kSw2Tag | c.expected);
     }
-  }
+  });
 }
 
 TEST(PatternSearchTest, Sw2Absent)

@@ -10,9 +10,12 @@
 #include <gst/check/gstharness.h>
 #include <gst/video/video.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -274,6 +277,36 @@ TEST(SorrelHarness, ConfigurationSnapshotStaysUnknownWithoutASettledOffer)
   }
 }
 
+// The timing may change while another thread reads the element's state and takes results:
+// the analysis those readers look at must stay alive.
+TEST(SorrelHarness, TimingChangesWhileOtherThreadsReadTheElement)
+{
+  GstElement* sorrel = gst_element_factory_make("sorrel", nullptr);
+  ASSERT_NE(sorrel, nullptr);
+  std::atomic<bool> done{false};
+  std::thread reader([&] {
+    while (!done) {
+      for (int k = 0; k < 100; ++k) {
+        gint mode = -2, frames = -1;
+        g_object_get(sorrel, "mode", &mode, "frames-analysed", &frames, nullptr);
+        ASSERT_EQ(mode, GST_SORREL_MODE_UNDECIDED);
+        ASSERT_EQ(frames, 0);
+      }
+      sorrel::DecodedResults results;
+      EXPECT_EQ(QueryResults(sorrel, &results), GST_SORREL_OK);
+    }
+  });
+  for (int k = 0; k < 20000; ++k) {
+    gst_util_set_object_arg(G_OBJECT(sorrel), "timing", k % 2 ? "wall" : "stream");
+  }
+  done = true;
+  reader.join();
+  gint timing = -1;
+  g_object_get(sorrel, "timing", &timing, nullptr);
+  EXPECT_EQ(timing, GST_SORREL_TIMING_WALL);
+  gst_object_unref(sorrel);
+}
+
 // Pushes the same recycled capture buffer twice; the second time the bytes at
 // [1000, 1600) are not rewritten, as a driver that dropped those samples would leave them.
 struct SharingCase
@@ -282,6 +315,7 @@ struct SharingCase
   bool hold_reference; // upstream keeps a reference: the buffer is not writable
   bool share_memory;   // a second buffer shares the memory: mapping for writing copies it
   bool expect_warning;
+  bool superwhite = false; // picture bytes of 255, which a marker scan would take as dropped
 };
 
 class SorrelSharing : public ::testing::TestWithParam<SharingCase>
@@ -303,6 +337,9 @@ TEST_P(SorrelSharing, MarkersReachOnlyTheRecycledBuffer)
   std::vector<uint8_t> picture(size);
   gst_buffer_extract(model, 0, picture.data(), size);
   gst_buffer_unref(model);
+  if (c.superwhite) {
+    std::fill(picture.begin() + 2000, picture.begin() + 2400, uint8_t(255));
+  }
   GstBufferPool* pool = gst_buffer_pool_new();
   GstStructure* config = gst_buffer_pool_get_config(pool);
   gst_buffer_pool_config_set_params(config, nullptr, guint(size), 1, 1);
@@ -366,13 +403,16 @@ TEST_P(SorrelSharing, MarkersReachOnlyTheRecycledBuffer)
   gst_harness_teardown(h);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SorrelSharing,
-                         ::testing::Values(SharingCase{"recycled", false, false, false},
-                                           SharingCase{"referenced", true, false, true},
-                                           SharingCase{"shared_memory", false, true, true}),
-                         [](const ::testing::TestParamInfo<SharingCase>& param) {
-                           return std::string(param.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SorrelSharing,
+    ::testing::Values(SharingCase{"recycled", false, false, false},
+                      SharingCase{"referenced", true, false, true},
+                      SharingCase{"shared_memory", false, true, true},
+                      SharingCase{"referenced_superwhite", true, false, true, true},
+                      SharingCase{"shared_superwhite", false, true, true, true}),
+    [](const ::testing::TestParamInfo<SharingCase>& param) {
+      return std::string(param.param.name);
+    });
 
 TEST(SorrelHarness, ErrorVisualisationPaintsDroppedSamplesRed)
 {

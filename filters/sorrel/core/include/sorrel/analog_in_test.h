@@ -8,6 +8,7 @@
 #pragma once
 
 #include "sorrel/analysis_clock.h"
+#include "sorrel/drop_scan.h"
 #include "sorrel/media_type.h"
 #include "sorrel/verdicts.h"
 
@@ -51,12 +52,21 @@ public:
   // Returns false when the frame was not analysed (unnamed format, empty or short buffer).
   bool AnalyzeFrame(uint8_t* data, size_t size, uint8_t* paint = nullptr, size_t paintSize = 0,
                     int64_t endTimeNs = -1);
+  // A frame that is not the recycled capture buffer (a copy): searched and booked like any
+  // other, but without a drop scan, since a copy's bytes say nothing about dropped samples.
+  bool AnalyzeFrameWithoutDropScan(const uint8_t* data, size_t size, int64_t endTimeNs = -1);
 
   // Fills a 16384-byte results block with a fresh snapshot. Pointer when block is null,
   // OutOfMemory when size is below 16384 (nothing written in both cases).
   FilterResult QueryVendorInfo(uint8_t* block, size_t size);
+  // The same snapshot for an onlooker: the media file is looked at but not removed, and the
+  // configuration snapshot does not settle the minute length.
+  FilterResult PeekResults(uint8_t* block, size_t size);
 
   void SetMediaFileCheck(const MediaFileCheck& check) { m_mediaFileCheck = check; }
+  // Replaces the clock (null: the wall clock) while no frame has been analysed; afterwards it
+  // belongs to the measurement and the call returns false. Not while a results call runs.
+  bool SetClock(std::unique_ptr<AnalysisClock> clock);
 
   // Readings of the live state (any thread).
   int32_t FrameTimeMs() const { return m_nFrameTimeMs.load(); }
@@ -79,7 +89,11 @@ public:
 
 private:
   void SearchPatterns(const uint8_t* data, size_t size);
+  // The frame after `index`: its drop scan (null for none) into the counters.
+  void BookFrame(int32_t index, const DropScanResult* scan, int64_t endTimeNs);
   double ElapsedSeconds(const ClockReading& now) const;
+  FilterResult WriteResults(uint8_t* block, size_t size, const MediaFileCheck& media,
+                            bool settleMinuteLength);
 
   std::unique_ptr<AnalysisClock> m_clock;
   MediaFileCheck m_mediaFileCheck;

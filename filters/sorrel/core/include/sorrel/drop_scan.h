@@ -40,6 +40,10 @@ enum class ScanPath { Best, Portable };
 bool ScanFrame(const FrameGeometry& geometry, uint8_t* buffer, size_t size, uint8_t* paint,
                size_t paintSize, DropScanResult* result, ScanPath path = ScanPath::Best);
 
+// Whether ScanFrame would take this buffer: dimensions that fit the layout, a non-empty
+// buffer, and a whole frame for planar layouts.
+bool ScanFits(const FrameGeometry& geometry, const uint8_t* buffer, size_t size);
+
 // The marker the scan leaves at a byte offset of a clean frame (for tests and the renderer).
 uint8_t MarkerAt(const FrameGeometry& geometry, size_t offset);
 
