@@ -39,22 +39,22 @@ CComponentsDialog::CComponentsDialog(CHalvexApp& app, CMainFrame& frame,
   m_pList->setColumnWidth(1, kColumnWidth);
 
   auto* buttons = new QVBoxLayout;
-  struct ButtonSpec
+  struct ButtonEntry
   {
     int text;
     const char* name;
     void (CComponentsDialog::*handler)();
   };
-  const ButtonSpec specs[] = {
+  const ButtonEntry entries[] = {
       {ids::kComponentButtonAdd, "Add", &CComponentsDialog::OnAdd},
       {ids::kComponentButtonRemove, "Remove", &CComponentsDialog::OnRemove},
       {ids::kComponentButtonConfigure, "Configure", &CComponentsDialog::OnConfigure},
       {ids::kComponentButtonModel, "Model", &CComponentsDialog::OnModel}};
-  for (const ButtonSpec& spec : specs) {
-    auto* button = new QPushButton(Text(app, spec.text), this);
-    button->setObjectName(QString::fromLatin1(spec.name));
+  for (const ButtonEntry& entry : entries) {
+    auto* button = new QPushButton(Text(app, entry.text), this);
+    button->setObjectName(QString::fromLatin1(entry.name));
     button->setAutoDefault(false);
-    connect(button, &QPushButton::clicked, this, spec.handler);
+    connect(button, &QPushButton::clicked, this, entry.handler);
     buttons->addWidget(button);
   }
   buttons->addStretch();

@@ -250,12 +250,12 @@ void CMainFrame::CreateActions()
 void CMainFrame::CreateMenus()
 {
   using namespace cmd;
-  struct MenuSpec
+  struct MenuEntry
   {
     int title;
     std::initializer_list<int> commands;
   };
-  const MenuSpec menus[] = {
+  const MenuEntry menus[] = {
       {ids::kMenuFile,
        {kFileNew, kFileOpen, kFileClose, kFileSave, kFileSaveAs, 0, kFilePrintSetup, 0, kAppExit}},
       {ids::kMenuEdit,
@@ -267,16 +267,16 @@ void CMainFrame::CreateMenus()
       {ids::kMenuTools, {kConfigureComponent, kHarnessProperties, 0, kForceAppShutdown}},
       {ids::kMenuHelp, {kDisplayUsersGuide, kHelpDisplayStartupBox, 0, kAppAbout}},
   };
-  for (const MenuSpec& spec : menus) {
-    QMenu* menu = menuBar()->addMenu(Text(m_app, spec.title));
-    for (int command : spec.commands) {
+  for (const MenuEntry& entry : menus) {
+    QMenu* menu = menuBar()->addMenu(Text(m_app, entry.title));
+    for (int command : entry.commands) {
       if (command == 0)
         menu->addSeparator();
       else
         menu->addAction(Action(command));
     }
     connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
-    if (spec.title == ids::kMenuFile)
+    if (entry.title == ids::kMenuFile)
       m_pFileMenu = menu;
   }
   // The recent files go between Print Setup and Exit.

@@ -214,14 +214,14 @@ CTestCase* FindPrototype(CComponent* pComponent, const std::string& label)
 }
 
 // "COMPONENT/TEST": either name may hold a slash, so every split is tried.
-CTestCase* FindTest(loader::CComponentLoader& loader, const std::string& spec)
+CTestCase* FindTest(loader::CComponentLoader& loader, const std::string& testName)
 {
-  for (std::size_t slash = spec.find('/'); slash != std::string::npos;
-       slash = spec.find('/', slash + 1)) {
-    CComponent* pComponent = loader.FindComponentByClass(spec.substr(0, slash));
+  for (std::size_t slash = testName.find('/'); slash != std::string::npos;
+       slash = testName.find('/', slash + 1)) {
+    CComponent* pComponent = loader.FindComponentByClass(testName.substr(0, slash));
     if (pComponent == nullptr)
       continue;
-    if (CTestCase* p = FindPrototype(pComponent, spec.substr(slash + 1)))
+    if (CTestCase* p = FindPrototype(pComponent, testName.substr(slash + 1)))
       return p;
   }
   return nullptr;
