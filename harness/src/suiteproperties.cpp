@@ -2,7 +2,7 @@
 #include "suiteproperties.h"
 
 #include "plinth/component.h"
-#include "suitedoc/suitedocument.h"
+#include "suitedoc/halvexdoc.h"
 
 namespace harness {
 

@@ -41,10 +41,10 @@ struct DocumentCallbacks
 // class name, or severalText as soon as one test case has another (compared exactly).
 std::string ComponentTextOf(const CTestSuite& suite, const std::string& severalText);
 
-class CSuiteDocument
+class CHalvexDoc
 {
 public:
-  explicit CSuiteDocument(DocumentCallbacks callbacks);
+  explicit CHalvexDoc(DocumentCallbacks callbacks);
 
   CTestSuite m_suite;
   int m_nDocState = kDocStateIdle;

@@ -1,5 +1,5 @@
 // The suite document's file handling and edits.
-#include "suitedoc/suitedocument.h"
+#include "suitedoc/halvexdoc.h"
 
 #include "plinth/archive.h"
 
@@ -38,15 +38,15 @@ std::string ComponentTextOf(const CTestSuite& suite, const std::string& severalT
   return first;
 }
 
-CSuiteDocument::CSuiteDocument(DocumentCallbacks callbacks) : m_callbacks(std::move(callbacks)) {}
+CHalvexDoc::CHalvexDoc(DocumentCallbacks callbacks) : m_callbacks(std::move(callbacks)) {}
 
-void CSuiteDocument::Log(unsigned int level, const std::string& text) const
+void CHalvexDoc::Log(unsigned int level, const std::string& text) const
 {
   if (m_callbacks.log)
     m_callbacks.log(level, text);
 }
 
-void CSuiteDocument::OnNewDocument(const std::string& newTitle)
+void CHalvexDoc::OnNewDocument(const std::string& newTitle)
 {
   m_suite.DeleteContents();
   m_strPathName.clear();
@@ -54,7 +54,7 @@ void CSuiteDocument::OnNewDocument(const std::string& newTitle)
   m_bModified = false;
 }
 
-bool CSuiteDocument::OnOpenDocument(const std::string& path)
+bool CHalvexDoc::OnOpenDocument(const std::string& path)
 {
   CFile file;
   if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite)) {
@@ -88,7 +88,7 @@ bool CSuiteDocument::OnOpenDocument(const std::string& path)
   return true;
 }
 
-bool CSuiteDocument::OpenSuiteFile(const std::string& path)
+bool CHalvexDoc::OpenSuiteFile(const std::string& path)
 {
   if (!OnOpenDocument(path))
     return false;
@@ -97,7 +97,7 @@ bool CSuiteDocument::OpenSuiteFile(const std::string& path)
   return true;
 }
 
-bool CSuiteDocument::DoSave(const std::string& path)
+bool CHalvexDoc::DoSave(const std::string& path)
 {
   // Renaming over a read-only file would succeed; its owner meant it to stay as it is.
   std::uint32_t attributes = 0;
@@ -127,7 +127,7 @@ bool CSuiteDocument::DoSave(const std::string& path)
   return true;
 }
 
-bool CSuiteDocument::SaveThroughPrompt(const std::string& severalText)
+bool CHalvexDoc::SaveThroughPrompt(const std::string& severalText)
 {
   // "New" mode: an empty suite shows no sheet and counts as cancelled.
   if (m_suite.empty())
@@ -152,7 +152,7 @@ bool CSuiteDocument::SaveThroughPrompt(const std::string& severalText)
   return true;
 }
 
-bool CSuiteDocument::OnFileSave(const std::string& severalText)
+bool CHalvexDoc::OnFileSave(const std::string& severalText)
 {
   std::uint32_t attributes = 0;
   const bool readable =
@@ -167,12 +167,12 @@ bool CSuiteDocument::OnFileSave(const std::string& severalText)
   return true;
 }
 
-bool CSuiteDocument::OnFileSaveAs(const std::string& severalText)
+bool CHalvexDoc::OnFileSaveAs(const std::string& severalText)
 {
   return SaveThroughPrompt(severalText);
 }
 
-bool CSuiteDocument::CanCloseFrame(const std::string& severalText)
+bool CHalvexDoc::CanCloseFrame(const std::string& severalText)
 {
   if (m_nDocState == kDocStateRunning) {
     if (m_callbacks.warningBox)
@@ -195,7 +195,7 @@ bool CSuiteDocument::CanCloseFrame(const std::string& severalText)
   }
 }
 
-CTestCase* CSuiteDocument::TestCaseAt(std::size_t position) const
+CTestCase* CHalvexDoc::TestCaseAt(std::size_t position) const
 {
   if (position >= m_suite.size())
     return nullptr;
@@ -204,7 +204,7 @@ CTestCase* CSuiteDocument::TestCaseAt(std::size_t position) const
   return *it;
 }
 
-std::size_t CSuiteDocument::DeleteTestCases(std::vector<std::size_t> positions)
+std::size_t CHalvexDoc::DeleteTestCases(std::vector<std::size_t> positions)
 {
   // From the back, so the positions still to delete stay valid.
   std::sort(positions.begin(), positions.end());
@@ -224,7 +224,7 @@ std::size_t CSuiteDocument::DeleteTestCases(std::vector<std::size_t> positions)
   return deleted;
 }
 
-std::size_t CSuiteDocument::DeleteAllTestCases()
+std::size_t CHalvexDoc::DeleteAllTestCases()
 {
   const std::size_t count = m_suite.size();
   DestructElements(m_suite);
@@ -233,7 +233,7 @@ std::size_t CSuiteDocument::DeleteAllTestCases()
   return count;
 }
 
-bool CSuiteDocument::RenameTestCase(std::size_t position, const std::string& label)
+bool CHalvexDoc::RenameTestCase(std::size_t position, const std::string& label)
 {
   CTestCase* p = TestCaseAt(position);
   if (p == nullptr)
@@ -245,7 +245,7 @@ bool CSuiteDocument::RenameTestCase(std::size_t position, const std::string& lab
   return true;
 }
 
-bool CSuiteDocument::SetIterations(std::size_t position, int iterations)
+bool CHalvexDoc::SetIterations(std::size_t position, int iterations)
 {
   CTestCase* p = TestCaseAt(position);
   if (p == nullptr || iterations < kMinIterations)

@@ -1,5 +1,5 @@
 // The suite document with real files: open, save, save-as, close and the edits.
-#include "suitedoc/suitedocument.h"
+#include "suitedoc/halvexdoc.h"
 
 #include "plinth/archive.h"
 
@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 
 using namespace componenttest;
-using suitedoc::CSuiteDocument;
+using suitedoc::CHalvexDoc;
 using suitedoc::SaveChangesAnswer;
 
 namespace {
@@ -63,9 +63,9 @@ protected:
   }
 
   // A document holding two test cases, saved at name.
-  std::unique_ptr<CSuiteDocument> SavedDocument(const std::string& name)
+  std::unique_ptr<CHalvexDoc> SavedDocument(const std::string& name)
   {
-    auto doc = std::make_unique<CSuiteDocument>(m_callbacks);
+    auto doc = std::make_unique<CHalvexDoc>(m_callbacks);
     doc->OnNewDocument("Suite1");
     doc->m_suite.push_back(MakeCase("Lab", "One"));
     doc->m_suite.push_back(MakeCase("Lab", "Two"));
@@ -97,7 +97,7 @@ TEST_F(SuiteDocumentTest, NewSuiteSavesThroughSheetAndPromptAndOpensAgain)
   EXPECT_EQ(doc->GetPathName(), m_folder.File("nightly.ts"));
   EXPECT_FALSE(doc->IsModified());
 
-  CSuiteDocument reopened(m_callbacks);
+  CHalvexDoc reopened(m_callbacks);
   ASSERT_TRUE(reopened.OpenSuiteFile(m_folder.File("nightly.ts")));
   EXPECT_EQ(reopened.GetTitle(), "Named in sheet");
   EXPECT_EQ(reopened.m_suite.m_strPath, m_folder.File("nightly.ts"));
@@ -109,12 +109,12 @@ TEST_F(SuiteDocumentTest, NewSuiteSavesThroughSheetAndPromptAndOpensAgain)
 
 TEST_F(SuiteDocumentTest, CancelOrEmptySuiteLeavesTheDocumentUnsaved)
 {
-  CSuiteDocument empty(m_callbacks);
+  CHalvexDoc empty(m_callbacks);
   empty.OnNewDocument("Suite1");
   EXPECT_FALSE(empty.OnFileSave(kSeveral));
   EXPECT_EQ(m_sheets, 0);
 
-  CSuiteDocument doc(m_callbacks);
+  CHalvexDoc doc(m_callbacks);
   doc.OnNewDocument("Suite2");
   doc.m_suite.push_back(MakeCase("Lab", "One"));
   doc.SetModifiedFlag();
@@ -195,7 +195,7 @@ TEST_F(SuiteDocumentTest, UnreadableFilesLeaveAnEmptyDocumentAndSayWhy)
     const std::string path = m_folder.File(std::string(c.name) + ".ts");
     if (c.create)
       m_folder.Write(std::string(c.name) + ".ts", c.bytes);
-    CSuiteDocument doc(m_callbacks);
+    CHalvexDoc doc(m_callbacks);
     doc.OnNewDocument("Suite1");
     doc.m_suite.push_back(MakeCase("Lab", "Left over"));
     EXPECT_FALSE(doc.OpenSuiteFile(path));
@@ -208,7 +208,7 @@ TEST_F(SuiteDocumentTest, UnreadableFilesLeaveAnEmptyDocumentAndSayWhy)
   }
   // A zero-length file is an empty suite.
   m_folder.Write("empty.ts", "");
-  CSuiteDocument doc(m_callbacks);
+  CHalvexDoc doc(m_callbacks);
   EXPECT_TRUE(doc.OpenSuiteFile(m_folder.File("empty.ts")));
   EXPECT_TRUE(doc.m_suite.empty());
 }
@@ -246,7 +246,7 @@ TEST_F(SuiteDocumentTest, ClosingRules)
 
 TEST_F(SuiteDocumentTest, Edits)
 {
-  CSuiteDocument doc(m_callbacks);
+  CHalvexDoc doc(m_callbacks);
   doc.OnNewDocument("Suite1");
   for (const char* label : {"A", "B", "C", "D"})
     doc.m_suite.push_back(MakeCase("Lab", label));
