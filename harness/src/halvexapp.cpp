@@ -13,7 +13,7 @@
 #include "platform/profile.h"
 #include "plinth/component.h"
 #include "qtprompts.h"
-#include "suitewindow.h"
+#include "halvexview.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -274,7 +274,7 @@ bool CHalvexApp::OpenDocumentFile(const std::string& path)
     Log(0, FormatFileExceptionReport(Strings(), FileExceptionCause::FileNotFound, path, ENOENT));
     return false;
   }
-  auto* window = new CSuiteWindow(*this);
+  auto* window = new CHalvexView(*this);
   // The document has shown the box and logged why when the file cannot be read.
   if (!window->OpenFile(info.absoluteFilePath())) {
     delete window;

@@ -18,7 +18,7 @@
 #include "platform/modules.h"
 #include "platform/process.h"
 #include "platform/version.h"
-#include "suitewindow.h"
+#include "halvexview.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -199,12 +199,12 @@ void CMainFrame::CreateActions()
   AddAction(
       kFileSave,
       [this] {
-        if (CSuiteWindow* window = ActiveSuiteWindow())
+        if (CHalvexView* window = ActiveSuiteWindow())
           window->Save();
       },
       QStringLiteral("save"));
   AddAction(kFileSaveAs, [this] {
-    if (CSuiteWindow* window = ActiveSuiteWindow())
+    if (CHalvexView* window = ActiveSuiteWindow())
       window->SaveAs();
   });
   AddLater(kFilePrintSetup);
@@ -365,15 +365,15 @@ MsgResult CMainFrame::OnOpenMsg(MsgWParam, MsgLParam lParam)
   return m_app.OpenDocumentFile(name) ? 1 : 0;
 }
 
-CSuiteWindow* CMainFrame::ActiveSuiteWindow() const
+CHalvexView* CMainFrame::ActiveSuiteWindow() const
 {
   QMdiSubWindow* sub = m_pMdiArea != nullptr ? m_pMdiArea->activeSubWindow() : nullptr;
-  return sub != nullptr ? qobject_cast<CSuiteWindow*>(sub->widget()) : nullptr;
+  return sub != nullptr ? qobject_cast<CHalvexView*>(sub->widget()) : nullptr;
 }
 
 void CMainFrame::OnFileNew()
 {
-  auto* window = new CSuiteWindow(m_app);
+  auto* window = new CHalvexView(m_app);
   window->NewSuite();
   QMdiSubWindow* sub = m_pMdiArea->addSubWindow(window);
   sub->setAttribute(Qt::WA_DeleteOnClose);

@@ -17,7 +17,7 @@ class QToolBar;
 
 namespace harness {
 
-class CSuiteWindow;
+class CHalvexView;
 
 class CAvailableTestsWnd;
 class CHalvexApp;
@@ -61,7 +61,7 @@ public:
   QMdiArea* MdiArea() const { return m_pMdiArea; }
   QAction* Action(int command) const { return m_actions.value(command, nullptr); }
   // The suite window of the active document window, or null.
-  CSuiteWindow* ActiveSuiteWindow() const;
+  CHalvexView* ActiveSuiteWindow() const;
 
   // The five registered messages.
   MsgResult OnLogMessage(MsgWParam wParam, MsgLParam lParam);

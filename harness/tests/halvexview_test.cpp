@@ -9,7 +9,7 @@
 #include "plinth/component.h"
 #include "qtprompts.h"
 #include "qtsupport.h"
-#include "suitewindow.h"
+#include "halvexview.h"
 
 #include <QHeaderView>
 #include <QImage>
@@ -70,10 +70,10 @@ protected:
     return path;
   }
 
-  CSuiteWindow* OnlySuiteWindow() const
+  CHalvexView* OnlySuiteWindow() const
   {
     const auto windows = frame->MdiArea()->subWindowList();
-    return windows.size() == 1 ? qobject_cast<CSuiteWindow*>(windows.front()->widget()) : nullptr;
+    return windows.size() == 1 ? qobject_cast<CHalvexView*>(windows.front()->widget()) : nullptr;
   }
 
   TempFolder folder;
@@ -84,13 +84,13 @@ protected:
 TEST_F(SuiteWindowTest, ShowsTheSuiteInFourColumns)
 {
   ASSERT_TRUE(app->OpenDocumentFile(WriteSuite("nightly.ts")));
-  CSuiteWindow* window = OnlySuiteWindow();
+  CHalvexView* window = OnlySuiteWindow();
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->windowTitle(), QStringLiteral("Nightly"));
   ASSERT_EQ(window->columnCount(), 4);
   for (int column = 0; column < 4; ++column) {
     SCOPED_TRACE(column);
-    EXPECT_EQ(window->columnWidth(column), CSuiteWindow::kColumnWidths[column]);
+    EXPECT_EQ(window->columnWidth(column), CHalvexView::kColumnWidths[column]);
   }
   ASSERT_EQ(window->topLevelItemCount(), 3);
   const QTreeWidgetItem* video = window->topLevelItem(2);
@@ -104,7 +104,7 @@ TEST_F(SuiteWindowTest, ShowsTheSuiteInFourColumns)
 TEST_F(SuiteWindowTest, HeadersComeFromTheStringTableAndRowsStartNotRun)
 {
   ASSERT_TRUE(app->OpenDocumentFile(WriteSuite("icons.ts")));
-  CSuiteWindow* window = OnlySuiteWindow();
+  CHalvexView* window = OnlySuiteWindow();
   ASSERT_NE(window, nullptr);
   const int headers[] = {ids::kColumnLabel, ids::kColumnIterations, ids::kColumnBaseName,
                          ids::kColumnComponent};
@@ -158,7 +158,7 @@ TEST_F(SuiteWindowTest, EditsAreSavedAndKeptWhenOpenedAgain)
 {
   const std::string path = WriteSuite("nightly.ts");
   ASSERT_TRUE(app->OpenDocumentFile(path));
-  CSuiteWindow* window = OnlySuiteWindow();
+  CHalvexView* window = OnlySuiteWindow();
   ASSERT_NE(window, nullptr);
   // Delete the first, rename the second (now first) by label edit.
   window->topLevelItem(0)->setSelected(true);
@@ -198,7 +198,7 @@ TEST_F(SuiteWindowTest, AFileThatCannotBeReadOpensNoWindow)
 TEST_F(SuiteWindowTest, ARunningSuiteKeepsItsWindow)
 {
   ASSERT_TRUE(app->OpenDocumentFile(WriteSuite("nightly.ts")));
-  CSuiteWindow* window = OnlySuiteWindow();
+  CHalvexView* window = OnlySuiteWindow();
   ASSERT_NE(window, nullptr);
   window->Document().m_nDocState = suitedoc::kDocStateRunning;
   frame->MdiArea()->closeAllSubWindows();

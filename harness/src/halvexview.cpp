@@ -1,5 +1,5 @@
 // The suite window.
-#include "suitewindow.h"
+#include "halvexview.h"
 
 #include "halvexapp.h"
 #include "harness/prompts.h"
@@ -71,10 +71,10 @@ suitedoc::DocumentCallbacks MakeCallbacks(CHalvexApp& app, QWidget* window)
 
 } // namespace
 
-CSuiteWindow::CSuiteWindow(CHalvexApp& app, QWidget* parent)
+CHalvexView::CHalvexView(CHalvexApp& app, QWidget* parent)
     : QTreeWidget(parent), m_app(app), m_doc(MakeCallbacks(app, this))
 {
-  setObjectName(QStringLiteral("CSuiteWindow"));
+  setObjectName(QStringLiteral("CHalvexView"));
   setRootIsDecorated(false);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -91,21 +91,21 @@ CSuiteWindow::CSuiteWindow(CHalvexApp& app, QWidget* parent)
   header()->setSectionsClickable(false);
   for (int column = 0; column < 4; ++column)
     setColumnWidth(column, kColumnWidths[column]);
-  connect(this, &QTreeWidget::itemChanged, this, &CSuiteWindow::OnItemChanged);
+  connect(this, &QTreeWidget::itemChanged, this, &CHalvexView::OnItemChanged);
 }
 
-std::string CSuiteWindow::SeveralComponentsText() const
+std::string CHalvexView::SeveralComponentsText() const
 {
   return m_app.Strings().Get(ids::kSeveralComponents);
 }
 
-void CSuiteWindow::NewSuite()
+void CHalvexView::NewSuite()
 {
   m_doc.OnNewDocument("New suite");
   Refresh();
 }
 
-bool CSuiteWindow::OpenFile(const QString& path)
+bool CHalvexView::OpenFile(const QString& path)
 {
   if (!m_doc.OpenSuiteFile(path.toStdString()))
     return false;
@@ -113,7 +113,7 @@ bool CSuiteWindow::OpenFile(const QString& path)
   return true;
 }
 
-bool CSuiteWindow::Save()
+bool CHalvexView::Save()
 {
   const bool saved = m_doc.OnFileSave(SeveralComponentsText());
   if (saved)
@@ -122,7 +122,7 @@ bool CSuiteWindow::Save()
   return saved;
 }
 
-bool CSuiteWindow::SaveAs()
+bool CHalvexView::SaveAs()
 {
   const bool saved = m_doc.OnFileSaveAs(SeveralComponentsText());
   if (saved)
@@ -131,13 +131,13 @@ bool CSuiteWindow::SaveAs()
   return saved;
 }
 
-void CSuiteWindow::UpdateTitle()
+void CHalvexView::UpdateTitle()
 {
   setWindowTitle(QString::fromStdString(m_doc.GetTitle()) +
                  (m_doc.IsModified() ? QStringLiteral(" *") : QString()));
 }
 
-void CSuiteWindow::Refresh()
+void CHalvexView::Refresh()
 {
   m_bRefreshing = true;
   clear();
@@ -157,7 +157,7 @@ void CSuiteWindow::Refresh()
   UpdateTitle();
 }
 
-std::vector<std::size_t> CSuiteWindow::SelectedPositions() const
+std::vector<std::size_t> CHalvexView::SelectedPositions() const
 {
   std::vector<std::size_t> positions;
   for (const QTreeWidgetItem* item : selectedItems())
@@ -165,7 +165,7 @@ std::vector<std::size_t> CSuiteWindow::SelectedPositions() const
   return positions;
 }
 
-void CSuiteWindow::OnItemChanged(QTreeWidgetItem* item, int column)
+void CHalvexView::OnItemChanged(QTreeWidgetItem* item, int column)
 {
   if (m_bRefreshing || column != 0)
     return;
@@ -177,7 +177,7 @@ void CSuiteWindow::OnItemChanged(QTreeWidgetItem* item, int column)
   Refresh();
 }
 
-void CSuiteWindow::DeleteSelected()
+void CHalvexView::DeleteSelected()
 {
   if (m_doc.m_nDocState == suitedoc::kDocStateRunning)
     return;
@@ -185,7 +185,7 @@ void CSuiteWindow::DeleteSelected()
   Refresh();
 }
 
-void CSuiteWindow::DeleteAll()
+void CHalvexView::DeleteAll()
 {
   if (m_doc.m_nDocState == suitedoc::kDocStateRunning)
     return;
@@ -193,7 +193,7 @@ void CSuiteWindow::DeleteAll()
   Refresh();
 }
 
-void CSuiteWindow::SetIterationsOfSelected()
+void CHalvexView::SetIterationsOfSelected()
 {
   const std::vector<std::size_t> positions = SelectedPositions();
   if (positions.empty() || IsUnattended())
@@ -212,7 +212,7 @@ void CSuiteWindow::SetIterationsOfSelected()
   Refresh();
 }
 
-bool CSuiteWindow::SetItemIcon(int row, int image)
+bool CHalvexView::SetItemIcon(int row, int image)
 {
   QTreeWidgetItem* item = topLevelItem(row);
   if (item == nullptr || image < 0 || image >= kStateIconCount)
@@ -226,13 +226,13 @@ bool CSuiteWindow::SetItemIcon(int row, int image)
   return true;
 }
 
-int CSuiteWindow::ItemIcon(int row) const
+int CHalvexView::ItemIcon(int row) const
 {
   const QTreeWidgetItem* item = topLevelItem(row);
   return item != nullptr ? item->data(0, kStateIconRole).toInt() : -1;
 }
 
-bool CSuiteWindow::ShowProperties()
+bool CHalvexView::ShowProperties()
 {
   if (ShowSuiteProperties(m_doc.m_suite, kSuitePropertiesExisting, m_app.Strings(), this) !=
       kSuitePropertiesChanged)
@@ -242,7 +242,7 @@ bool CSuiteWindow::ShowProperties()
   return true;
 }
 
-void CSuiteWindow::closeEvent(QCloseEvent* event)
+void CHalvexView::closeEvent(QCloseEvent* event)
 {
   if (m_doc.CanCloseFrame(SeveralComponentsText()))
     event->accept();
@@ -250,7 +250,7 @@ void CSuiteWindow::closeEvent(QCloseEvent* event)
     event->ignore();
 }
 
-void CSuiteWindow::keyPressEvent(QKeyEvent* event)
+void CHalvexView::keyPressEvent(QKeyEvent* event)
 {
   if (event->key() == Qt::Key_Delete && state() != QAbstractItemView::EditingState) {
     DeleteSelected();
@@ -259,7 +259,7 @@ void CSuiteWindow::keyPressEvent(QKeyEvent* event)
   QTreeWidget::keyPressEvent(event);
 }
 
-void CSuiteWindow::contextMenuEvent(QContextMenuEvent* event)
+void CHalvexView::contextMenuEvent(QContextMenuEvent* event)
 {
   QMenu menu(this);
   const bool running = m_doc.m_nDocState == suitedoc::kDocStateRunning;
@@ -275,16 +275,16 @@ void CSuiteWindow::contextMenuEvent(QContextMenuEvent* event)
   });
   rename->setEnabled(!running && currentItem() != nullptr);
   QAction* iterations =
-      menu.addAction(QStringLiteral("Iterations..."), this, &CSuiteWindow::SetIterationsOfSelected);
+      menu.addAction(QStringLiteral("Iterations..."), this, &CHalvexView::SetIterationsOfSelected);
   iterations->setEnabled(!running && selection);
-  QAction* remove = menu.addAction(QStringLiteral("Delete"), this, &CSuiteWindow::DeleteSelected);
+  QAction* remove = menu.addAction(QStringLiteral("Delete"), this, &CHalvexView::DeleteSelected);
   remove->setEnabled(!running && selection);
-  QAction* removeAll = menu.addAction(QStringLiteral("Delete All"), this, &CSuiteWindow::DeleteAll);
+  QAction* removeAll = menu.addAction(QStringLiteral("Delete All"), this, &CHalvexView::DeleteAll);
   removeAll->setEnabled(!running && topLevelItemCount() != 0);
   menu.addSeparator();
   QAction* properties =
       menu.addAction(QString::fromStdString(m_app.Strings().Get(ids::kSuitePropertiesCommand)),
-                     this, &CSuiteWindow::ShowProperties);
+                     this, &CHalvexView::ShowProperties);
   properties->setEnabled(!running);
   menu.exec(event->globalPos());
 }

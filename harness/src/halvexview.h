@@ -12,7 +12,7 @@ namespace harness {
 
 class CHalvexApp;
 
-class CSuiteWindow : public QTreeWidget
+class CHalvexView : public QTreeWidget
 {
   Q_OBJECT
 
@@ -20,7 +20,7 @@ public:
   // Column widths of the list, in pixels: label, iterations, base name, component.
   static constexpr int kColumnWidths[4] = {225, 85, 200, 200};
 
-  explicit CSuiteWindow(CHalvexApp& app, QWidget* parent = nullptr);
+  explicit CHalvexView(CHalvexApp& app, QWidget* parent = nullptr);
 
   // A new, empty suite.
   void NewSuite();
