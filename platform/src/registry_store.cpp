@@ -3,10 +3,12 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <thread>
 #include <unistd.h>
 
 namespace platform::detail {
@@ -278,7 +280,16 @@ LONG RegistryStore::Open()
   sqlite3_extended_result_codes(m_db, 1);
   sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
   sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-  return Validate();
+  // Switching a new file to WAL while another process creates it can report "locked" at once,
+  // without going through the busy handler; so the whole check is retried within the time-out.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMs);
+  LONG validated = Validate();
+  while (validated == ERROR_BUSY && std::chrono::steady_clock::now() < deadline) {
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    validated = Validate();
+  }
+  return validated;
 }
 
 LONG RegistryStore::Validate()
