@@ -1,6 +1,8 @@
 // Shared set-up of the window tests: one application, the resource library, private settings.
 #pragma once
 
+#include "tempfiles.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -10,10 +12,6 @@ class CMainFrame;
 
 namespace test {
 
-// A private folder for this test program's files.
-QString TempFolder();
-QString WriteFile(const QString& name, const QByteArray& bytes);
-void AppendFile(const QString& path, const QByteArray& bytes);
 // Counts the frame's finished loads; call once right after creating the frame.
 void CountLoads(CMainFrame& frame);
 // Runs the event loop until the frame has finished loading its document; false after a
