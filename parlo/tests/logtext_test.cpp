@@ -1,8 +1,6 @@
 // Rows, offsets and text of LogText against a plain split of the same bytes, with the index
 // complete, half built, and over a file that shrank.
-#include "indexbuilder.h"
-#include "linescanner.h"
-#include "logfilereader.h"
+#include "indexedfile.h"
 #include "logtext.h"
 #include "tempfiles.h"
 #include "textdecoder.h"
@@ -34,44 +32,6 @@ std::vector<LineSpan> SplitRows(const QByteArray& bytes)
   rows.push_back(row);
   return rows;
 }
-
-// A LogText over a file whose index is scanned on the test thread, as far as asked.
-class IndexedFile
-{
-public:
-  IndexedFile(const QString& name, const QByteArray& bytes, CheckpointSpacing spacing)
-      : m_index(std::make_shared<LineIndex>(spacing)), m_scanner(spacing)
-  {
-    m_pReader = std::make_shared<LogFileReader>();
-    EXPECT_TRUE(m_pReader->Open(test::WriteFile(name, bytes), nullptr));
-    m_text = std::make_unique<LogText>(m_pReader, m_index);
-  }
-
-  // Scans up to `end` bytes of the file in pieces of `step`.
-  void ScanTo(qint64 end, qint64 step = 1000)
-  {
-    std::vector<Checkpoint> found;
-    QByteArray bytes(step + 1, Qt::Uninitialized);
-    for (qint64 at = m_scanner.State().end; at < end;) {
-      const qint64 want = std::min(step + 1, end - at);
-      const qint64 got = m_pReader->ReadAt(at, bytes.data(), want, nullptr);
-      const qsizetype taken = m_scanner.Scan(bytes.constData(), got, &found);
-      if (taken == 0)
-        break;
-      at += taken;
-    }
-    m_index->Publish(found, m_scanner.State());
-    m_text->Refresh();
-  }
-
-  LogText& Text() { return *m_text; }
-
-private:
-  std::shared_ptr<LineIndex> m_index;
-  LineScanner m_scanner;
-  std::shared_ptr<LogFileReader> m_pReader;
-  std::unique_ptr<LogText> m_text;
-};
 
 void ExpectSameRows(LogText& text, const QByteArray& bytes)
 {
@@ -116,7 +76,7 @@ TEST(LogTextTest, RowsAndOffsetsMatchAPlainSplit)
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const QByteArray bytes = test::MixedLog(c.seed, 400) + "tail";
-    IndexedFile file(QStringLiteral("rows-%1.log").arg(c.seed), bytes, c.spacing);
+    test::IndexedFile file(QStringLiteral("rows-%1.log").arg(c.seed), bytes, c.spacing);
     file.ScanTo(bytes.size());
     ASSERT_EQ(file.Text().State().end, bytes.size());
     ExpectSameRows(file.Text(), bytes);
@@ -126,7 +86,7 @@ TEST(LogTextTest, RowsAndOffsetsMatchAPlainSplit)
 TEST(LogTextTest, AHalfBuiltIndexShowsWhatItHas)
 {
   const QByteArray bytes = test::MixedLog(9, 500);
-  IndexedFile file(QStringLiteral("half.log"), bytes, CheckpointSpacing{4, 64});
+  test::IndexedFile file(QStringLiteral("half.log"), bytes, CheckpointSpacing{4, 64});
   for (const qint64 end :
        {qint64(0), qint64(1), bytes.size() / 3, bytes.size() / 2, bytes.size() - 1, bytes.size()}) {
     SCOPED_TRACE(end);
@@ -150,7 +110,7 @@ TEST(LogTextTest, VeryLongLinesAndNoLineEnds)
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    IndexedFile file(QStringLiteral("long.log"), c.bytes, CheckpointSpacing{});
+    test::IndexedFile file(QStringLiteral("long.log"), c.bytes, CheckpointSpacing{});
     file.ScanTo(c.bytes.size(), 70000);
     ExpectSameRows(file.Text(), c.bytes);
     const LineSpan last = file.Text().Row(file.Text().Rows() - 1);
@@ -162,7 +122,7 @@ TEST(LogTextTest, VeryLongLinesAndNoLineEnds)
 TEST(LogTextTest, TextIsDecodedWithLineEndsAsLineFeeds)
 {
   const QByteArray bytes("caf\xc3\xa9\r\nna\xefve\rend\n");
-  IndexedFile file(QStringLiteral("text.log"), bytes, CheckpointSpacing{});
+  test::IndexedFile file(QStringLiteral("text.log"), bytes, CheckpointSpacing{});
   file.ScanTo(bytes.size());
   EXPECT_EQ(file.Text().Text(0, bytes.size()), QString::fromUtf8("café\nnaïve\nend\n"));
   const LineSpan second = file.Text().Row(1);
@@ -172,7 +132,7 @@ TEST(LogTextTest, TextIsDecodedWithLineEndsAsLineFeeds)
 TEST(LogTextTest, AFileThatShrankGivesShortRowsNotAFault)
 {
   const QByteArray bytes = test::MixedLog(11, 300);
-  IndexedFile file(QStringLiteral("shrunk.log"), bytes, CheckpointSpacing{4, 64});
+  test::IndexedFile file(QStringLiteral("shrunk.log"), bytes, CheckpointSpacing{4, 64});
   file.ScanTo(bytes.size());
   const qint64 rows = file.Text().Rows();
   ASSERT_TRUE(QFile::resize(test::TempPath(QStringLiteral("shrunk.log")), bytes.size() / 4));

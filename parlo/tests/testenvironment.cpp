@@ -58,16 +58,21 @@ void CountLoads(CMainFrame& frame)
   });
 }
 
-bool WaitForLoad(CMainFrame& frame, int loadsBefore)
+bool WaitFor(const std::function<bool()>& condition)
 {
   QElapsedTimer safety;
   safety.start();
-  while (LoadCount(frame) <= loadsBefore) {
+  while (!condition()) {
     if (safety.elapsed() > 120000)
       return false;
     QApplication::processEvents(QEventLoop::AllEvents, 50);
   }
   return true;
+}
+
+bool WaitForLoad(CMainFrame& frame, int loadsBefore)
+{
+  return WaitFor([&] { return LoadCount(frame) > loadsBefore; });
 }
 
 } // namespace parlo::test

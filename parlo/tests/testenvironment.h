@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace parlo {
 
 class CMainFrame;
@@ -18,6 +20,8 @@ void CountLoads(CMainFrame& frame);
 // generous safety limit, so a broken loader fails the test instead of hanging it.
 bool WaitForLoad(CMainFrame& frame, int loadsBefore);
 int LoadCount(CMainFrame& frame);
+// Runs the event loop until the condition holds; false after the same safety limit.
+bool WaitFor(const std::function<bool()>& condition);
 
 } // namespace test
 } // namespace parlo
