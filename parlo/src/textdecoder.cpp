@@ -194,6 +194,9 @@ qsizetype TextDecoder::CharacterStart(const char* data, qsizetype size, qsizetyp
   const qsizetype limit = std::min(size, position + 3);
   while (position < limit && (static_cast<unsigned char>(data[position]) & 0xC0) == 0x80)
     ++position;
+  // The LF of a CR LF is part of the line end that the CR starts.
+  if (position > 0 && position < size && data[position] == '\n' && data[position - 1] == '\r')
+    ++position;
   return position;
 }
 

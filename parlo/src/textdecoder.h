@@ -36,8 +36,8 @@ public:
   static QString DecodeRange(const char* data, qsizetype size,
                              std::vector<qint32>* unitOffsets = nullptr);
   // The first position at or after `position` where a character may start: a byte that does
-  // not continue a UTF-8 sequence, or the one three bytes on. Two ranges cut there decode as
-  // the bytes do whole.
+  // not continue a UTF-8 sequence (or the one three bytes on) and is not the LF of a CR LF.
+  // Two ranges cut there decode as the bytes do whole.
   static qsizetype CharacterStart(const char* data, qsizetype size, qsizetype position);
 
 private:
