@@ -175,18 +175,25 @@ void TextDecoder::Reset()
 QString TextDecoder::DecodeRange(const char* data, qsizetype size, std::vector<qint32>* unitOffsets)
 {
   QString text;
-  text.reserve(size);
+  DecodeRange(data, size, &text, unitOffsets);
+  return text;
+}
+
+void TextDecoder::DecodeRange(const char* data, qsizetype size, QString* text,
+                              std::vector<qint32>* unitOffsets)
+{
+  text->resize(0);
+  text->reserve(size);
   Tally tally;
   const auto* bytes = reinterpret_cast<const unsigned char*>(data);
   if (unitOffsets) {
     unitOffsets->clear();
     unitOffsets->reserve(static_cast<size_t>(size) + 1);
-    DecodeInto<true>(bytes, size, 0, true, text, unitOffsets, tally, nullptr);
+    DecodeInto<true>(bytes, size, 0, true, *text, unitOffsets, tally, nullptr);
     unitOffsets->push_back(static_cast<qint32>(size));
   } else {
-    DecodeInto<false>(bytes, size, 0, true, text, nullptr, tally, nullptr);
+    DecodeInto<false>(bytes, size, 0, true, *text, nullptr, tally, nullptr);
   }
-  return text;
 }
 
 qsizetype TextDecoder::CharacterStart(const char* data, qsizetype size, qsizetype position)

@@ -35,6 +35,10 @@ public:
   // byte its character starts at, and one more entry: `size`.
   static QString DecodeRange(const char* data, qsizetype size,
                              std::vector<qint32>* unitOffsets = nullptr);
+  // The same into *text, whose memory is kept for the next range: fresh memory is slow to
+  // come by when block after block of a large file is decoded.
+  static void DecodeRange(const char* data, qsizetype size, QString* text,
+                          std::vector<qint32>* unitOffsets = nullptr);
   // The first position at or after `position` where a character may start: a byte that does
   // not continue a UTF-8 sequence (or the one three bytes on) and is not the LF of a CR LF.
   // Two ranges cut there decode as the bytes do whole.

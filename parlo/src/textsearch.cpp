@@ -40,7 +40,7 @@ public:
     m_nStart = from + begin;
     m_nBegin = begin;
     m_nSize = std::max<qsizetype>(0, end - begin);
-    m_text = TextDecoder::DecodeRange(bytes + begin, m_nSize);
+    TextDecoder::DecodeRange(bytes + begin, m_nSize, &m_text);
     m_offsets.clear();
     return true;
   }
