@@ -86,6 +86,33 @@ qint64 ResetPeak()
   return ResidentBytes("VmRSS:");
 }
 
+// A timer due every few milliseconds: how late the event loop comes to it is how long it was
+// kept from the window.
+class PauseMeter
+{
+public:
+  PauseMeter()
+  {
+    m_tick.setTimerType(Qt::PreciseTimer);
+    m_tick.setInterval(kTickMs);
+    QObject::connect(&m_tick, &QTimer::timeout, [this] {
+      m_nLongest = std::max(m_nLongest, m_sinceTick.restart() - kTickMs);
+    });
+  }
+  void Start()
+  {
+    m_sinceTick.start();
+    m_tick.start();
+  }
+  void Stop() { m_tick.stop(); }
+  qint64 LongestMs() const { return m_nLongest; }
+
+private:
+  QTimer m_tick;
+  QElapsedTimer m_sinceTick;
+  qint64 m_nLongest = 0;
+};
+
 double Median(std::vector<double> values)
 {
   if (values.empty())
@@ -157,7 +184,7 @@ void BM_OpenAndShow(benchmark::State& state)
     const qint64 rows = view->viewport()->height() / view->RowHeight() + 1;
 
     // The event loop waits for its events rather than spinning, which would take a core from
-    // the worker. A timer due every few milliseconds measures how late the loop comes to it.
+    // the worker.
     QEventLoop loop;
     double firstScreen = -1;
     auto shown = [&](const QElapsedTimer& timer) {
@@ -166,13 +193,7 @@ void BM_OpenAndShow(benchmark::State& state)
         firstScreen = timer.nsecsElapsed() / 1e9;
       }
     };
-    QElapsedTimer sinceTick;
-    qint64 longestPause = 0;
-    QTimer tick;
-    tick.setTimerType(Qt::PreciseTimer);
-    tick.setInterval(kTickMs);
-    QObject::connect(&tick, &QTimer::timeout,
-                     [&] { longestPause = std::max(longestPause, sinceTick.restart() - kTickMs); });
+    PauseMeter pauses;
 
     const qint64 before = ResetPeak();
     QElapsedTimer timer;
@@ -184,15 +205,14 @@ void BM_OpenAndShow(benchmark::State& state)
       state.SkipWithError("cannot open the log");
       break;
     }
-    sinceTick.start();
-    tick.start();
+    pauses.Start();
     if (!loaded)
       loop.exec();
-    tick.stop();
+    pauses.Stop();
     shown(timer);
     figures.firstScreenSeconds.push_back(firstScreen);
     figures.indexSeconds.push_back(timer.nsecsElapsed() / 1e9);
-    figures.longestPauseMs.push_back(double(longestPause));
+    figures.longestPauseMs.push_back(double(pauses.LongestMs()));
     figures.openPeak.push_back(double(ResidentBytes("VmHWM:") - before));
     figures.processPeak.push_back(double(ResidentBytes("VmHWM:")));
     figures.indexBytes.push_back(
@@ -224,18 +244,11 @@ BENCHMARK(BM_StreamThroughABuffer)
 qint64 IdlePauseMs()
 {
   QEventLoop loop;
-  QElapsedTimer sinceTick;
-  qint64 longest = 0;
-  QTimer tick;
-  tick.setTimerType(Qt::PreciseTimer);
-  tick.setInterval(kTickMs);
-  QObject::connect(&tick, &QTimer::timeout,
-                   [&] { longest = std::max(longest, sinceTick.restart() - kTickMs); });
+  PauseMeter pauses;
   QTimer::singleShot(1000, &loop, &QEventLoop::quit);
-  sinceTick.start();
-  tick.start();
+  pauses.Start();
   loop.exec();
-  return longest;
+  return pauses.LongestMs();
 }
 
 void Report()
