@@ -2,6 +2,7 @@
 #include "indexbuilder.h"
 
 #include "logfilereader.h"
+#include "threadpriority.h"
 
 #include <algorithm>
 #include <vector>
@@ -65,6 +66,7 @@ QString IndexBuilder::Error() const
 
 void IndexBuilder::Run()
 {
+  LowerCurrentThreadPriority();
   std::vector<char> buffer;
   std::vector<Checkpoint> found;
   qint64 readBytes = kFirstReadBytes;

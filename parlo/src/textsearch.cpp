@@ -5,6 +5,7 @@
 
 #include "logfilereader.h"
 #include "textdecoder.h"
+#include "threadpriority.h"
 
 #include <algorithm>
 #include <vector>
@@ -190,6 +191,7 @@ void TextSearch::Start(std::shared_ptr<const LogFileReader> reader, SearchQuery 
   m_bCancel = false;
   m_thread = std::thread([this, reader = std::move(reader), query = std::move(query),
                           progress = std::move(progress), done = std::move(done)] {
+    LowerCurrentThreadPriority();
     const TextMatch match = Find(*reader, query, m_bCancel, progress);
     if (!m_bCancel)
       done(match);
