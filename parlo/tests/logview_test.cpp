@@ -111,6 +111,21 @@ TEST_F(LogViewTest, FindsAcrossTheIndexBoundary)
     EXPECT_TRUE(m_view.viewport()->rect().contains(m_view.CaretRect()));
     EXPECT_EQ(m_view.SelectedText(), QStringLiteral("needle"));
   }
+  // A file that ends short of the match (it shrank while indexed): found no more.
+  m_file = std::make_unique<test::IndexedFile>(QStringLiteral("boundary.log"), bytes);
+  m_file->ScanTo(100);
+  m_view.SetText(m_file->Shared());
+  {
+    QSignalSpy finished(&m_view, &LogView::findFinished);
+    m_view.FindText(QStringLiteral("needle"), false, true);
+    ASSERT_TRUE(test::WaitFor([&] { return m_view.IsWaitingForIndex(); }));
+    m_file->ScanTo(head.size());
+    m_file->Text().SetTarget(head.size());
+    m_view.OnTextGrew();
+    ASSERT_EQ(finished.count(), 1);
+    EXPECT_FALSE(finished.first().first().toBool());
+    EXPECT_FALSE(m_view.IsFinding());
+  }
   // Backward from the top goes around to the last match, beyond the index as well.
   m_file = std::make_unique<test::IndexedFile>(QStringLiteral("boundary.log"), bytes);
   m_file->ScanTo(100);

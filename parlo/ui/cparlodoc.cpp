@@ -108,6 +108,8 @@ void CParloDoc::OnIndexed(quint64 generation)
   // Asked before the state is taken: everything published before the end is then in it.
   const bool done = m_pBuilder->IsDone();
   m_pText->Refresh();
+  if (done) // what the file turned out to hold, should it have ended short of the target
+    m_pText->SetTarget(m_pText->State().end);
   emit indexGrew();
   if (m_bLoading)
     emit loadProgress(m_pText->State().end, m_pText->Target());

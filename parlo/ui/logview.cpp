@@ -81,6 +81,11 @@ void LogView::OnTextGrew()
     m_nPendingFind = 0;
     SetSelection(match.start, match.end);
     emit findFinished(true);
+  } else if (m_waitingMatch.Found() && End() >= m_pText->Target()) {
+    // The file ended short of the match (it shrank): the index will not reach it.
+    m_waitingMatch = {};
+    m_nPendingFind = 0;
+    emit findFinished(false);
   }
   UpdateScrollBars();
   viewport()->update();
@@ -218,13 +223,12 @@ bool LogView::CaretAtEnd() const
   return m_nCaret == End();
 }
 
-QRect LogView::CaretRect() const
+QRect LogView::CaretRect()
 {
-  auto* self = const_cast<LogView*>(this); // lays out the caret's row when not yet done
   const qint64 shown = viewport()->height() / m_nRowHeight + 1;
   if (m_nCaretRow < m_nTop || m_nCaretRow >= m_nTop + shown)
     return {};
-  const qreal x = self->CaretX() - static_cast<qreal>(m_nLeft);
+  const qreal x = CaretX() - static_cast<qreal>(m_nLeft);
   return QRect(static_cast<int>(std::floor(x)),
                static_cast<int>((m_nCaretRow - m_nTop) * m_nRowHeight), kCaretWidth, m_nRowHeight);
 }

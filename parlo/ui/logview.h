@@ -49,8 +49,9 @@ public:
   void CaretToStart() { SetSelection(0, 0); }
   void CaretToEnd();
   bool CaretAtEnd() const;
-  // The caret's rectangle in the viewport; empty when its row is not on the screen.
-  QRect CaretRect() const;
+  // The caret's rectangle in the viewport; empty when its row is not on the screen. Lays out
+  // the caret's row if it is not yet.
+  QRect CaretRect();
   qint64 TopRow() const { return m_nTop; }
   int RowHeight() const { return m_nRowHeight; }
 
