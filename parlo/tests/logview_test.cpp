@@ -82,61 +82,51 @@ TEST_F(LogViewTest, FindsAcrossTheIndexBoundary)
   const QByteArray head = Lines("line", 5000);
   const QByteArray bytes = head + "the needle here\r\n" + Lines("after", 10);
   const qint64 needle = head.size() + 4;
+  const qint64 last = bytes.indexOf("after 9");
   struct Case
   {
     const char* name;
     qint64 indexed; // how far the index has got when the search starts
+    const char* text;
+    bool backward;
+    qint64 fileEnds; // where the index ends up
+    qint64 start;    // of the match; -1 for none
+    qint64 row;
   };
-  for (const Case c :
-       {Case{"the match straddles the index's end", needle + 3},
-        Case{"the match lies beyond it", head.size() / 2}, Case{"nothing indexed yet", 0}}) {
+  const Case cases[] = {
+      {"the match straddles the index's end", needle + 3, "needle", false, bytes.size(), needle,
+       5000},
+      {"the match lies beyond it", head.size() / 2, "needle", false, bytes.size(), needle, 5000},
+      {"nothing indexed yet", 0, "needle", false, bytes.size(), needle, 5000},
+      {"backward from the top, around to the end", 100, "after 9", true, bytes.size(), last, 5010},
+      {"the file ended short of the match (it shrank)", 100, "needle", false, head.size(), -1, 0},
+  };
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     m_file = std::make_unique<test::IndexedFile>(QStringLiteral("boundary.log"), bytes);
     m_file->ScanTo(c.indexed);
     m_view.SetText(m_file->Shared());
     QSignalSpy finished(&m_view, &LogView::findFinished);
-    m_view.FindText(QStringLiteral("needle"), false, true);
-    // The search reads the whole file, finds the needle and waits for the index to reach it.
+    m_view.FindText(QString::fromLatin1(c.text), c.backward, true);
+    // The search reads the whole file, finds the text and waits for the index to reach it.
     ASSERT_TRUE(test::WaitFor([&] { return m_view.IsWaitingForIndex(); }));
     EXPECT_EQ(finished.count(), 0);
     EXPECT_FALSE(m_view.HasSelection());
 
-    m_file->ScanTo(bytes.size());
+    m_file->ScanTo(c.fileEnds);
+    if (c.fileEnds < bytes.size())
+      m_file->Text().SetTarget(c.fileEnds);
     m_view.OnTextGrew();
     ASSERT_EQ(finished.count(), 1);
-    EXPECT_TRUE(finished.first().first().toBool());
-    EXPECT_EQ(m_view.SelectionStart(), needle);
-    EXPECT_EQ(m_view.SelectionEnd(), needle + 6);
-    EXPECT_EQ(m_view.CaretRow(), 5000);
-    EXPECT_TRUE(m_view.viewport()->rect().contains(m_view.CaretRect()));
-    EXPECT_EQ(m_view.SelectedText(), QStringLiteral("needle"));
-  }
-  // A file that ends short of the match (it shrank while indexed): found no more.
-  m_file = std::make_unique<test::IndexedFile>(QStringLiteral("boundary.log"), bytes);
-  m_file->ScanTo(100);
-  m_view.SetText(m_file->Shared());
-  {
-    QSignalSpy finished(&m_view, &LogView::findFinished);
-    m_view.FindText(QStringLiteral("needle"), false, true);
-    ASSERT_TRUE(test::WaitFor([&] { return m_view.IsWaitingForIndex(); }));
-    m_file->ScanTo(head.size());
-    m_file->Text().SetTarget(head.size());
-    m_view.OnTextGrew();
-    ASSERT_EQ(finished.count(), 1);
-    EXPECT_FALSE(finished.first().first().toBool());
+    EXPECT_EQ(finished.first().first().toBool(), c.start >= 0);
     EXPECT_FALSE(m_view.IsFinding());
+    if (c.start < 0)
+      continue;
+    EXPECT_EQ(m_view.SelectionStart(), c.start);
+    EXPECT_EQ(m_view.SelectedText(), QString::fromLatin1(c.text));
+    EXPECT_EQ(m_view.CaretRow(), c.row);
+    EXPECT_TRUE(m_view.viewport()->rect().contains(m_view.CaretRect()));
   }
-  // Backward from the top goes around to the last match, beyond the index as well.
-  m_file = std::make_unique<test::IndexedFile>(QStringLiteral("boundary.log"), bytes);
-  m_file->ScanTo(100);
-  m_view.SetText(m_file->Shared());
-  QSignalSpy finished(&m_view, &LogView::findFinished);
-  m_view.FindText(QStringLiteral("after 9"), true, true);
-  ASSERT_TRUE(test::WaitFor([&] { return m_view.IsWaitingForIndex(); }));
-  m_file->ScanTo(bytes.size());
-  m_view.OnTextGrew();
-  ASSERT_EQ(finished.count(), 1);
-  EXPECT_EQ(m_view.CaretRow(), 5010);
 }
 
 TEST_F(LogViewTest, VeryLongLinesAndNoLineEnds)
