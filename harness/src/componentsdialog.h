@@ -2,7 +2,7 @@
 // Configure and Model. It shows and forwards; CComponentsModel holds the rules.
 #pragma once
 
-#include "componentsmodel.h"
+#include "harness/componentsmodel.h"
 
 #include <QDialog>
 

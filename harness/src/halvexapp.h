@@ -2,12 +2,12 @@
 #pragma once
 
 #include "harness/commandline.h"
+#include "harness/componentloader.h"
 #include "harness/fileexception.h"
 #include "harness/logwriter.h"
 #include "harness/recentfilelist.h"
 #include "harness/registrystore.h"
 #include "harness/settings.h"
-#include "loader/componentloader.h"
 #include "platform/instance.h"
 #include "platform/modules.h"
 #include "resourcelibrary.h"

@@ -2,7 +2,7 @@
 // the document (suitedoc/halvexdoc.h) holds the rules.
 #pragma once
 
-#include "suitedoc/halvexdoc.h"
+#include "harness/halvexdoc.h"
 
 #include <QIcon>
 #include <QList>

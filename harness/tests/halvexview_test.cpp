@@ -1,6 +1,7 @@
 // The suite window under the offscreen platform: opening a suite, the list's columns and rows,
 // delete, rename and save, reopening, and files that cannot be read.
 #include "halvexapp.h"
+#include "halvexview.h"
 #include "harness/stateicons.h"
 #include "harness/stringids.h"
 #include "limitededit.h"
@@ -9,7 +10,6 @@
 #include "plinth/component.h"
 #include "qtprompts.h"
 #include "qtsupport.h"
-#include "halvexview.h"
 
 #include <QHeaderView>
 #include <QImage>
@@ -21,6 +21,8 @@
 #include <fstream>
 
 namespace harness::test {
+
+using namespace testsupport;
 namespace {
 
 class SuiteWindowTest : public ::testing::Test

@@ -1,7 +1,7 @@
 // new, add and list-tests: suites built from the registered components without a display.
 #include "suitebuilder.h"
 
-#include "loader/componentloader.h"
+#include "harness/componentloader.h"
 
 #include "plinth/archive.h"
 #include "plinth/component.h"

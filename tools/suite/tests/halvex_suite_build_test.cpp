@@ -1,6 +1,8 @@
 // halvex-suite new, add and list-tests: the real program, a private registry and the real
 // Marlow plug-in over a folder of definitions.
-#include "componenttestsupport.h"
+#include "testsupport/logcapture.h"
+#include "testsupport/privateregistry.h"
+#include "testsupport/tempfolder.h"
 #include "toolrun.h"
 
 #include <gtest/gtest.h>
@@ -11,10 +13,10 @@
 #include <fstream>
 #include <sstream>
 
-using namespace componenttest;
-using suitetest::ReadAll;
+using namespace testsupport;
 using suitetest::RunTool;
 using suitetest::ToolRun;
+using testsupport::ReadAll;
 
 namespace {
 

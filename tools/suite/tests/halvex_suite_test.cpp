@@ -22,17 +22,9 @@ namespace {
 class HalvexSuiteTest : public ::testing::Test
 {
 protected:
-  void SetUp() override
-  {
-    std::string pattern = (std::filesystem::temp_directory_path() / "halvex-suite-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
+  std::string File(const std::string& name) const { return folder_.File(name); }
 
-  std::string File(const std::string& name) const { return folder_ + "/" + name; }
-
-  ToolRun Tool(const std::string& args) const { return RunTool(args, folder_); }
+  ToolRun Tool(const std::string& args) const { return RunTool(args, folder_.Path()); }
 
   // Writes a suite of one CTestCase and one test case of the probe module's class.
   void WriteSuite(const std::string& path)
@@ -66,7 +58,7 @@ protected:
     dlclose(module);
   }
 
-  std::string folder_;
+  testsupport::TempFolder folder_;
 };
 
 TEST_F(HalvexSuiteTest, DumpsASuiteWrittenByTheLibrary)
