@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace suitedoc {
+namespace harness {
 
 inline constexpr int kDocStateIdle = 1;
 inline constexpr int kDocStateRunning = 2;
@@ -40,6 +40,10 @@ struct DocumentCallbacks
 // The component text the properties sheet shows in "new" mode: the first test case's owning
 // class name, or severalText as soon as one test case has another (compared exactly).
 std::string ComponentTextOf(const CTestSuite& suite, const std::string& severalText);
+
+// Writes the suite to a temporary file beside path and renames it over path, so a failed
+// write leaves the old file whole. False with the cause in `error`.
+bool WriteSuiteFile(CTestSuite& suite, const std::string& path, std::string& error);
 
 class CHalvexDoc
 {
@@ -93,4 +97,4 @@ private:
   bool m_bModified = false;
 };
 
-} // namespace suitedoc
+} // namespace harness
