@@ -24,7 +24,6 @@ public:
   CComponentsDialog(CHalvexApp& app, CMainFrame& frame, harness::CComponentLoader& loader);
 
   QTreeWidget* List() const { return m_pList; }
-  QPushButton* OkButton() const { return m_pOk; }
 
   // Rebuilds the rows; a single row is selected and OK takes the focus.
   void Fill();

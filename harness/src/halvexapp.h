@@ -85,7 +85,6 @@ public:
   CLogWriter& LogWriter() { return m_logWriter; }
   UserPrompts& Prompts();
   CQtPrompts& QtPrompts() { return *m_pPrompts; }
-  void SetStore(SettingsStore* store) { m_pStore = store; }
 
   // The bar layout and window geometry in the registry.
   void SaveBarState();
