@@ -1,9 +1,9 @@
 // The folder lives as long as the test program.
 #include "tempfiles.h"
 
-#include <QDir>
+#include "testsupport/tempfolder.h"
+
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 namespace parlo::test {
 namespace {
 
-const QTemporaryDir& Folder()
+const testsupport::TempFolder& Folder()
 {
-  static const QTemporaryDir folder;
+  static const testsupport::TempFolder folder;
   return folder;
 }
 
@@ -22,12 +22,12 @@ const QTemporaryDir& Folder()
 
 QString TempFolder()
 {
-  return Folder().path();
+  return QString::fromStdString(Folder().Path());
 }
 
 QString TempPath(const QString& name)
 {
-  return Folder().filePath(name);
+  return QString::fromStdString(Folder().File(name.toStdString()));
 }
 
 QString WriteFile(const QString& name, const QByteArray& bytes)
