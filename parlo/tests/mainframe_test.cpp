@@ -437,6 +437,8 @@ TEST_F(MainFrameTest, PrintsAFileLargerThanTheScreenWholeOrInPart)
   const Case cases[] = {
       {"whole file", QPrinter::AllPages, 0, 0, 0, 0, 1502},
       {"selection", QPrinter::Selection, 0, 0, text.Row(10).start + 3, text.Row(12).End(), 3},
+      {"selection up to a row's start", QPrinter::Selection, 0, 0, text.Row(10).start,
+       text.Row(13).start, 3},
       {"pages two and three", QPrinter::PageRange, 2, 3, 0, 0, 1502},
   };
   int wholePages = 0;

@@ -334,10 +334,15 @@ void CMainFrame::OnFilePrintPreview()
 {
   if (IsUnattended())
     return;
+  // The preview has no choice of range: it shows the selection when there is one, else the
+  // whole file, and prints what it shows.
+  const QPrinter::PrintRange range = m_printer.printRange();
+  m_printer.setPrintRange(m_pView->HasSelection() ? QPrinter::Selection : QPrinter::AllPages);
   QPrintPreviewDialog dialog(&m_printer, this);
   connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
           [this](QPrinter* printer) { Print(printer); });
   dialog.exec();
+  m_printer.setPrintRange(range);
 }
 
 void CMainFrame::OnFilePrintSetup()

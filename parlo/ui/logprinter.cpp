@@ -111,7 +111,10 @@ bool LogPrinter::Print(QPrinter* printer, qint64 from, qint64 to, const Progress
 
   from = std::clamp<qint64>(from, 0, m_text.State().end);
   to = std::clamp<qint64>(to, from, m_text.State().end);
-  const qint64 lastRow = m_text.RowOfOffset(to);
+  qint64 lastRow = m_text.RowOfOffset(to);
+  // A selection that ends where a row starts takes nothing of that row.
+  if (to > from && lastRow > 0 && m_text.Row(lastRow).start == to)
+    --lastRow;
   bool cancelled = false;
   for (qint64 first = m_text.RowOfOffset(from); first <= lastRow && !cancelled;
        first += kRowsPerBatch) {
