@@ -157,9 +157,10 @@ std::string CTestcaseEx::ResultsFilePath() const
       pCurrent != nullptr && !pCurrent->m_strResultsFilePath.empty())
     return pCurrent->m_strResultsFilePath;
   std::string path;
+  const std::string rootKey = components::ReadHarnessRootKey();
   CRegKey root(CRegKey::ReadFailure::EmptyText);
-  if (root.Open(platform::HKEY_LOCAL_MACHINE, components::ReadHarnessRootKey()) ==
-      platform::ERROR_SUCCESS)
+  if (!rootKey.empty() &&
+      root.Open(platform::HKEY_LOCAL_MACHINE, rootKey) == platform::ERROR_SUCCESS)
     root.ReadString("ResultsFilePath", path);
   return path;
 }
@@ -253,8 +254,15 @@ uint32_t CTestcaseEx::TranslateLog(const std::string& logPath)
     components::SendTestResultsText(marlow::kStatusFailed);
     return kTestStatusFailed;
   }
+  const std::string resultsPath = ResultsFilePath();
+  if (resultsPath.empty()) {
+    // The translation would write its output beside whatever the current folder is.
+    LogMessage(kLogError, FormatText("No results file is set; the log %s is not translated.",
+                                     logPath.c_str()));
+    return kTestStatusFailed;
+  }
   int32_t status = kTestStatusFailed;
-  switch (marlow::TranslateWithLibrary(logPath, ResultsFilePath(), status)) {
+  switch (marlow::TranslateWithLibrary(logPath, resultsPath, status)) {
   case marlow::TranslationResult::Translated:
     return static_cast<uint32_t>(status);
   case marlow::TranslationResult::LibraryMissing:

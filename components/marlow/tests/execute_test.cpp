@@ -367,3 +367,36 @@ TEST_F(ExecuteTest, VersionOfTheTestProgram)
               c.version);
   }
 }
+
+TEST_F(ExecuteTest, ResultsFileFromTheHarnessSettingsUntilOneIsHandedOver)
+{
+  m_folder.Write("halvex.ini", std::string("[General]\nRegistryKey=") + kRootKey + "\n");
+  components::SetHarnessIniPath(m_folder.File("halvex.ini"));
+  CTestcaseEx& testCase = Define("./marlow_probe tagged pass ./r.log", "./r.log");
+  m_pComponent->m_strResultsFilePath.clear();
+  const std::string log = m_folder.File("defs/r.log");
+  const struct
+  {
+    const char* setting; // nullptr: none
+    uint32_t status;
+    std::vector<std::string> lines;
+  } cases[] = {{nullptr,
+                kTestStatusFailed,
+                {"No results file is set; the log " + log + " is not translated."}},
+               {"settings-results.txt", kTestStatusPassed, {}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.setting ? c.setting : "no setting");
+    if (c.setting != nullptr) {
+      CRegKey root;
+      ASSERT_EQ(root.Open(platform::HKEY_LOCAL_MACHINE, kRootKey), 0);
+      ASSERT_EQ(root.WriteString("ResultsFilePath", m_folder.File(c.setting)), 0);
+    }
+    m_log.Clear();
+    EXPECT_EQ(testCase.Execute(), c.status);
+    EXPECT_EQ(m_log.Lines(), c.lines);
+  }
+  EXPECT_NE(
+      ReadAll(m_folder.File("settings-results.txt")).find("All registers read back as written"),
+      std::string::npos);
+  components::SetHarnessIniPath("");
+}
