@@ -71,6 +71,13 @@ std::vector<char*> EnvironmentWith(std::string& mark)
   return environment;
 }
 
+// False when this program has no child at all, running or ended.
+bool HasAnyChild()
+{
+  siginfo_t info{};
+  return ::waitid(P_ALL, 0, &info, WEXITED | WNOHANG | WNOWAIT) == 0;
+}
+
 // Waits until every killed process is gone: reaped here when it is this program's child, or
 // a zombie of another parent.
 void ReapKilled(std::set<pid_t> remaining)
@@ -279,6 +286,10 @@ struct Process::State
   // Returns what was killed besides the program.
   std::set<pid_t> KillTree(bool programReaped)
   {
+    // A subreaper inherits whatever the reaped program left; without children nothing is left.
+    if (programReaped && IsChildSubreaper() && !HasAnyChild()) {
+      return {};
+    }
     const pid_t ownGroup = ::getpgrp();
     std::set<pid_t> stopped;
     std::set<pid_t> groups;

@@ -52,6 +52,10 @@ bool IsChildSubreaper()
 
 std::size_t ReapInheritedChildren()
 {
+  // Only an ended child is worth the scan of the process table.
+  siginfo_t ended{};
+  if (::waitid(P_ALL, 0, &ended, WEXITED | WNOHANG | WNOWAIT) != 0 || ended.si_pid == 0)
+    return 0;
   const pid_t self = ::getpid();
   const pid_t ownGroup = ::getpgrp();
   std::size_t reaped = 0;
