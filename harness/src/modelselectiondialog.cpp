@@ -22,7 +22,7 @@ QString Text(const StringTable& strings, int id)
 
 } // namespace
 
-CModelSelectionDialog::CModelSelectionDialog(CHalvexApp& app, loader::CComponentLoader& loader,
+CModelSelectionDialog::CModelSelectionDialog(CHalvexApp& app, CComponentLoader& loader,
                                              const std::string& className, QWidget* parent)
     : QDialog(parent),
       m_selection(

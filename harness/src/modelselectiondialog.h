@@ -19,8 +19,8 @@ class CModelSelectionDialog : public QDialog
   Q_OBJECT
 
 public:
-  CModelSelectionDialog(CHalvexApp& app, loader::CComponentLoader& loader,
-                        const std::string& className, QWidget* parent = nullptr);
+  CModelSelectionDialog(CHalvexApp& app, CComponentLoader& loader, const std::string& className,
+                        QWidget* parent = nullptr);
 
   QListWidget* List() const { return m_pList; }
   QLineEdit* ClassNameEdit() const { return m_pClassName; }

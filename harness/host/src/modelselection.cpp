@@ -16,7 +16,7 @@ constexpr unsigned int kLevelError = 0;
 
 } // namespace
 
-CModelSelection::CModelSelection(loader::CComponentLoader& loader, const StringTable& strings,
+CModelSelection::CModelSelection(CComponentLoader& loader, const StringTable& strings,
                                  UserPrompts& prompts, LogFunction log, std::string className,
                                  std::string defaultModel)
     : m_loader(loader), m_strings(strings), m_prompts(prompts), m_log(std::move(log)),

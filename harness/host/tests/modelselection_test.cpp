@@ -76,7 +76,7 @@ protected:
 
   TempFolder m_folder;
   PrivateRegistry m_registry{m_folder};
-  loader::CComponentLoader m_loader{kRootKey, {}};
+  harness::CComponentLoader m_loader{kRootKey, {}};
   harness::StringTable m_strings = HarnessStrings();
   RecordingPrompts m_prompts;
   std::vector<std::string> m_log;

@@ -21,9 +21,8 @@ public:
   using LogFunction = std::function<void(unsigned int level, const std::string& text)>;
 
   // defaultModel: the default model's name (the base library's string 2900).
-  CModelSelection(loader::CComponentLoader& loader, const StringTable& strings,
-                  UserPrompts& prompts, LogFunction log, std::string className,
-                  std::string defaultModel);
+  CModelSelection(CComponentLoader& loader, const StringTable& strings, UserPrompts& prompts,
+                  LogFunction log, std::string className, std::string defaultModel);
 
   const std::string& ClassName() const { return m_strClassName; }
 
@@ -49,7 +48,7 @@ public:
 private:
   std::string CurrentOrDefault() const;
 
-  loader::CComponentLoader& m_loader;
+  CComponentLoader& m_loader;
   const StringTable& m_strings;
   UserPrompts& m_prompts;
   LogFunction m_log;
