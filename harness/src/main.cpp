@@ -1,6 +1,7 @@
 // halvex: the test harness program.
 #include "halvexapp.h"
 #include "mainframe.h"
+#include "platform/subreaper.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -10,6 +11,9 @@
 
 int main(int argc, char** argv)
 {
+  // Whatever a test program starts stays below the harness, even when its parent has ended,
+  // so that ending the test case can end it too.
+  platform::BecomeChildSubreaper();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("halvex"));
   QApplication::setOrganizationName(QStringLiteral("Orvane"));
