@@ -2,14 +2,33 @@
 #include "halvexapp.h"
 #include "mainframe.h"
 
+#include "platform/standardoptions.h"
+
 #include <QApplication>
 #include <QSessionManager>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+constexpr char kHelp[] =
+    "Usage: halvex [SUITE.ts]\n"
+    "  or:  halvex -run SUITE.ts\n"
+    "The test harness: loads the test cases of the component plug-ins, builds and edits test\n"
+    "suites from them, runs them, and shows and files every log line and result.\n"
+    "\n"
+    "  -run SUITE.ts  run every test case of SUITE.ts, then end\n"
+    "\n"
+    "Without -run, SUITE.ts is opened; a second start hands it to the running halvex.\n";
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+  // Before the window system, so that it needs no display.
+  if (const auto answered = platform::AnswerStandardOption(argc, argv, "halvex", kHelp))
+    return *answered;
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("halvex"));
   QApplication::setOrganizationName(QStringLiteral("Orvane"));
