@@ -202,11 +202,11 @@ TEST_F(SuiteWindowTest, ARunningSuiteKeepsItsWindow)
   ASSERT_TRUE(app->OpenDocumentFile(WriteSuite("nightly.ts")));
   CHalvexView* window = OnlySuiteWindow();
   ASSERT_NE(window, nullptr);
-  window->Document().m_nDocState = suitedoc::kDocStateRunning;
+  window->Document().m_nDocState = harness::kDocStateRunning;
   frame->MdiArea()->closeAllSubWindows();
   QCoreApplication::processEvents();
   EXPECT_EQ(frame->MdiArea()->subWindowList().size(), 1);
-  window->Document().m_nDocState = suitedoc::kDocStateIdle;
+  window->Document().m_nDocState = harness::kDocStateIdle;
 }
 
 } // namespace

@@ -9,7 +9,7 @@
 #include <strings.h>
 #include <unordered_set>
 
-namespace loader {
+namespace harness {
 
 namespace {
 
@@ -111,8 +111,7 @@ bool CComponentLoader::LoadComponentDlls()
     // Listed under two sub-keys, or loaded already by hand.
     if (FindComponentByModule(dllPath) != nullptr)
       continue;
-    if (LoadComponentDll(dllPath) != nullptr && IsMarlowPath(dllPath))
-      m_bMarlowLoaded = true;
+    LoadComponentDll(dllPath);
   }
   return true;
 }
@@ -128,6 +127,8 @@ platform::HMODULE CComponentLoader::LoadComponentDll(const std::string& path, bo
     return nullptr;
   }
   m_loadedModules.push_back(module);
+  if (m_hMarlow == nullptr && IsMarlowPath(path))
+    m_hMarlow = module;
   // The plug-in cannot know its own handle while it attaches; the components it added carry
   // it from here on, so they can be released with their module.
   for (CComponent* pComponent : _ComponentList)
@@ -163,11 +164,7 @@ CComponentLoader::AddResult CComponentLoader::AddComponentDll(const std::string&
       m_callbacks.informationBox("The component " + path + " is loaded already.");
     return AddResult::AlreadyLoaded;
   }
-  if (LoadComponentDll(path) == nullptr)
-    return AddResult::Failed;
-  if (IsMarlowPath(path))
-    m_bMarlowLoaded = true;
-  return AddResult::Added;
+  return LoadComponentDll(path) != nullptr ? AddResult::Added : AddResult::Failed;
 }
 
 bool CComponentLoader::IsValidEntry(const CComponent* pComponent) const
@@ -295,7 +292,7 @@ void CComponentLoader::ReleaseComponents()
   for (platform::HMODULE module : marlow)
     platform::FreeLibrary(module);
   m_loadedModules.clear();
-  m_bMarlowLoaded = false;
+  m_hMarlow = nullptr;
 }
 
-} // namespace loader
+} // namespace harness

@@ -6,12 +6,13 @@
 #include "platform/files.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <unistd.h>
 
-namespace suitedoc {
+namespace harness {
 
 namespace {
 
@@ -36,6 +37,33 @@ std::string ComponentTextOf(const CTestSuite& suite, const std::string& severalT
     if (p->GetClassName() != first)
       return severalText;
   return first;
+}
+
+bool WriteSuiteFile(CTestSuite& suite, const std::string& path, std::string& error)
+{
+  const std::string temporary = path + ".tmp-" + std::to_string(getpid());
+  {
+    CFile file;
+    if (!file.Open(temporary, CFile::modeCreate | CFile::modeWrite)) {
+      error = temporary + ": " + std::strerror(file.GetLastError());
+      return false;
+    }
+    CArchive ar(&file, CArchive::store, kArchiveBufferSize);
+    suite.Serialize(ar);
+    if (!ar.Close()) {
+      error = temporary + ": " + ArchiveErrorText(ar);
+      file.Close();
+      std::remove(temporary.c_str());
+      return false;
+    }
+    file.Close();
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    error = std::string("cannot replace it: ") + std::strerror(errno);
+    std::remove(temporary.c_str());
+    return false;
+  }
+  return true;
 }
 
 CHalvexDoc::CHalvexDoc(DocumentCallbacks callbacks) : m_callbacks(std::move(callbacks)) {}
@@ -71,9 +99,8 @@ bool CHalvexDoc::OnOpenDocument(const std::string& path)
     CArchive ar(&file, CArchive::load, kArchiveBufferSize);
     // The suite has reported the cause at level 2 already.
     if (!m_suite.TrySerialize(ar)) {
-      const std::string text = "The suite " + path +
-                               " cannot be read: " + ArchiveErrorText(ar.GetError()) + " at byte " +
-                               std::to_string(ar.GetErrorOffset()) + ".";
+      const std::string text = "The suite " + path + " cannot be read: " + ArchiveErrorText(ar) +
+                               " at byte " + std::to_string(ar.GetErrorOffset()) + ".";
       Log(kLevelError, text);
       file.Close();
       m_suite.DeleteContents();
@@ -106,20 +133,9 @@ bool CHalvexDoc::DoSave(const std::string& path)
     Log(kLevelError, "The suite could not be saved to " + path + ": the file is read-only.");
     return false;
   }
-  const std::string temporary = path + ".tmp-" + std::to_string(getpid());
-  bool written = false;
-  {
-    CFile file;
-    if (file.Open(temporary, CFile::modeCreate | CFile::modeWrite)) {
-      CArchive ar(&file, CArchive::store, kArchiveBufferSize);
-      m_suite.Serialize(ar);
-      written = ar.Close();
-      file.Close();
-    }
-  }
-  if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    Log(kLevelError, "The suite could not be saved to " + path + ".");
+  std::string error;
+  if (!WriteSuiteFile(m_suite, path, error)) {
+    Log(kLevelError, "The suite could not be saved to " + path + ": " + error + ".");
     return false;
   }
   m_strPathName = path;
@@ -257,4 +273,4 @@ bool CHalvexDoc::SetIterations(std::size_t position, int iterations)
   return true;
 }
 
-} // namespace suitedoc
+} // namespace harness

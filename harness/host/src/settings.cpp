@@ -67,6 +67,23 @@ void ReadFilePath(SettingsStore& store, const char* name, const char* defaultNam
 
 } // namespace
 
+std::string DefaultIniFilesFolder(const std::string& installationFolder)
+{
+  return JoinPath(installationFolder, "test/bin/");
+}
+
+bool ReadIniFilesFolder(SettingsStore& store, const std::string& rootKey, std::string& folder)
+{
+  if (store.Open(rootKey) != 0)
+    return false;
+  std::string installationFolder;
+  const bool read = store.ReadString("InstallationFolder", installationFolder) == 0;
+  if (read && store.ReadString("INIFilesFolder", folder) != 0)
+    folder = DefaultIniFilesFolder(installationFolder);
+  store.Close();
+  return read;
+}
+
 bool LoadSettings(CHarnessSettings& settings, SettingsStore& store, const std::string& rootKey,
                   const SettingsContext& context)
 {
@@ -87,7 +104,7 @@ bool LoadSettings(CHarnessSettings& settings, SettingsStore& store, const std::s
     return false;
   }
   if (store.ReadString("INIFilesFolder", settings.m_strIniFilesFolder) != 0)
-    settings.m_strIniFilesFolder = JoinPath(settings.m_strInstallationFolder, "test/bin/");
+    settings.m_strIniFilesFolder = DefaultIniFilesFolder(settings.m_strInstallationFolder);
   if (store.ReadString("DefaultLoggingFolder", settings.m_strDefaultLoggingFolder) != 0)
     settings.m_strDefaultLoggingFolder.clear();
   ReadFilePath(store, "LogFilePath", kDefaultLogFileName, settings.m_strLogFilePath, settings,

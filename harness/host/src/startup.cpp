@@ -3,6 +3,8 @@
 
 #include "harness/logfile.h"
 
+#include "platform/profile.h"
+
 #include <cstdio>
 #include <strings.h>
 
@@ -11,6 +13,15 @@ namespace harness {
 std::string ConfigurationIniPath(const std::string& programFolder)
 {
   return JoinPath(programFolder, kConfigurationIniName);
+}
+
+bool ReadRootKey(const std::string& iniPath, std::string& rootKey)
+{
+  char buffer[260] = {};
+  platform::GetPrivateProfileString("General", "RegistryKey", " ", buffer, sizeof buffer,
+                                    iniPath.c_str());
+  rootKey = buffer;
+  return !rootKey.empty();
 }
 
 std::string ComponentDllsKey(const std::string& rootKey)

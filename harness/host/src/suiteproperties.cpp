@@ -25,7 +25,7 @@ bool PrepareSuiteProperties(const CTestSuite& suite, int mode, const std::string
   } else {
     if (suite.empty())
       return false;
-    values.component = suitedoc::ComponentTextOf(suite, severalText);
+    values.component = harness::ComponentTextOf(suite, severalText);
     values.existingSuite = 0;
   }
   values.path = suite.GetPath();

@@ -13,7 +13,7 @@
 #include <algorithm>
 
 using namespace testsupport;
-using loader::CComponentLoader;
+using harness::CComponentLoader;
 
 namespace {
 
@@ -77,7 +77,7 @@ protected:
   std::vector<std::string> m_errorBoxes;
   std::vector<std::string> m_infoBoxes;
   CComponentLoader m_loader{
-      kRootKey, loader::LoaderCallbacks{
+      kRootKey, harness::LoaderCallbacks{
                     [this](unsigned, const std::string& text) { m_logLines.push_back(text); },
                     [this](const std::string& text) { m_errorBoxes.push_back(text); },
                     [this](const std::string& text) { m_infoBoxes.push_back(text); }}};

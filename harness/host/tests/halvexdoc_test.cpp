@@ -12,8 +12,8 @@
 #include <sys/stat.h>
 
 using namespace testsupport;
-using suitedoc::CHalvexDoc;
-using suitedoc::SaveChangesAnswer;
+using harness::CHalvexDoc;
+using harness::SaveChangesAnswer;
 
 namespace {
 
@@ -69,7 +69,7 @@ protected:
   }
 
   TempFolder m_folder;
-  suitedoc::DocumentCallbacks m_callbacks;
+  harness::DocumentCallbacks m_callbacks;
   std::vector<std::string> m_log, m_errorBoxes, m_warningBoxes;
   int m_sheets = 0, m_prompts = 0, m_questions = 0, m_treeRefreshes = 0;
   bool m_sheetAccepts = true;
@@ -126,12 +126,12 @@ TEST_F(SuiteDocumentTest, ComponentTextForSeveralComponents)
 {
   CTestSuite suite;
   suite.m_strComponent = "initial";
-  EXPECT_EQ(suitedoc::ComponentTextOf(suite, kSeveral), "initial");
+  EXPECT_EQ(harness::ComponentTextOf(suite, kSeveral), "initial");
   suite.push_back(MakeCase("Lab", "One"));
   suite.push_back(MakeCase("Lab", "Two"));
-  EXPECT_EQ(suitedoc::ComponentTextOf(suite, kSeveral), "Lab");
+  EXPECT_EQ(harness::ComponentTextOf(suite, kSeveral), "Lab");
   suite.push_back(MakeCase("lab", "Three"));
-  EXPECT_EQ(suitedoc::ComponentTextOf(suite, kSeveral), kSeveral);
+  EXPECT_EQ(harness::ComponentTextOf(suite, kSeveral), kSeveral);
 }
 
 TEST_F(SuiteDocumentTest, SavingInPlaceAndReadOnlyFiles)
@@ -178,7 +178,8 @@ TEST_F(SuiteDocumentTest, UnreadableFilesLeaveAnEmptyDocumentAndSayWhy)
     bool create;
     std::string cause;
   } cases[] = {
-      {"plug-in not loaded", unknownClass, true, ArchiveErrorText(ArchiveError::badClass)},
+      {"plug-in not loaded", unknownClass, true,
+       ArchiveErrorText(ArchiveError::badClass) + std::string(" \"CTestcaseEx\"")},
       {"truncated", std::string("\x02\x00", 2), true, ArchiveErrorText(ArchiveError::endOfFile)},
       {"missing file", "", false, "cannot be opened"},
   };
@@ -215,10 +216,10 @@ TEST_F(SuiteDocumentTest, ClosingRules)
   EXPECT_EQ(m_questions, 0);
 
   // Running: refused with a warning, whatever else.
-  doc->m_nDocState = suitedoc::kDocStateRunning;
+  doc->m_nDocState = harness::kDocStateRunning;
   EXPECT_FALSE(doc->CanCloseFrame(kSeveral));
   EXPECT_EQ(m_warningBoxes.size(), 1u);
-  doc->m_nDocState = suitedoc::kDocStateIdle;
+  doc->m_nDocState = harness::kDocStateIdle;
 
   ASSERT_TRUE(doc->SetIterations(0, 5));
   const struct

@@ -2,6 +2,7 @@
 #include "plinth/archive.h"
 #include "plinth/testsuite.h"
 
+#include "testsupport/privateregistry.h"
 #include "toolrun.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +60,8 @@ protected:
   }
 
   testsupport::TempFolder folder_;
+  // dump loads the registered components: none here.
+  testsupport::PrivateRegistry registry_{folder_};
 };
 
 TEST_F(HalvexSuiteTest, DumpsASuiteWrittenByTheLibrary)
@@ -117,7 +120,7 @@ TEST_F(HalvexSuiteTest, DamagedFilesGiveTheCauseAndOffset)
   const Case cases[] = {
       {"class of a module not loaded", "dump " + path, 2,
        // count 2, CTestCase class record 15, its fields 7 + 11 + 8 + 4 + 4
-       path + ": unknown or unexpected class at byte 51\n"},
+       path + ": unknown or unexpected class \"CPluginCase\" at byte 51\n"},
       {"cut file", "dump " + cut + " --load " PLINTH_PROBE_MODULE, 2,
        cut + ": unexpected end of file at byte"},
       {"missing file", "dump " + File("none.ts"), 1, "cannot open"},

@@ -12,7 +12,7 @@
 
 class CComponent;
 
-namespace loader {
+namespace harness {
 
 struct LoaderCallbacks
 {
@@ -68,7 +68,11 @@ public:
   // True when "Configurations Set" below the root key reads as 0.
   bool IsConfigMode() const;
 
-  bool IsMarlowLoaded() const { return m_bMarlowLoaded; }
+  // Marlow's module: the first module loaded (by the walk, by hand or by the harness's own
+  // load) whose file base name is "Marlow" ignoring case; null while none is. Its exports are
+  // looked up in it.
+  platform::HMODULE GetMarlowModule() const { return m_hMarlow; }
+  bool IsMarlowLoaded() const { return m_hMarlow != nullptr; }
 
   // At exit: every component leaves _ComponentList from the head and is deleted; a module is
   // freed once none of its components is left, Marlow after all others. Every load this
@@ -88,10 +92,10 @@ private:
   std::string m_strComponentDllsKey;
   LoaderCallbacks m_callbacks;
   std::vector<platform::HMODULE> m_loadedModules;
-  bool m_bMarlowLoaded = false;
+  platform::HMODULE m_hMarlow = nullptr;
 };
 
 // True when the file base name of path is "Marlow" ignoring case.
 bool IsMarlowPath(const std::string& path);
 
-} // namespace loader
+} // namespace harness

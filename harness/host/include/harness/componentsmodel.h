@@ -19,7 +19,7 @@ struct ComponentRow
 class CComponentsModel
 {
 public:
-  explicit CComponentsModel(loader::CComponentLoader& loader) : m_loader(loader) {}
+  explicit CComponentsModel(harness::CComponentLoader& loader) : m_loader(loader) {}
 
   // One row per component of _ComponentList whose current model can be read, in list order.
   std::vector<ComponentRow> Rows() const;
@@ -34,7 +34,7 @@ public:
   bool UndoModelSelection(const std::string& className, const std::string& before) const;
 
 private:
-  loader::CComponentLoader& m_loader;
+  harness::CComponentLoader& m_loader;
 };
 
 } // namespace harness

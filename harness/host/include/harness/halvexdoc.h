@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace suitedoc {
+namespace harness {
 
 inline constexpr int kDocStateIdle = 1;
 inline constexpr int kDocStateRunning = 2;
@@ -41,6 +41,10 @@ struct DocumentCallbacks
 // class name, or severalText as soon as one test case has another (compared exactly).
 std::string ComponentTextOf(const CTestSuite& suite, const std::string& severalText);
 
+// Writes the suite to a temporary file beside path and renames it over path, so a failed
+// write leaves the old file whole. False with the cause in `error`.
+bool WriteSuiteFile(CTestSuite& suite, const std::string& path, std::string& error);
+
 class CHalvexDoc
 {
 public:
@@ -51,7 +55,6 @@ public:
 
   const std::string& GetPathName() const { return m_strPathName; }
   const std::string& GetTitle() const { return m_strTitle; }
-  void SetTitle(const std::string& title) { m_strTitle = title; }
   bool IsModified() const { return m_bModified; }
   void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
 
@@ -93,4 +96,4 @@ private:
   bool m_bModified = false;
 };
 
-} // namespace suitedoc
+} // namespace harness

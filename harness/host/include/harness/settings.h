@@ -72,6 +72,12 @@ struct SettingsContext
 
 // Reads every setting below HKEY_LOCAL_MACHINE\<rootKey>. False (after an error box) when the
 // key or InstallationFolder cannot be read; missing optional values take their defaults.
+// The definitions folder (Marlow's and its .ini files') when INIFilesFolder is not stored.
+std::string DefaultIniFilesFolder(const std::string& installationFolder);
+// The definitions folder as start-up loads it, for programs that need no other setting; false
+// when the root key or its InstallationFolder cannot be read.
+bool ReadIniFilesFolder(SettingsStore& store, const std::string& rootKey, std::string& folder);
+
 bool LoadSettings(CHarnessSettings& settings, SettingsStore& store, const std::string& rootKey,
                   const SettingsContext& context);
 

@@ -25,6 +25,9 @@ inline constexpr int kExitRunModeOpenFailed = 1;
 
 // The configuration INI file in the program's folder.
 std::string ConfigurationIniPath(const std::string& programFolder);
+// The registry root key that the configuration file names (section "General", key
+// "RegistryKey"); false when it names none.
+bool ReadRootKey(const std::string& iniPath, std::string& rootKey);
 
 // The two keys derived from the root key path.
 std::string ComponentDllsKey(const std::string& rootKey);
