@@ -77,13 +77,13 @@ public:
   {
     return {m_folder.File("opt/bin/halvex.ini"), Seed(), Opt()};
   }
-  std::string Opt() const { return installation.Opt(); }
+  std::string Opt() const { return m_folder.File("opt"); }
   std::string Seed() const { return m_folder.File("opt/share/halvex/installation.reg"); }
   std::string Data() const { return m_folder.File("lab user's \"data\"") + "/halvex"; }
   std::string Config() const { return m_folder.File("config"); }
   const testsupport::TempFolder& Folder() const { return m_folder; }
-  const std::string& Registry() const { return installation.Registry().File(); }
-  testsupport::PrivateRegistry& PrivateRegistry() { return m_registry; }
+  const std::string& RegistryFile() const { return m_registry.File(); }
+  testsupport::PrivateRegistry& Registry() { return m_registry; }
 
 private:
   testsupport::TempFolder m_folder;
@@ -97,8 +97,7 @@ TEST(FirstStartTest, SeedsANewRegistryWithTheInstallationAndTheUsersFolders)
   Installation installation;
   const firststart::FirstStartResult result = firststart::SeedUserRegistry(installation.Files());
   ASSERT_EQ(result.outcome, FirstStartOutcome::Seeded) << result.message;
-  EXPECT_NE(result.message.find(installation.Registry().File()), std::string::npos)
-      << result.message;
+  EXPECT_NE(result.message.find(installation.RegistryFile()), std::string::npos) << result.message;
 
   const std::string root = testsupport::kRootKey;
   const std::string opt = installation.Opt();
@@ -212,7 +211,7 @@ TEST(FirstStartTest, TheProgramSeedsOnceAndSaysSo)
   Installation installation;
   const ProgramRun first = RunFirstStart(installation, "");
   EXPECT_EQ(first.status, 0);
-  EXPECT_NE(first.err.find("halvex-first-start: registry " + installation.Registry().File() +
+  EXPECT_NE(first.err.find("halvex-first-start: registry " + installation.RegistryFile() +
                            " set up from "),
             std::string::npos)
       << first.err;
@@ -231,7 +230,7 @@ TEST(FirstStartTest, TheProgramSeedsOnceAndSaysSo)
 TEST(FirstStartTest, TheProgramFailsOnAnUnreadableRegistry)
 {
   Installation installation;
-  std::ofstream(installation.Registry().File()) << "not a database, not empty";
+  std::ofstream(installation.RegistryFile()) << "not a database, not empty";
   const ProgramRun run = RunFirstStart(installation, "");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("halvex-first-start: cannot read HKEY_LOCAL_MACHINE\\SOFTWARE"),
