@@ -13,7 +13,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
 namespace fs = std::filesystem;
@@ -230,7 +229,7 @@ TEST(FirstStartTest, TheProgramSeedsOnceAndSaysSo)
 TEST(FirstStartTest, TheProgramFailsOnAnUnreadableRegistry)
 {
   Installation installation;
-  std::ofstream(installation.RegistryFile()) << "not a database, not empty";
+  testsupport::WriteAll(installation.RegistryFile(), "not a database, not empty");
   const ProgramRun run = RunFirstStart(installation, "");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("halvex-first-start: cannot read HKEY_LOCAL_MACHINE\\SOFTWARE"),
