@@ -220,6 +220,8 @@ int GetFileStatus(const std::string& path, FileStatus& status)
   status.creationTime =
       (info.stx_mask & STATX_BTIME) ? info.stx_btime.tv_sec : info.stx_ctime.tv_sec;
   status.modificationTime = info.stx_mtime.tv_sec;
+  status.modificationTimeNs =
+      info.stx_mtime.tv_sec * std::int64_t{1000000000} + info.stx_mtime.tv_nsec;
   status.accessTime = info.stx_atime.tv_sec;
   status.size = info.stx_size;
   status.attributes = AttributesOf(basic, NameOf(path));
