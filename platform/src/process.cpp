@@ -228,6 +228,12 @@ DWORD WindowsErrorCode(int error)
   }
 }
 
+bool IsProcessRunning(pid_t pid)
+{
+  ProcEntry entry;
+  return pid > 0 && ReadProcStat(pid, &entry) && entry.state != 'Z';
+}
+
 std::vector<pid_t> FindDescendants(pid_t pid)
 {
   std::vector<pid_t> pids;

@@ -161,6 +161,28 @@ TEST_F(ProcessTest, RunProgramKeepsOutputErrorsAndExitCode)
   EXPECT_EQ(error.windowsCode, 2u);
 }
 
+TEST_F(ProcessTest, RunningMeansNotEndedYet)
+{
+  Process sleeper;
+  ASSERT_TRUE(sleeper.Start("sleep 30"));
+  EXPECT_TRUE(IsProcessRunning(sleeper.Id()));
+  const pid_t zombie = fork();
+  ASSERT_GE(zombie, 0);
+  if (zombie == 0) {
+    _exit(0);
+  }
+  for (int i = 0; i < 500 && IsProcessRunning(zombie); ++i) {
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_FALSE(IsProcessRunning(zombie)) << "ended, not yet reaped";
+  waitpid(zombie, nullptr, 0);
+  EXPECT_FALSE(IsProcessRunning(zombie));
+  sleeper.Terminate(1);
+  EXPECT_FALSE(IsProcessRunning(sleeper.Id()));
+  EXPECT_FALSE(IsProcessRunning(0));
+  EXPECT_FALSE(IsProcessRunning(-1));
+}
+
 TEST_F(ProcessTest, WordsReachTheProgramUnchanged)
 {
   std::string out = m_folder + "/args with blank.txt";

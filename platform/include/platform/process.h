@@ -115,6 +115,9 @@ struct ProgramResult
 bool RunProgram(const std::vector<std::string>& words, DWORD timeoutMs, ProgramResult& result,
                 ProcessError& error);
 
+// Whether pid names a process that has not ended (a zombie has ended).
+bool IsProcessRunning(pid_t pid);
+
 // Every live descendant of pid, by the parent links in /proc (children first, then theirs).
 std::vector<pid_t> FindDescendants(pid_t pid);
 
