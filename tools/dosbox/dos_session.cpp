@@ -159,6 +159,13 @@ DosPassResult DosSession::RunIn(const std::string& folder, const DosBoot& boot,
     }
   }
   const std::string printed = ReadText(outputFile);
+  platform::DWORD exitCode = 0;
+  emulator.GetExitCode(&exitCode);
+  if (exitCode != 0) {
+    result.end = DosPassEnd::Failed;
+    result.detail = "DOSBox ended with " + std::to_string(exitCode) + ": " + printed;
+    return result;
+  }
   result.end = printed.find(kRestartMessage) != std::string::npos ? DosPassEnd::Restarted
                                                                   : DosPassEnd::Ended;
   m_log(result.end == DosPassEnd::Restarted ? "DOS restarted the machine"
