@@ -109,3 +109,23 @@ function(halvex_fuzz_target target corpus_dir)
     endif()
   endif()
 endfunction()
+
+# Copies files into the build tree at build time, so an edited source reaches the build tree
+# without configuring again; each keeps its permissions. Paths are relative to the calling
+# folder; DESTINATION is relative to the build tree.
+#   halvex_mirror_files(NAME DESTINATION dir FILES file...)
+function(halvex_mirror_files name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "DESTINATION" "FILES")
+  set(outputs)
+  foreach(file IN LISTS arg_FILES)
+    get_filename_component(source ${file} ABSOLUTE)
+    get_filename_component(file_name ${file} NAME)
+    set(output ${CMAKE_BINARY_DIR}/${arg_DESTINATION}/${file_name})
+    add_custom_command(OUTPUT ${output}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/${arg_DESTINATION}
+      COMMAND ${CMAKE_COMMAND} -E copy ${source} ${output}
+      DEPENDS ${source} VERBATIM)
+    list(APPEND outputs ${output})
+  endforeach()
+  add_custom_target(${name} ALL DEPENDS ${outputs})
+endfunction()

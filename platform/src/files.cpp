@@ -1,6 +1,8 @@
 // File calls over POSIX, answering with the original platform's error numbers.
 #include "platform/files.h"
 
+#include "platform/fdio.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
@@ -97,15 +99,8 @@ int CopyContents(int source, int target)
     }
     if (got == 0)
       return 0;
-    for (ssize_t done = 0; done < got;) {
-      const ssize_t put = write(target, buffer + done, static_cast<std::size_t>(got - done));
-      if (put < 0) {
-        if (errno == EINTR)
-          continue;
-        return errno;
-      }
-      done += put;
-    }
+    if (int error = WriteAll(target, buffer, static_cast<std::size_t>(got)))
+      return error;
   }
 }
 
