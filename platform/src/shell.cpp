@@ -2,6 +2,7 @@
 #include "platform/shell.h"
 
 #include "platform/desktop_entry.h"
+#include "platform/fdio.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -50,15 +51,7 @@ int WriteWhole(const std::string& folder, const std::string& path, const std::st
   if (fd < 0) {
     return ErrorFromErrno(errno);
   }
-  int error = 0;
-  for (std::size_t done = 0; done < text.size() && error == 0;) {
-    const ssize_t put = write(fd, text.data() + done, text.size() - done);
-    if (put < 0 && errno != EINTR) {
-      error = errno;
-    } else if (put > 0) {
-      done += static_cast<std::size_t>(put);
-    }
-  }
+  int error = WriteAll(fd, text.data(), text.size());
   if (error == 0 && (fchmod(fd, 0644) != 0 || fsync(fd) != 0)) {
     error = errno;
   }

@@ -1,9 +1,10 @@
 #include "platform/floppy_files.h"
 
-#include "fat_image_support.h"
 #include "platform/files.h"
 #include "platform/volumes.h"
-#include "registry_test_support.h"
+
+#include "testsupport/fatimage.h"
+#include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <fstream>
 
 using namespace platform;
+using namespace testsupport;
 namespace fs = std::filesystem;
 
 namespace {
@@ -51,7 +53,7 @@ protected:
     return path;
   }
 
-  TempFolder folder_;
+  testsupport::TempFolder folder_;
   std::string image_;
 };
 
@@ -119,17 +121,17 @@ TEST_F(FloppyFilesTest, CopyBothWaysKeepsEveryByte)
   EXPECT_EQ(floppy.CopyTo(source, "A:\\TESTS\\DATA.BIN", true), 0);
   const std::string back = folder_.File("back.bin");
   EXPECT_EQ(floppy.CopyFrom("A:\\TESTS\\data.bin", back, false), 0);
-  EXPECT_EQ(ReadWholeFile(back), bytes);
-  EXPECT_EQ(ReadWholeFile(source), bytes) << "a copy leaves the source";
+  EXPECT_EQ(ReadAll(back), bytes);
+  EXPECT_EQ(ReadAll(source), bytes) << "a copy leaves the source";
 
   // Replacing and refusing to replace, both directions.
   const std::string small = WriteLinux("small.txt", "new text");
   EXPECT_EQ(floppy.CopyTo(small, "A:\\DATA.BIN", true), kErrorFileExists);
   EXPECT_EQ(floppy.CopyTo(small, "A:\\DATA.BIN", false), 0);
   EXPECT_EQ(floppy.CopyFrom("A:\\DATA.BIN", back, true), kErrorFileExists);
-  EXPECT_EQ(ReadWholeFile(back), bytes);
+  EXPECT_EQ(ReadAll(back), bytes);
   EXPECT_EQ(floppy.CopyFrom("A:\\DATA.BIN", back, false), 0);
-  EXPECT_EQ(ReadWholeFile(back), "new text");
+  EXPECT_EQ(ReadAll(back), "new text");
 
   const struct
   {
@@ -177,7 +179,7 @@ TEST_F(FloppyFilesTest, MoveRenameAndDelete)
   EXPECT_EQ(floppy.MoveTo(again, "A:\\MARLOW.BAT"), kErrorAlreadyExists);
   EXPECT_TRUE(fs::exists(again)) << "a refused move leaves the source";
   EXPECT_EQ(floppy.CopyFrom("A:\\MARLOW.BAT", folder_.File("check"), false), 0);
-  EXPECT_EQ(ReadWholeFile(folder_.File("check")), "\r\ncall MY_TE001.bat");
+  EXPECT_EQ(ReadAll(folder_.File("check")), "\r\ncall MY_TE001.bat");
 
   EXPECT_EQ(floppy.Rename("A:\\OLD.BAT", "A:\\TESTS\\NEW.BAT"), 0);
   EXPECT_EQ(floppy.Rename("A:\\OLD.BAT", "A:\\X.BAT"), kErrorFileNotFound);

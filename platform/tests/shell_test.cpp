@@ -1,9 +1,10 @@
 #include "platform/shell.h"
 
-#include "fat_image_support.h"
 #include "platform/files.h"
 #include "platform/registry.h"
-#include "registry_test_support.h"
+
+#include "testsupport/fatimage.h"
+#include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <thread>
 
 using namespace platform;
+using namespace testsupport;
 namespace fs = std::filesystem;
 
 namespace {
@@ -42,7 +44,7 @@ protected:
   {
     std::string text;
     for (int i = 0; i < 500; ++i) {
-      text = ReadWholeFile(path);
+      text = ReadAll(path);
       if (static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) >= lines) {
         break;
       }
@@ -51,7 +53,7 @@ protected:
     return text;
   }
 
-  TempFolder folder_;
+  testsupport::TempFolder folder_;
   std::string startup_;
 };
 
@@ -82,14 +84,14 @@ TEST_F(ShellTest, ShortcutIsWrittenByteForByteAndRemoved)
                                   "\"/home/lab/Suites/DOS 100%.ts\""),
             0);
   const std::string file = startup_ + "/Start HALVEX Exe.desktop";
-  EXPECT_EQ(ReadWholeFile(file), "[Desktop Entry]\n"
-                                 "Type=Application\n"
-                                 "Version=1.0\n"
-                                 "Name=Start HALVEX Exe\n"
-                                 "Exec=\"/opt/my halvex/bin/halvex\" "
-                                 "\"/home/lab/Suites/DOS 100%%.ts\"\n"
-                                 "Terminal=false\n"
-                                 "X-Halvex-Shortcut=true\n");
+  EXPECT_EQ(ReadAll(file), "[Desktop Entry]\n"
+                           "Type=Application\n"
+                           "Version=1.0\n"
+                           "Name=Start HALVEX Exe\n"
+                           "Exec=\"/opt/my halvex/bin/halvex\" "
+                           "\"/home/lab/Suites/DOS 100%%.ts\"\n"
+                           "Terminal=false\n"
+                           "X-Halvex-Shortcut=true\n");
   EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
                 fs::perms::others_read);
@@ -98,10 +100,10 @@ TEST_F(ShellTest, ShortcutIsWrittenByteForByteAndRemoved)
   ASSERT_EQ(CreateStartupShortcut(startup_, "Start HALVEX Exe.lnk", "/opt/halvex/bin/halvex",
                                   "-run /tmp/a.ts"),
             0);
-  EXPECT_EQ(ReadWholeFile(file), "[Desktop Entry]\nType=Application\nVersion=1.0\n"
-                                 "Name=Start HALVEX Exe\n"
-                                 "Exec=/opt/halvex/bin/halvex -run /tmp/a.ts\n"
-                                 "Terminal=false\nX-Halvex-Shortcut=true\n");
+  EXPECT_EQ(ReadAll(file), "[Desktop Entry]\nType=Application\nVersion=1.0\n"
+                           "Name=Start HALVEX Exe\n"
+                           "Exec=/opt/halvex/bin/halvex -run /tmp/a.ts\n"
+                           "Terminal=false\nX-Halvex-Shortcut=true\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(startup_), fs::directory_iterator()), 1)
       << "no temporary file left behind";
 
@@ -181,7 +183,10 @@ TEST_F(ShellTest, RunOnceValuesRunOnceEach)
   ASSERT_EQ(SetRunOnceValue("Missing", folder_.File("no-such-program")), ERROR_SUCCESS);
   HKEY key = nullptr;
   ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, kRunOnceKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
-  ASSERT_EQ(SetDword(key, "Number", 7), ERROR_SUCCESS);
+  const DWORD number = 7;
+  ASSERT_EQ(RegSetValueEx(key, "Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                          sizeof number),
+            ERROR_SUCCESS);
   RegCloseKey(key);
   std::string text;
   EXPECT_EQ(GetRunOnceValue("start halvex exe", text), ERROR_SUCCESS);
@@ -202,11 +207,11 @@ TEST_F(ShellTest, RunOnceValuesRunOnceEach)
     EXPECT_EQ(started[i].source, expected[i].name);
     EXPECT_EQ(started[i].error, expected[i].error);
   }
-  EXPECT_EQ(ReadWholeFile(record), "second\n-run a b.ts\n") << "waited for each, in order";
+  EXPECT_EQ(ReadAll(record), "second\n-run a b.ts\n") << "waited for each, in order";
 
   EXPECT_EQ(RunRunOnceValues(true, started), ERROR_SUCCESS);
   EXPECT_TRUE(started.empty()) << "every value was deleted, the failed ones too";
-  EXPECT_EQ(ReadWholeFile(record), "second\n-run a b.ts\n");
+  EXPECT_EQ(ReadAll(record), "second\n-run a b.ts\n");
 
   ASSERT_EQ(SetRunOnceValue("Gone", "x"), ERROR_SUCCESS);
   EXPECT_EQ(DeleteRunOnceValue("Gone"), ERROR_SUCCESS);

@@ -1,8 +1,9 @@
 #include "platform/volumes.h"
 
-#include "fat_image_support.h"
 #include "platform/files.h"
-#include "registry_test_support.h"
+
+#include "testsupport/fatimage.h"
+#include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <fstream>
 
 using namespace platform;
+using namespace testsupport;
 namespace fs = std::filesystem;
 
 namespace {
@@ -32,7 +34,7 @@ protected:
     unsetenv("HALVEX_FLOPPY");
   }
 
-  TempFolder folder_;
+  testsupport::TempFolder folder_;
   std::string root_;
 };
 
@@ -147,7 +149,7 @@ TEST_F(VolumesTest, FloppyDeviceFromTheSetting)
   } missing[] = {
       {folder_.File("nothing here.img"), kErrorFileNotFound},
       {folder_.File("no folder/floppy.img"), kErrorFileNotFound},
-      {folder_.Path().string(), kErrorInvalidParameter},
+      {folder_.Path(), kErrorInvalidParameter},
   };
   for (const auto& c : missing) {
     SCOPED_TRACE(c.setting);
@@ -258,7 +260,7 @@ TEST_F(VolumesTest, FolderFileSystemByStatfs)
   std::string name;
   EXPECT_EQ(GetFolderFileSystemName("/proc", name), 0);
   EXPECT_EQ(name, "0x9fa0") << "proc is not in the table: its magic number";
-  EXPECT_EQ(GetFolderFileSystemName(folder_.Path().string(), name), 0);
+  EXPECT_EQ(GetFolderFileSystemName(folder_.Path(), name), 0);
   EXPECT_FALSE(name.empty());
   EXPECT_FALSE(IsFatFileSystemName(name)) << name;
   EXPECT_EQ(GetFolderFileSystemName(folder_.File("missing"), name), kErrorFileNotFound);

@@ -161,15 +161,19 @@ DosPassResult DosSession::RunIn(const std::string& folder, const DosBoot& boot,
   const std::string printed = ReadText(outputFile);
   platform::DWORD exitCode = 0;
   emulator.GetExitCode(&exitCode);
-  if (exitCode != 0) {
+  // DOSBox ends with 0 also when it stopped on a fatal error of its own.
+  if (exitCode != 0 || printed.find(kFatalMessage) != std::string::npos) {
     result.end = DosPassEnd::Failed;
     result.detail = "DOSBox ended with " + std::to_string(exitCode) + ": " + printed;
     return result;
   }
   result.end = printed.find(kRestartMessage) != std::string::npos ? DosPassEnd::Restarted
                                                                   : DosPassEnd::Ended;
-  m_log(result.end == DosPassEnd::Restarted ? "DOS restarted the machine"
-                                            : "AUTOEXEC.BAT ended without a restart");
+  if (result.end == DosPassEnd::Restarted) {
+    m_log("DOS restarted the machine");
+  } else {
+    m_log("AUTOEXEC.BAT ended without a restart; DOSBox said: " + printed);
+  }
   return result;
 }
 

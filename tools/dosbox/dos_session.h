@@ -43,6 +43,8 @@ public:
   static constexpr std::chrono::milliseconds kShellWaitBeforeKey{2000};
   // What DOSBox prints when the machine is restarted from DOS.
   static constexpr const char* kRestartMessage = "Reboot requested";
+  // What DOSBox prints when it stops on an error of its own (no display, a bad setting).
+  static constexpr const char* kFatalMessage = "Exit to error";
 
 private:
   DosPassResult RunIn(const std::string& folder, const DosBoot& boot, std::chrono::seconds limit);

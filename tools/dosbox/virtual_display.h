@@ -17,7 +17,7 @@ public:
   VirtualDisplay(const VirtualDisplay&) = delete;
   VirtualDisplay& operator=(const VirtualDisplay&) = delete;
 
-  // Starts the server on a free display number and waits until it accepts clients; false
+  // Starts the server on a free display number and waits until a client gets through; false
   // with the reason in `error`. Xvfb's complaints go to errorsFd when it is not -1.
   bool Start(int errorsFd, std::string& error);
 
@@ -25,6 +25,8 @@ public:
   const std::string& Name() const { return m_name; }
 
 private:
+  bool StartOn(int number, int errorsFd, std::string& error);
+
   platform::Process m_server;
   std::string m_name;
 };

@@ -1,6 +1,5 @@
 // halvex-dosbox as the harness starts it: a real DOSBox under Xvfb on FAT images and a system
 // root made here, real batch files run by DOS, and restart entries that are real scripts.
-#include "fat_image_support.h"
 #include "platform/process.h"
 #include "platform/profile.h"
 #include "platform/reboot_program.h"
@@ -8,7 +7,9 @@
 #include "platform/shell.h"
 #include "platform/system.h"
 #include "platform/volumes.h"
-#include "registry_test_support.h"
+
+#include "testsupport/fatimage.h"
+#include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +17,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using namespace testsupport;
 
 namespace {
 
@@ -87,16 +90,17 @@ protected:
   {
     std::string path;
     EXPECT_EQ(platform::LinuxPathFromDos(dosPath, path), 0);
-    return ReadWholeFile(path);
+    return ReadAll(path);
   }
 
-  std::string LogText() { return ReadWholeFile(folder_.File("tmp/halvex-dosbox.log")); }
+  std::string LogText() { return ReadAll(folder_.File("tmp/halvex-dosbox.log")); }
 
-  // The background run writes its last line after starting the restart entries.
-  bool WaitForLog(const std::string& text, std::chrono::seconds limit)
+  // The background run and the programs it starts go on after the requester: wait for their
+  // traces.
+  static bool WaitUntil(const std::function<bool()>& done, std::chrono::seconds limit)
   {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (LogText().find(text) == std::string::npos) {
+    while (!done()) {
       if (std::chrono::steady_clock::now() > deadline) {
         return false;
       }
@@ -105,7 +109,7 @@ protected:
     return true;
   }
 
-  TempFolder folder_;
+  testsupport::TempFolder folder_;
   std::string program_;
   std::string rootKey_;
   std::string root_;
@@ -146,16 +150,19 @@ TEST_F(HalvexDosboxTest, NtFamilyBootsTheFloppyPressesAKeyAndResumes)
   platform::Process harness;
   ASSERT_TRUE(harness.Start({requester}, {}, {}));
 
-  ASSERT_TRUE(WaitForLog("log-in started", 60s)) << LogText();
+  ASSERT_TRUE(WaitUntil([&] { return LogText().find("log-in started") != std::string::npos; }, 60s))
+      << LogText();
+  ASSERT_TRUE(WaitUntil([&] { return fs::exists(folder_.File("resumed")); }, 10s))
+      << "the restart entry was started";
   EXPECT_EQ(harness.Wait(0), platform::WAIT_OBJECT_0) << "the shut-down ended the requester";
   platform::DWORD exitCode = 0;
   harness.GetExitCode(&exitCode);
   EXPECT_EQ(exitCode, 128u + SIGTERM);
-  EXPECT_EQ(ReadWholeFile(folder_.File("accepted")), "accepted=0\n");
+  EXPECT_EQ(ReadAll(folder_.File("accepted")), "accepted=0\n");
 
   EXPECT_EQ(DosFile("C:\\LOGS\\DOSTEST.LOG"),
             DosText({"[ Pass] DOS ran the batch", "[ Pass] the key was pressed"}));
-  EXPECT_EQ(ReadWholeFile(folder_.File("resumed")), "resumed " + suite + "\n");
+  EXPECT_EQ(ReadAll(folder_.File("resumed")), "resumed " + suite + "\n");
   const std::string log = LogText();
   EXPECT_NE(log.find("space pressed"), std::string::npos) << log;
   EXPECT_NE(log.find("DOS restarted the machine"), std::string::npos) << log;
@@ -195,8 +202,8 @@ TEST_F(HalvexDosboxTest, NineXFamilyBootsTheHardDiskTwiceAndRunsTheRunOnceValue)
 
   EXPECT_EQ(DosFile("C:\\LOGS\\DOSTEST.LOG"), DosText({"[ Pass] DOS test under 9x"}))
       << "the test ran once: the second boot found its batch neutralised";
-  EXPECT_EQ(ReadWholeFile(root_ + "/AUTOEXEC.BAT"), original);
-  EXPECT_EQ(ReadWholeFile(folder_.File("resumed")), "resumed -run dos.ts\n");
+  EXPECT_EQ(ReadAll(root_ + "/AUTOEXEC.BAT"), original);
+  EXPECT_EQ(ReadAll(folder_.File("resumed")), "resumed -run dos.ts\n");
   std::string value;
   EXPECT_EQ(platform::GetRunOnceValue("Start HALVEX Exe", value), platform::ERROR_FILE_NOT_FOUND);
   const auto restarted = result.errors.find("DOS restarted the machine");

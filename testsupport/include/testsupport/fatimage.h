@@ -7,9 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+namespace testsupport {
 
 // Runs a tool and reports its complaint as a test failure; true when it ended with 0.
 inline bool RunTool(const std::vector<std::string>& words)
@@ -48,8 +49,4 @@ inline bool PutOnImage(const std::string& image, const std::string& scratch,
   return RunTool({"mcopy", "-i", image, "-o", scratch, floppyPath});
 }
 
-inline std::string ReadWholeFile(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+} // namespace testsupport
