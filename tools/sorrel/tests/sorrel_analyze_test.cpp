@@ -130,6 +130,40 @@ TEST_F(SorrelToolsTest, FaultyClipsFailTheirAssertions)
   }
 }
 
+// A perfectly timed clip of 1000 frames (N frames span N-1 frame times) measures its own
+// rate; dropped frames close together fail the half-second assertion, spread out they don't.
+TEST_F(SorrelToolsTest, ClipsAreTimedAndTheirDropsJudgedLikeACapture)
+{
+  struct Case
+  {
+    const char* drops;
+    const char* status_2_5;
+    const char* line_2_5;
+  };
+  const Case cases[] = {
+      {"", "PASSED", "Frames dropped within one half second 0 times"},
+      {"100:0:200,105:0:200,110:0:200", "FAILED", "Frames dropped within one half second 1 times"},
+      {"100:0:200,116:0:200,132:0:200", "PASSED", "Frames dropped within one half second 0 times"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.drops);
+    const std::string drops = *c.drops ? std::string(" --drops ") + c.drops : "";
+    const ProcessRun run =
+        Shell(Render("--format YUY2 --width 80 --height 60 --sequence grey:1000" + drops + " -") +
+              " | " + Analyze("--format YUY2 --width 80 --height 60 --fps 30000/1001 -"));
+    EXPECT_NE(run.output.find("Measured frame rate during test was 29.970fps"), std::string::npos)
+        << run.output;
+    EXPECT_EQ(StatusOf(run.output, 2, 2), "PASSED");
+    EXPECT_EQ(StatusOf(run.output, 2, 5), c.status_2_5);
+    EXPECT_NE(run.output.find(c.line_2_5), std::string::npos);
+    EXPECT_EQ(StatusOf(run.output, 2, 6), "PASSED") << "three dropped frames in the minute";
+  }
+  const ProcessRun bad =
+      Shell(Render("--format YUY2 --width 80 --height 60 --sequence grey:10 --drops 1:x:2 -"));
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_NE(bad.output.find("bad drop list"), std::string::npos) << bad.output;
+}
+
 TEST_F(SorrelToolsTest, Y4mClipAndJson)
 {
   const std::string clip = (folder / "clip.y4m").string();

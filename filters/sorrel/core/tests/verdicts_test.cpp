@@ -25,7 +25,8 @@ Measurements Clean()
   m.height = 480;
   m.fourcc = "YUY2";
   m.frameIndex = 5393;
-  m.elapsedSeconds = 5394 / 29.97;
+  m.frameSpanSeconds = 5393 / 29.97;
+  m.elapsedSeconds = m.frameSpanSeconds + 0.2;
   m.visualize = 1;
   m.smpteResult = kSmpteTag | SMPTE_FOUND;
   m.sw2Result = kSw2Tag | 0x1F1;

@@ -1,0 +1,138 @@
+// Timing of the measurement: the delivered frame rate of perfectly timed streams on both
+// clocks, and the dropped frames that come too close together (half-second events).
+#include "filter_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
+
+namespace sorrel {
+namespace {
+
+using namespace sorrel::testing;
+using namespace sorrel::block;
+
+// A wall clock that the test moves: frames arrive when the test says, and the results call
+// comes whenever it comes, as on a live capture.
+class SteppedClock : public AnalysisClock
+{
+public:
+  explicit SteppedClock(std::shared_ptr<std::atomic<int64_t>> ns) : m_ns(std::move(ns)) {}
+  ClockReading Now() const override
+  {
+    const int64_t ns = *m_ns;
+    return {ns / 1000000000, ns};
+  }
+  int64_t Frequency() const override { return 1000000000; }
+
+private:
+  std::shared_ptr<std::atomic<int64_t>> m_ns;
+};
+
+std::string RateLine(const DecodedResults& r)
+{
+  const std::vector<std::string> lines = LinesOf(r, 2, 2);
+  return lines.empty() ? "" : lines[0];
+}
+
+// N frames span N-1 frame times; a perfectly timed stream measures its own rate, however
+// short, and however long after its last frame the results call comes.
+TEST(FrameRateTest, PerfectlyTimedStreamsMeasureTheirTrueRate)
+{
+  struct Case
+  {
+    const char* name;
+    int64_t frameTime; // 100 ns units of the format
+    int num, den;      // the true rate
+    int frames;
+    bool wallClock;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"NTSC 1000 frames, stream clock", kNtscFrame, 30000, 1001, 1000, false, "29.970"},
+      {"NTSC 1000 frames, wall clock", kNtscFrame, 30000, 1001, 1000, true, "29.970"},
+      {"NTSC 5395 frames, stream clock", kNtscFrame, 30000, 1001, 5395, false, "29.970"},
+      {"NTSC 5395 frames, wall clock", kNtscFrame, 30000, 1001, 5395, true, "29.970"},
+      {"PAL 760 frames, wall clock", kPalFrame, 25, 1, 760, true, "25.000"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto now = std::make_shared<std::atomic<int64_t>>(0);
+    FedFilter fed(kFourccYUY2, 80, 60, c.frameTime);
+    if (c.wallClock) {
+      ASSERT_TRUE(fed.filter.SetClock(std::make_unique<SteppedClock>(now)));
+    }
+    int64_t end = 0;
+    for (int k = 1; k <= c.frames; ++k) {
+      end = int64_t(k) * 1000000000 * c.den / c.num;
+      *now = end + 3000000; // arrives a little after its end
+      fed.Deliver(end);
+    }
+    // Pause and stop before the last results call: time passes, frames don't.
+    *now += 400000000;
+    const DecodedResults r = fed.Results();
+    const AssertionRecord* a = FindAssertion(r, 2, 2);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->status, STATUS_PASSED);
+    EXPECT_EQ(RateLine(r), std::string("\tMeasured frame rate during test was ") + c.line + "fps");
+  }
+}
+
+TEST(FrameRateTest, TheStartupRateIsTheTrueRateToo)
+{
+  FedFilter fed(kFourccYUY2, 80, 60);
+  fed.DeliverAtRate(300, 30000.0 / 1001); // ten seconds of frames
+  const DecodedResults r = fed.Results();
+  ASSERT_EQ(r.flags & kPhaseMask, PHASE_STARTUP);
+  EXPECT_EQ(LinesOf(r, 2, 1), std::vector<std::string>{"\tStartup frame rate was 29.970fps"});
+}
+
+TEST(FrameRateTest, NoRateBeforeTwoFramesSpanAnyTime)
+{
+  FedFilter fed(kFourccYUY2, 80, 60);
+  fed.Deliver(40000000000); // one frame, 40 s into the stream
+  const DecodedResults r = fed.Results();
+  EXPECT_EQ(LinesOf(r, 2, 1), std::vector<std::string>{"\tStartup frame rate was 0.000fps"});
+  EXPECT_EQ(FindAssertion(r, 2, 1)->status, STATUS_FAILED);
+}
+
+// More than two dropped frames within half a second of capture is one event; each event
+// needs three drops of its own.
+TEST(HalfSecondTest, ThreeDroppedFramesWithinHalfASecondAreAnEvent)
+{
+  struct Case
+  {
+    const char* name;
+    std::vector<int> dropped; // frame numbers, 29.97 frames a second
+    int events;
+  };
+  const Case cases[] = {
+      {"none", {}, 0},
+      {"two close together", {100, 101}, 0},
+      {"three within 14 frame times", {100, 107, 114}, 1},
+      {"three over 15 frame times", {100, 107, 115}, 0},
+      {"three spread, then two close to the last", {100, 200, 300, 305, 310}, 1},
+      {"six in a row", {100, 101, 102, 103, 104, 105}, 2},
+      {"five in a row", {100, 101, 102, 103, 104}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FedFilter fed(kFourccYUY2, 80, 60);
+    for (int k = 0; k <= 1000; ++k) {
+      const bool drop = std::find(c.dropped.begin(), c.dropped.end(), k) != c.dropped.end();
+      fed.Deliver(int64_t(k) * 1001000000 / 30, drop ? fed.Run(20) : std::vector<ByteRange>{});
+    }
+    EXPECT_EQ(fed.filter.HalfSecondEvents(), c.events);
+    const DecodedResults r = fed.Results();
+    ASSERT_EQ(r.flags & kPhaseMask, PHASE_FULL);
+    EXPECT_EQ(FindAssertion(r, 2, 5)->status, c.events == 0 ? STATUS_PASSED : STATUS_FAILED);
+    char line[80];
+    std::snprintf(line, sizeof line, "\tFrames dropped within one half second %d times", c.events);
+    EXPECT_EQ(LinesOf(r, 2, 5), std::vector<std::string>{line});
+  }
+}
+
+} // namespace
+} // namespace sorrel
