@@ -25,7 +25,7 @@ QString Text(const CHalvexApp& app, int id)
 } // namespace
 
 CComponentsDialog::CComponentsDialog(CHalvexApp& app, CMainFrame& frame,
-                                     loader::CComponentLoader& loader)
+                                     harness::CComponentLoader& loader)
     : QDialog(&frame), m_app(app), m_frame(frame), m_model(loader)
 {
   setObjectName(QStringLiteral("ComponentsDialog"));

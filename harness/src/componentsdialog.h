@@ -2,7 +2,7 @@
 // Configure and Model. It shows and forwards; CComponentsModel holds the rules.
 #pragma once
 
-#include "componentsmodel.h"
+#include "harness/componentsmodel.h"
 
 #include <QDialog>
 
@@ -21,7 +21,7 @@ class CComponentsDialog : public QDialog
 public:
   static constexpr int kColumnWidth = 250;
 
-  CComponentsDialog(CHalvexApp& app, CMainFrame& frame, loader::CComponentLoader& loader);
+  CComponentsDialog(CHalvexApp& app, CMainFrame& frame, harness::CComponentLoader& loader);
 
   QTreeWidget* List() const { return m_pList; }
   QPushButton* OkButton() const { return m_pOk; }

@@ -1,6 +1,7 @@
 // The application object.
 #include "halvexapp.h"
 
+#include "halvexview.h"
 #include "harness/fileexception.h"
 #include "harness/logfile.h"
 #include "harness/runstate.h"
@@ -10,10 +11,8 @@
 #include "limitededit.h"
 #include "mainframe.h"
 #include "ourstatusbar.h"
-#include "platform/profile.h"
 #include "plinth/component.h"
 #include "qtprompts.h"
-#include "halvexview.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,13 +32,6 @@ CHalvexApp* g_pApp = nullptr;
 // The version of Qt the program needs at run time.
 constexpr unsigned kMinimumQtMajor = 6;
 constexpr unsigned kMinimumQtMinor = 2;
-
-// Marlow's module is known by its file's base name.
-bool IsMarlowModule(platform::HMODULE module)
-{
-  QString base = QFileInfo(QString::fromStdString(platform::ModuleFileName(module))).baseName();
-  return base.compare(QStringLiteral("Marlow"), Qt::CaseInsensitive) == 0;
-}
 
 } // namespace
 
@@ -147,15 +139,13 @@ bool CHalvexApp::LoadResourceLibraries(const QString& folder)
 bool CHalvexApp::ReadRootKey(const QString& programFolder)
 {
   std::string iniPath = ConfigurationIniPath(programFolder.toStdString());
-  char buffer[260] = {};
-  platform::GetPrivateProfileString("General", "RegistryKey", " ", buffer, sizeof buffer,
-                                    iniPath.c_str());
-  if (buffer[0] == '\0') {
+  std::string rootKey;
+  if (!harness::ReadRootKey(iniPath, rootKey)) {
     m_szRegistryKey.clear();
     Prompts().Show(Strings().Format(ids::kIniUnreadable, {iniPath}), BoxIcon::Error);
     return false;
   }
-  SetRootKey(buffer);
+  SetRootKey(rootKey);
   return true;
 }
 
@@ -169,14 +159,14 @@ void CHalvexApp::SetRootKey(const std::string& rootKey)
 
 void CHalvexApp::MakeComponentLoader()
 {
-  loader::LoaderCallbacks callbacks;
+  harness::LoaderCallbacks callbacks;
   callbacks.log = [this](unsigned level, const std::string& text) { Log(level, text); };
   callbacks.errorBox = [this](const std::string& text) { Prompts().Show(text, BoxIcon::Error); };
   callbacks.informationBox = [this](const std::string& text) {
     Prompts().Show(text, BoxIcon::Information);
   };
   // It stores the same component registry path in gszComponentRegistryKey.
-  m_pComponentLoader = std::make_unique<loader::CComponentLoader>(m_szRegistryKey, callbacks);
+  m_pComponentLoader = std::make_unique<harness::CComponentLoader>(m_szRegistryKey, callbacks);
 }
 
 bool CHalvexApp::LoadSettings()
@@ -228,12 +218,11 @@ void CHalvexApp::InitTestExecution()
 
 void CHalvexApp::LoadMarlow()
 {
+  if (m_pComponentLoader == nullptr)
+    return;
   std::string path = MarlowPath(m_settings.m_strIniFilesFolder);
   // Through the loader, so Marlow's components know their module and are released with it.
-  m_hMarlow = m_pComponentLoader != nullptr ? m_pComponentLoader->LoadComponentDll(path, false)
-                                            : platform::LoadLibrary(path);
-  m_bMarlowLoaded = m_hMarlow != nullptr;
-  if (m_bMarlowLoaded)
+  if (m_pComponentLoader->LoadComponentDll(path, false) != nullptr)
     return;
   Log(0, Strings().Format(ids::kMarlowLoadFailed, {path, platform::LastModuleError()}));
   Prompts().Show(kMarlowLoadFailedBox, BoxIcon::Error);
@@ -442,25 +431,9 @@ int CHalvexApp::ExitInstance()
     for (QMdiSubWindow* sub : m_pMainFrame->MdiArea()->subWindowList())
       delete sub;
   // Components go first, each module once its last component is gone; Marlow's module goes
-  // after all others. The loader undoes every load it made, Marlow's included.
-  if (m_pComponentLoader != nullptr) {
+  // after all others. The loader made every load, so it alone undoes them.
+  if (m_pComponentLoader != nullptr)
     m_pComponentLoader->ReleaseComponents();
-    m_hMarlow = nullptr;
-    m_bMarlowLoaded = false;
-  }
-  while (!_ComponentList.empty()) {
-    CComponent* component = _ComponentList.front();
-    _ComponentList.pop_front();
-    platform::HMODULE module = component->GetInstanceHandle();
-    delete component;
-    if (module != nullptr && !(m_bMarlowLoaded && IsMarlowModule(module)))
-      platform::FreeLibrary(module);
-  }
-  if (m_bMarlowLoaded) {
-    platform::FreeLibrary(m_hMarlow);
-    m_hMarlow = nullptr;
-    m_bMarlowLoaded = false;
-  }
   m_logWriter.SetWindow(nullptr);
   delete m_pMainFrame;
   m_pMainFrame = nullptr;

@@ -2,12 +2,12 @@
 #pragma once
 
 #include "harness/commandline.h"
+#include "harness/componentloader.h"
 #include "harness/fileexception.h"
 #include "harness/logwriter.h"
 #include "harness/recentfilelist.h"
 #include "harness/registrystore.h"
 #include "harness/settings.h"
-#include "loader/componentloader.h"
 #include "platform/instance.h"
 #include "platform/modules.h"
 #include "resourcelibrary.h"
@@ -99,14 +99,17 @@ public:
   std::string m_strTestExecutionKey;
   std::string m_strTestExecutionStatus;
   int m_nDosTestCases = 0;
-  bool m_bMarlowLoaded = false;
-  platform::HMODULE m_hMarlow = nullptr;
   bool m_bWindowClassRegistered = false;
   CMainFrame* m_pMainFrame = nullptr;
   COurStatusBar* m_pStatusBar = nullptr;
 
   // The component plug-ins: made once the root key is known; null before.
-  loader::CComponentLoader* ComponentLoader() { return m_pComponentLoader.get(); }
+  harness::CComponentLoader* ComponentLoader() { return m_pComponentLoader.get(); }
+  // Marlow's module, whichever way it was loaded; null while it is not.
+  platform::HMODULE MarlowModule() const
+  {
+    return m_pComponentLoader != nullptr ? m_pComponentLoader->GetMarlowModule() : nullptr;
+  }
 
 private:
   void LoadMarlow();
@@ -120,7 +123,7 @@ private:
   CRegistrySettingsStore m_registryStore;
   SettingsStore* m_pStore = &m_registryStore;
   platform::InstanceListener m_instanceListener;
-  std::unique_ptr<loader::CComponentLoader> m_pComponentLoader;
+  std::unique_ptr<harness::CComponentLoader> m_pComponentLoader;
   CRecentFileList m_recentFiles;
 
   void RecentFilesChanged();

@@ -23,9 +23,9 @@ namespace {
 constexpr int kPositionRole = Qt::UserRole;
 constexpr int kStateIconRole = Qt::UserRole + 1;
 
-suitedoc::DocumentCallbacks MakeCallbacks(CHalvexApp& app, QWidget* window)
+harness::DocumentCallbacks MakeCallbacks(CHalvexApp& app, QWidget* window)
 {
-  suitedoc::DocumentCallbacks callbacks;
+  harness::DocumentCallbacks callbacks;
   callbacks.log = [&app](unsigned level, const std::string& text) { app.Log(level, text); };
   callbacks.errorBox = [&app](const std::string& text) {
     app.Prompts().Show(text, BoxIcon::Error);
@@ -59,11 +59,11 @@ suitedoc::DocumentCallbacks MakeCallbacks(CHalvexApp& app, QWidget* window)
     // Yes saves, No discards; a box closed without an answer keeps the window.
     switch (app.Prompts().Ask(request)) {
     case BoxAnswer::Yes:
-      return suitedoc::SaveChangesAnswer::Yes;
+      return harness::SaveChangesAnswer::Yes;
     case BoxAnswer::No:
-      return suitedoc::SaveChangesAnswer::No;
+      return harness::SaveChangesAnswer::No;
     default:
-      return suitedoc::SaveChangesAnswer::Cancel;
+      return harness::SaveChangesAnswer::Cancel;
     }
   };
   return callbacks;
@@ -179,7 +179,7 @@ void CHalvexView::OnItemChanged(QTreeWidgetItem* item, int column)
 
 void CHalvexView::DeleteSelected()
 {
-  if (m_doc.m_nDocState == suitedoc::kDocStateRunning)
+  if (m_doc.m_nDocState == harness::kDocStateRunning)
     return;
   m_doc.DeleteTestCases(SelectedPositions());
   Refresh();
@@ -187,7 +187,7 @@ void CHalvexView::DeleteSelected()
 
 void CHalvexView::DeleteAll()
 {
-  if (m_doc.m_nDocState == suitedoc::kDocStateRunning)
+  if (m_doc.m_nDocState == harness::kDocStateRunning)
     return;
   m_doc.DeleteAllTestCases();
   Refresh();
@@ -203,8 +203,8 @@ void CHalvexView::SetIterationsOfSelected()
   // The spin box offers 1 to 16959; a larger typed value is accepted too.
   const int iterations = QInputDialog::getInt(
       this, QStringLiteral("Iterations"),
-      QStringLiteral("Iterations (1 to %1 or more):").arg(suitedoc::kSpinMaxIterations),
-      first ? first->GetIterations() : 1, suitedoc::kMinIterations, INT_MAX, 1, &ok);
+      QStringLiteral("Iterations (1 to %1 or more):").arg(harness::kSpinMaxIterations),
+      first ? first->GetIterations() : 1, harness::kMinIterations, INT_MAX, 1, &ok);
   if (!ok)
     return;
   for (std::size_t position : positions)
@@ -262,7 +262,7 @@ void CHalvexView::keyPressEvent(QKeyEvent* event)
 void CHalvexView::contextMenuEvent(QContextMenuEvent* event)
 {
   QMenu menu(this);
-  const bool running = m_doc.m_nDocState == suitedoc::kDocStateRunning;
+  const bool running = m_doc.m_nDocState == harness::kDocStateRunning;
   const bool selection = !selectedItems().isEmpty();
   QAction* run = menu.addAction(QStringLiteral("Run All"));
   run->setEnabled(false); // runs come with the suite run

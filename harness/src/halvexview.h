@@ -2,7 +2,7 @@
 // the document (suitedoc/halvexdoc.h) holds the rules.
 #pragma once
 
-#include "suitedoc/halvexdoc.h"
+#include "harness/halvexdoc.h"
 
 #include <QIcon>
 #include <QList>
@@ -29,7 +29,7 @@ public:
   bool Save();
   bool SaveAs();
   QString FilePath() const { return QString::fromStdString(m_doc.GetPathName()); }
-  suitedoc::CHalvexDoc& Document() { return m_doc; }
+  harness::CHalvexDoc& Document() { return m_doc; }
 
   // Rebuilds the rows from the suite, in suite order; each row's data is its suite position.
   void Refresh();
@@ -56,7 +56,7 @@ private:
   std::string SeveralComponentsText() const;
 
   CHalvexApp& m_app;
-  suitedoc::CHalvexDoc m_doc;
+  harness::CHalvexDoc m_doc;
   bool m_bRefreshing = false;
   // The image list, in StateIcon order.
   QList<QIcon> m_stateIcons;

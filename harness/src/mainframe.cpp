@@ -5,6 +5,7 @@
 #include "componentsdialog.h"
 #include "guidewindow.h"
 #include "halvexapp.h"
+#include "halvexview.h"
 #include "harness/logfile.h"
 #include "harness/prompts.h"
 #include "harness/resultline.h"
@@ -18,7 +19,6 @@
 #include "platform/modules.h"
 #include "platform/process.h"
 #include "platform/version.h"
-#include "halvexview.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -396,7 +396,7 @@ void CMainFrame::OnFileOpen()
 
 void CMainFrame::OnConfigureComponent()
 {
-  loader::CComponentLoader* loader = m_app.ComponentLoader();
+  harness::CComponentLoader* loader = m_app.ComponentLoader();
   if (loader == nullptr)
     return;
   if (IsUnattended()) {
@@ -415,7 +415,7 @@ void CMainFrame::OnConfigureComponent()
 
 bool CMainFrame::AddComponent()
 {
-  loader::CComponentLoader* loader = m_app.ComponentLoader();
+  harness::CComponentLoader* loader = m_app.ComponentLoader();
   std::string folder;
   if (loader == nullptr || !loader->GetComponentDllFolder(folder) || IsUnattended())
     return false;
@@ -431,15 +431,11 @@ bool CMainFrame::AddComponent()
 
 bool CMainFrame::AddComponentFile(const std::string& path)
 {
-  loader::CComponentLoader* loader = m_app.ComponentLoader();
+  harness::CComponentLoader* loader = m_app.ComponentLoader();
   if (loader == nullptr)
     return false;
-  if (loader->AddComponentDll(path) != loader::CComponentLoader::AddResult::Added)
+  if (loader->AddComponentDll(path) != harness::CComponentLoader::AddResult::Added)
     return false;
-  if (loader::IsMarlowPath(path) && !m_app.m_bMarlowLoaded) {
-    m_app.m_bMarlowLoaded = true;
-    m_app.m_hMarlow = loader->GetLoadedModules().back();
-  }
   UpdateCommandUI();
   return true;
 }
@@ -467,7 +463,7 @@ void CMainFrame::UpdateRecentFileMenu()
 
 void CMainFrame::RefreshConfigMode()
 {
-  loader::CComponentLoader* loader = m_app.ComponentLoader();
+  harness::CComponentLoader* loader = m_app.ComponentLoader();
   m_bConfigMode = loader != nullptr && loader->IsConfigMode();
 }
 

@@ -2,7 +2,7 @@
 // the existing-suite flag. It shows and forwards; suiteproperties.h holds the rules.
 #pragma once
 
-#include "suiteproperties.h"
+#include "harness/suiteproperties.h"
 
 #include <QDialog>
 #include <QWidget>

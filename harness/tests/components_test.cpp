@@ -1,13 +1,15 @@
 // Components in the harness under the offscreen platform: adding a module by path, the
 // components dialog's rows and buttons, and configuration mode in the command state.
 #include "componentsdialog.h"
-#include "componenttestsupport.h"
 #include "halvexapp.h"
 #include "limitededit.h"
 #include "mainframe.h"
 #include "plinth/component.h"
 #include "qtprompts.h"
 #include "qtsupport.h"
+#include "testsupport/logcapture.h"
+#include "testsupport/privateregistry.h"
+#include "testsupport/tempfolder.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -18,10 +20,12 @@
 #include <filesystem>
 
 namespace harness::test {
+
+using namespace testsupport;
 namespace {
 
-using componenttest::kComponentDllsKey;
-using componenttest::kRootKey;
+using testsupport::kComponentDllsKey;
+using testsupport::kRootKey;
 
 // A component whose configuration always saves the model "Lab".
 class CLabComponent : public CComponent
@@ -79,8 +83,8 @@ protected:
   }
   QString LogText() const { return frame->GetLogWindow()->toPlainText(); }
 
-  componenttest::TempFolder folder;
-  componenttest::PrivateRegistry registry{folder};
+  testsupport::TempFolder folder;
+  testsupport::PrivateRegistry registry{folder};
   std::unique_ptr<CHalvexApp> app;
   CMainFrame* frame = nullptr;
   CLabComponent lab;
@@ -114,8 +118,7 @@ TEST_F(ComponentsTest, AddingAModuleLoadsItOnceAndReportsEveryOtherOutcome)
   ASSERT_NE(app->ComponentLoader()->FindComponentByClass("Probe"), nullptr);
   EXPECT_EQ(app->ComponentLoader()->GetLoadedModules().size(), 1u);
   // The module registered itself, so a later start loads it.
-  EXPECT_EQ(componenttest::ReadString(std::string(kComponentDllsKey) + "\\Probe", "DllPath"),
-            probe);
+  EXPECT_EQ(testsupport::ReadString(std::string(kComponentDllsKey) + "\\Probe", "DllPath"), probe);
   // Without a display no file dialog is shown.
   setenv("HALVEX_UNATTENDED", "1", 1);
   EXPECT_FALSE(frame->AddComponent());
@@ -187,7 +190,7 @@ TEST_F(ComponentsTest, ButtonsNeedASelectionAndKeepOrChangeTheModel)
     if (!c.logPart.empty()) {
       EXPECT_TRUE(LogText().contains(c.logPart.c_str())) << LogText().toStdString();
     }
-    EXPECT_EQ(componenttest::ReadString(modelKey, "CurrentModel"), c.modelAfter);
+    EXPECT_EQ(testsupport::ReadString(modelKey, "CurrentModel"), c.modelAfter);
   }
   // The saved configuration shows in the refilled list.
   EXPECT_EQ(dialog.List()->topLevelItem(0)->text(1), QStringLiteral("Lab"));

@@ -1,7 +1,8 @@
 // The harness program on the demo definitions: Marlow's components load at start-up, a suite
 // built by halvex-suite opens, and the program ends cleanly with its test cases' module.
 #include "platform/regkey.h"
-#include "testsupport.h"
+#include "testsupport/hostsupport.h"
+#include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,8 @@
 #include <sstream>
 
 namespace harness::test {
+
+using namespace testsupport;
 namespace {
 
 std::string ReadFile(const std::string& path)

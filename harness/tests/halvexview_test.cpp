@@ -1,6 +1,7 @@
 // The suite window under the offscreen platform: opening a suite, the list's columns and rows,
 // delete, rename and save, reopening, and files that cannot be read.
 #include "halvexapp.h"
+#include "halvexview.h"
 #include "harness/stateicons.h"
 #include "harness/stringids.h"
 #include "limitededit.h"
@@ -9,7 +10,6 @@
 #include "plinth/component.h"
 #include "qtprompts.h"
 #include "qtsupport.h"
-#include "halvexview.h"
 
 #include <QHeaderView>
 #include <QImage>
@@ -21,6 +21,8 @@
 #include <fstream>
 
 namespace harness::test {
+
+using namespace testsupport;
 namespace {
 
 class SuiteWindowTest : public ::testing::Test
@@ -200,11 +202,11 @@ TEST_F(SuiteWindowTest, ARunningSuiteKeepsItsWindow)
   ASSERT_TRUE(app->OpenDocumentFile(WriteSuite("nightly.ts")));
   CHalvexView* window = OnlySuiteWindow();
   ASSERT_NE(window, nullptr);
-  window->Document().m_nDocState = suitedoc::kDocStateRunning;
+  window->Document().m_nDocState = harness::kDocStateRunning;
   frame->MdiArea()->closeAllSubWindows();
   QCoreApplication::processEvents();
   EXPECT_EQ(frame->MdiArea()->subWindowList().size(), 1);
-  window->Document().m_nDocState = suitedoc::kDocStateIdle;
+  window->Document().m_nDocState = harness::kDocStateIdle;
 }
 
 } // namespace

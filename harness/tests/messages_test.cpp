@@ -16,6 +16,8 @@
 #include <fstream>
 
 namespace harness::test {
+
+using namespace testsupport;
 namespace {
 
 class MessagesTest : public ::testing::Test

@@ -5,7 +5,8 @@
 #include "platform/instance.h"
 #include "platform/process.h"
 #include "platform/registry.h"
-#include "testsupport.h"
+#include "testsupport/hostsupport.h"
+#include "testsupport/tempfolder.h"
 
 #include <csignal>
 #include <filesystem>
@@ -17,6 +18,8 @@
 #include <thread>
 
 namespace harness::test {
+
+using namespace testsupport;
 namespace {
 
 namespace fs = std::filesystem;

@@ -2,9 +2,9 @@
 // back, and the sheet under the offscreen platform.
 #include "halvexapp.h"
 #include "harness/stringids.h"
+#include "harness/suiteproperties.h"
 #include "plinth/component.h"
 #include "qtsupport.h"
-#include "suiteproperties.h"
 #include "suitepropertiessheet.h"
 
 #include <QApplication>
@@ -17,6 +17,8 @@
 #include <optional>
 
 namespace harness::test {
+
+using namespace testsupport;
 namespace {
 
 const std::string kSeveral = "Several components";

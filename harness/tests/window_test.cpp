@@ -31,6 +31,8 @@
 #include <thread>
 
 namespace harness::test {
+
+using namespace testsupport;
 namespace {
 
 class WindowTest : public ::testing::Test

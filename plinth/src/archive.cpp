@@ -95,6 +95,14 @@ bool CArchive::Close()
   return Flush();
 }
 
+std::string ArchiveErrorText(const CArchive& ar)
+{
+  std::string text = ArchiveErrorText(ar.GetError());
+  if (!ar.GetErrorClassName().empty())
+    text += " \"" + ar.GetErrorClassName() + "\"";
+  return text;
+}
+
 void CArchive::SetError(ArchiveError cause)
 {
   SetError(cause, m_nPosition);
@@ -451,6 +459,8 @@ const CRuntimeClass* CArchive::ReadNewClass(uint64_t offset, uint16_t* pwSchema)
   }
   const CRuntimeClass* pClass = CRuntimeClass::FromName(name);
   if (pClass == nullptr || pClass->m_pfnCreateObject == nullptr) {
+    if (!Failed())
+      m_strErrorClass = name;
     SetError(ArchiveError::badClass, offset);
     return nullptr;
   }
@@ -501,6 +511,8 @@ const CRuntimeClass* CArchive::ReadRecordClass(const CRuntimeClass* pClassReques
     *pwSchema = m_loadMap[index].wSchema;
   }
   if (pClass != nullptr && pClassRequested != nullptr && !pClass->IsDerivedFrom(pClassRequested)) {
+    if (!Failed())
+      m_strErrorClass = pClass->m_lpszClassName;
     SetError(ArchiveError::badClass, offset);
     return nullptr;
   }

@@ -140,6 +140,8 @@ TEST(RuntimeClassTest, PluginClassesComeAndGoWithTheirModule)
   EXPECT_FALSE(back.TrySerialize(loading));
   EXPECT_EQ(loading.GetError(), ArchiveError::badClass);
   EXPECT_EQ(loading.GetErrorOffset(), 2u);
+  EXPECT_EQ(loading.GetErrorClassName(), "CPluginCase");
+  EXPECT_EQ(ArchiveErrorText(loading), "unknown or unexpected class \"CPluginCase\"");
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // halvex-suite: looks inside test suite files and builds them without a display.
 //   halvex-suite dump FILE.ts [--load MODULE]...
-// loads the named plug-in modules (so their test-case classes are known), reads the suite and
-// prints its fields and test cases.
+// loads the registered components as the harness does, and any further plug-in modules named,
+// so that their test-case classes are known; reads the suite and prints its fields and test
+// cases.
 //   halvex-suite new FILE.ts --name NAME
 //   halvex-suite add FILE.ts --test "COMPONENT/TEST" [--iterations N] [--verbose]
 //   halvex-suite list-tests [--verbose]
@@ -84,34 +85,28 @@ int main(int argc, char** argv)
     return kExitUsage;
   }
   std::string suiteFile;
-  // Outlives the modules: their detach may still log.
-  const std::unique_ptr<suitebuilder::ModuleHost> pHost = suitebuilder::MakeModuleHost();
-  std::vector<platform::HMODULE> modules;
+  std::vector<std::string> extraModules;
   int status = kExitOk;
   for (size_t i = 1; i < args.size() && status == kExitOk; ++i) {
-    if (args[i] == "--load") {
-      if (i + 1 >= args.size()) {
-        Usage();
-        status = kExitUsage;
-        break;
-      }
-      // Found as the harness finds its plug-ins: "X.dll" is "X.so", a bare name is looked for
-      // beside the program, in the plug-in folder, then on the loader's path.
-      platform::HMODULE handle = platform::LoadLibrary(args[++i]);
-      if (handle == nullptr) {
-        std::fprintf(stderr, "halvex-suite: cannot load %s: %s\n", args[i].c_str(),
-                     platform::LastModuleError().c_str());
-        status = kExitUsage;
-        break;
-      }
-      modules.push_back(handle);
-    } else if (suiteFile.empty()) {
+    if (args[i] == "--load" && i + 1 < args.size()) {
+      extraModules.push_back(args[++i]);
+    } else if (args[i] != "--load" && suiteFile.empty()) {
       suiteFile = args[i];
     } else {
-      Usage();
       status = kExitUsage;
     }
   }
+  if (status != kExitOk) {
+    Usage();
+    return status;
+  }
+  // The registered components, as the harness loads them, so their classes are known; the
+  // host outlives the suite, whose test cases' code lives in their modules.
+  const std::unique_ptr<suitebuilder::ModuleHost> pHost =
+      suitebuilder::LoadRegisteredComponents(false);
+  for (const std::string& module : extraModules)
+    if (status == kExitOk && !pHost->LoadModule(module))
+      status = kExitUsage;
   if (status == kExitOk && suiteFile.empty()) {
     Usage();
     status = kExitUsage;
@@ -121,8 +116,5 @@ int main(int argc, char** argv)
   }
   std::fflush(stdout);
   pHost->ReleaseComponents();
-  for (auto it = modules.rbegin(); it != modules.rend(); ++it) {
-    platform::FreeLibrary(*it);
-  }
   return status;
 }

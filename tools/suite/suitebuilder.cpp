@@ -1,7 +1,11 @@
 // new, add and list-tests: suites built from the registered components without a display.
 #include "suitebuilder.h"
 
-#include "loader/componentloader.h"
+#include "harness/componentloader.h"
+#include "harness/halvexdoc.h"
+#include "harness/registrystore.h"
+#include "harness/settings.h"
+#include "harness/startup.h"
 
 #include "plinth/archive.h"
 #include "plinth/component.h"
@@ -10,8 +14,6 @@
 #include "platform/files.h"
 #include "platform/messages.h"
 #include "platform/modules.h"
-#include "platform/profile.h"
-#include "platform/regkey.h"
 
 #include <cerrno>
 #include <charconv>
@@ -30,7 +32,8 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitDamaged = 2;
 
-// What a suite holding test cases of more than one component shows as its component.
+// What a suite holding test cases of more than one component shows as its component (the
+// harness takes the same text from its string table).
 constexpr const char* kSeveralComponents = "Several components";
 
 struct Options
@@ -125,6 +128,13 @@ private:
   platform::HWND m_window = nullptr;
 };
 
+bool ReportLoadFailure(const std::string& path)
+{
+  std::fprintf(stderr, "halvex-suite: cannot load %s: %s\n", path.c_str(),
+               platform::LastModuleError().c_str());
+  return false;
+}
+
 // The loaded components, for as long as the object lives.
 class LoadedComponents : public ModuleHost
 {
@@ -147,16 +157,16 @@ public:
   // for the plug-ins), without loading anything yet.
   bool Prepare()
   {
-    const std::string iniPath = platform::ProgramFolder() + "/halvex.ini";
-    const std::string rootKey = platform::ReadProfileString(iniPath, "General", "RegistryKey");
-    if (rootKey.empty()) {
+    const std::string iniPath = harness::ConfigurationIniPath(platform::ProgramFolder());
+    std::string rootKey;
+    if (!harness::ReadRootKey(iniPath, rootKey)) {
       std::fprintf(stderr,
                    "halvex-suite: %s names no registry key (section General, key "
                    "RegistryKey)\n",
                    iniPath.c_str());
       return false;
     }
-    loader::LoaderCallbacks callbacks;
+    harness::LoaderCallbacks callbacks;
     callbacks.log = [](unsigned int level, const std::string& text) {
       if (level <= guiLoggingLevel)
         LogWindow::Print(text);
@@ -167,32 +177,48 @@ public:
     callbacks.informationBox = [](const std::string& text) {
       std::fprintf(stderr, "halvex-suite: %s\n", text.c_str());
     };
-    m_pLoader = std::make_unique<loader::CComponentLoader>(rootKey, callbacks);
+    m_pLoader = std::make_unique<harness::CComponentLoader>(rootKey, callbacks);
     m_rootKey = rootKey;
     return true;
   }
 
-  loader::CComponentLoader& Loader() { return *m_pLoader; }
+  harness::CComponentLoader& Loader() { return *m_pLoader; }
+
+  bool LoadModule(const std::string& path) override
+  {
+    // Found as the harness finds its plug-ins: "X.dll" is "X.so", a bare name is looked for
+    // beside the program, in the plug-in folder, then on the loader's path.
+    if (m_pLoader != nullptr)
+      return m_pLoader->LoadComponentDll(path, false) != nullptr || ReportLoadFailure(path);
+    platform::HMODULE module = platform::LoadLibrary(path);
+    if (module == nullptr)
+      return ReportLoadFailure(path);
+    m_modulesWithoutLoader.push_back(module);
+    return true;
+  }
 
   void ReleaseComponents() override
   {
-    if (m_pLoader)
+    if (m_pLoader) {
       m_pLoader->ReleaseComponents();
+      return;
+    }
+    while (!_ComponentList.empty()) {
+      delete _ComponentList.front();
+      _ComponentList.pop_front();
+    }
+    for (auto it = m_modulesWithoutLoader.rbegin(); it != m_modulesWithoutLoader.rend(); ++it)
+      platform::FreeLibrary(*it);
+    m_modulesWithoutLoader.clear();
   }
 
   void LoadMarlowFromDefinitionFolder(const std::string& rootKey)
   {
-    CRegKey root;
-    if (root.Open(platform::HKEY_LOCAL_MACHINE, rootKey) != platform::ERROR_SUCCESS)
-      return;
+    harness::CRegistrySettingsStore store;
     std::string folder;
-    if (root.ReadString("INIFilesFolder", folder) != platform::ERROR_SUCCESS || folder.empty()) {
-      if (root.ReadString("InstallationFolder", folder) != platform::ERROR_SUCCESS)
-        return;
-      folder += "/test/bin/";
-    }
-    // The harness's own rule: the folder text and the file name, nothing between.
-    const std::string path = folder + "Marlow.dll";
+    if (!harness::ReadIniFilesFolder(store, rootKey, folder))
+      return;
+    const std::string path = harness::MarlowPath(folder);
     if (m_pLoader->LoadComponentDll(path, false) == nullptr && guiLoggingLevel >= 2)
       LogWindow::Print("Marlow was not loaded from " + path + ": " + platform::LastModuleError());
   }
@@ -201,7 +227,9 @@ public:
 private:
   LogWindow m_log;
   std::string m_rootKey;
-  std::unique_ptr<loader::CComponentLoader> m_pLoader;
+  std::unique_ptr<harness::CComponentLoader> m_pLoader;
+  // Modules named with --load when no root key is known, so no loader exists.
+  std::vector<platform::HMODULE> m_modulesWithoutLoader;
   bool m_bWalkCompleted = false;
 };
 
@@ -214,7 +242,7 @@ CTestCase* FindPrototype(CComponent* pComponent, const std::string& label)
 }
 
 // "COMPONENT/TEST": either name may hold a slash, so every split is tried.
-CTestCase* FindTest(loader::CComponentLoader& loader, const std::string& testName)
+CTestCase* FindTest(harness::CComponentLoader& loader, const std::string& testName)
 {
   for (std::size_t slash = testName.find('/'); slash != std::string::npos;
        slash = testName.find('/', slash + 1)) {
@@ -227,46 +255,13 @@ CTestCase* FindTest(loader::CComponentLoader& loader, const std::string& testNam
   return nullptr;
 }
 
-// Writes beside the file and renames over it, so a failed write leaves the old suite whole.
 int WriteSuite(const std::string& path, CTestSuite& suite)
 {
-  const std::string temporary = path + ".tmp-" + std::to_string(getpid());
-  {
-    CFile file;
-    if (!file.Open(temporary, CFile::modeCreate | CFile::modeWrite)) {
-      std::fprintf(stderr, "halvex-suite: %s: cannot write: %s\n", temporary.c_str(),
-                   std::strerror(file.GetLastError()));
-      return kExitFailed;
-    }
-    CArchive ar(&file, CArchive::store, 4096);
-    suite.Serialize(ar);
-    if (!ar.Close()) {
-      std::fprintf(stderr, "halvex-suite: %s: %s\n", temporary.c_str(),
-                   ArchiveErrorText(ar.GetError()));
-      std::remove(temporary.c_str());
-      return kExitFailed;
-    }
-    file.Close();
-  }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    std::fprintf(stderr, "halvex-suite: %s: cannot replace: %s\n", path.c_str(),
-                 std::strerror(errno));
-    std::remove(temporary.c_str());
-    return kExitFailed;
-  }
-  return kExitOk;
-}
-
-// The component text from the test cases, as the suite properties sheet fills it.
-std::string ComponentText(const CTestSuite& suite)
-{
-  if (suite.empty())
-    return suite.m_strComponent;
-  const std::string first = suite.front()->GetClassName();
-  for (const CTestCase* p : suite)
-    if (p->GetClassName() != first)
-      return kSeveralComponents;
-  return first;
+  std::string error;
+  if (harness::WriteSuiteFile(suite, path, error))
+    return kExitOk;
+  std::fprintf(stderr, "halvex-suite: %s: cannot write: %s\n", path.c_str(), error.c_str());
+  return kExitFailed;
 }
 
 int New(const Options& options)
@@ -331,7 +326,7 @@ int Add(const Options& options)
     pTestCase->CopyFrom(pPrototype);
     pTestCase->SetIterations(options.iterations);
     suite.push_back(pTestCase);
-    suite.m_strComponent = ComponentText(suite);
+    suite.m_strComponent = harness::ComponentTextOf(suite, kSeveralComponents);
     status = WriteSuite(options.file, suite);
   }
   return status;
@@ -360,11 +355,10 @@ int ListTests(const Options& options)
 
 } // namespace
 
-std::unique_ptr<ModuleHost> MakeModuleHost()
+std::unique_ptr<ModuleHost> LoadRegisteredComponents(bool verbose)
 {
-  auto pHost = std::make_unique<LoadedComponents>(false);
-  // Without a root key the modules still load; those that need one say so through the log.
-  pHost->Prepare();
+  auto pHost = std::make_unique<LoadedComponents>(verbose);
+  pHost->Load();
   return pHost;
 }
 
@@ -379,7 +373,7 @@ int ReadSuite(const std::string& path, CTestSuite& suite)
   CArchive ar(&file, CArchive::load, 4096);
   if (!suite.TrySerialize(ar)) {
     std::fprintf(stderr, "halvex-suite: %s: %s at byte %llu\n", path.c_str(),
-                 ArchiveErrorText(ar.GetError()),
+                 ArchiveErrorText(ar).c_str(),
                  static_cast<unsigned long long>(ar.GetErrorOffset()));
     return kExitDamaged;
   }

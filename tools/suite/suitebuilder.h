@@ -16,10 +16,16 @@ class ModuleHost
 {
 public:
   virtual ~ModuleHost() = default;
-  // Deletes the components in the global list while their modules are still loaded.
+  // Loads one more plug-in by path or name, as the harness's Add Component does; false after
+  // the reason went to standard error.
+  virtual bool LoadModule(const std::string& path) = 0;
+  // Deletes the components in the global list while their modules are still loaded, then
+  // frees the modules, Marlow last.
   virtual void ReleaseComponents() = 0;
 };
-std::unique_ptr<ModuleHost> MakeModuleHost();
+// Loads the registered components and Marlow as the harness does. Without a root key or
+// registry nothing is loaded, and the reason goes to standard error when `verbose`.
+std::unique_ptr<ModuleHost> LoadRegisteredComponents(bool verbose);
 
 // Reads a suite file; 0, or 1 (cannot open) or 2 (damaged) after the cause and the byte
 // offset went to standard error. The test cases' classes must be loaded already.

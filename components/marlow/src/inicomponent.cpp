@@ -4,7 +4,7 @@
 #include "marlow/inisuite.h"
 #include "marlow/testcaseex.h"
 
-#include "common/componentmodule.h"
+#include "skeleton/componentmodule.h"
 
 CIniComponent::CIniComponent(platform::HMODULE hInstance, const std::string& iniPath)
     : CModelComponent(hInstance)

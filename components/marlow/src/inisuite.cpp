@@ -1,8 +1,8 @@
 // The .ini definition parser.
 #include "marlow/inisuite.h"
 
-#include "common/logmessage.h"
-#include "common/strings.h"
+#include "skeleton/logmessage.h"
+#include "skeleton/strings.h"
 
 #include "platform/profile.h"
 

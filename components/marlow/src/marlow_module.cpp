@@ -3,9 +3,9 @@
 #include "marlow/inicomponent.h"
 #include "marlow/inisuite.h"
 
-#include "common/componentmodule.h"
-#include "common/logmessage.h"
-#include "common/strings.h"
+#include "skeleton/componentmodule.h"
+#include "skeleton/logmessage.h"
+#include "skeleton/strings.h"
 
 #include "platform/files.h"
 

@@ -1,8 +1,8 @@
 // CTestcaseEx: construction, copying and serialisation.
 #include "marlow/testcaseex.h"
 
-#include "common/logmessage.h"
-#include "common/modelcomponent.h"
+#include "skeleton/logmessage.h"
+#include "skeleton/modelcomponent.h"
 
 #include "plinth/archive.h"
 #include "plinth/archive_format.h"

@@ -1,7 +1,9 @@
 // The .ini definition parser: every rule and message.
 #include "marlow/inisuite.h"
 
-#include "componenttestsupport.h"
+#include "testsupport/logcapture.h"
+#include "testsupport/privateregistry.h"
+#include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +11,7 @@
 
 #include <filesystem>
 
-using namespace componenttest;
+using namespace testsupport;
 
 namespace {
 

@@ -4,11 +4,13 @@
 
 #include "platform/modules.h"
 
-#include "componenttestsupport.h"
+#include "testsupport/logcapture.h"
+#include "testsupport/privateregistry.h"
+#include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
 
-using namespace componenttest;
+using namespace testsupport;
 
 namespace {
 

@@ -5,14 +5,16 @@
 #include "plinth/archive.h"
 #include "plinth/testsuite.h"
 
-#include "componenttestsupport.h"
+#include "testsupport/logcapture.h"
+#include "testsupport/privateregistry.h"
+#include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <utime.h>
 
-using namespace componenttest;
+using namespace testsupport;
 
 namespace {
 

@@ -33,6 +33,10 @@ enum class ArchiveError : int {
 
 // Short English text of a cause ("unexpected end of file", ...).
 const char* ArchiveErrorText(ArchiveError cause);
+class CArchive;
+// The archive's error as a reader should see it: the cause, and for a class that cannot be
+// used, the class's name as the file gives it.
+std::string ArchiveErrorText(const CArchive& ar);
 
 class CArchive
 {
@@ -61,6 +65,9 @@ public:
   uint64_t GetErrorOffset() const { return m_nErrorOffset; }
   // Platform error number when a file operation failed, else 0.
   int GetErrorNumber() const { return m_nErrorNumber; }
+  // The class name the file gives where a record named a class that is unknown, cannot be
+  // created or is of the wrong kind; empty for other errors.
+  const std::string& GetErrorClassName() const { return m_strErrorClass; }
   // Records an error; the first one is kept.
   void SetError(ArchiveError cause);
   void SetError(ArchiveError cause, uint64_t offset);
@@ -164,6 +171,7 @@ private:
   ArchiveError m_error = ArchiveError::none;
   uint64_t m_nErrorOffset = 0;
   int m_nErrorNumber = 0;
+  std::string m_strErrorClass;
 
   uint16_t m_wObjectSchema = 0;
   uint32_t m_nMapCount = 0;

@@ -2,6 +2,7 @@
 #include "plinth/archive.h"
 #include "plinth/testsuite.h"
 
+#include "testsupport/privateregistry.h"
 #include "toolrun.h"
 
 #include <gtest/gtest.h>
@@ -22,17 +23,9 @@ namespace {
 class HalvexSuiteTest : public ::testing::Test
 {
 protected:
-  void SetUp() override
-  {
-    std::string pattern = (std::filesystem::temp_directory_path() / "halvex-suite-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
+  std::string File(const std::string& name) const { return folder_.File(name); }
 
-  std::string File(const std::string& name) const { return folder_ + "/" + name; }
-
-  ToolRun Tool(const std::string& args) const { return RunTool(args, folder_); }
+  ToolRun Tool(const std::string& args) const { return RunTool(args, folder_.Path()); }
 
   // Writes a suite of one CTestCase and one test case of the probe module's class.
   void WriteSuite(const std::string& path)
@@ -66,7 +59,9 @@ protected:
     dlclose(module);
   }
 
-  std::string folder_;
+  testsupport::TempFolder folder_;
+  // dump loads the registered components: none here.
+  testsupport::PrivateRegistry registry_{folder_};
 };
 
 TEST_F(HalvexSuiteTest, DumpsASuiteWrittenByTheLibrary)
@@ -125,7 +120,7 @@ TEST_F(HalvexSuiteTest, DamagedFilesGiveTheCauseAndOffset)
   const Case cases[] = {
       {"class of a module not loaded", "dump " + path, 2,
        // count 2, CTestCase class record 15, its fields 7 + 11 + 8 + 4 + 4
-       path + ": unknown or unexpected class at byte 51\n"},
+       path + ": unknown or unexpected class \"CPluginCase\" at byte 51\n"},
       {"cut file", "dump " + cut + " --load " PLINTH_PROBE_MODULE, 2,
        cut + ": unexpected end of file at byte"},
       {"missing file", "dump " + File("none.ts"), 1, "cannot open"},

@@ -1,9 +1,9 @@
 // Runs the built halvex-suite program and collects what it printed.
 #pragma once
 
+#include "testsupport/tempfolder.h"
+
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 
@@ -16,14 +16,6 @@ struct ToolRun
   std::string err;
 };
 
-inline std::string ReadAll(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // args go through the shell as written; the output lands in folder/out and folder/err.
 inline ToolRun RunTool(const std::string& args, const std::string& folder)
 {
@@ -35,8 +27,8 @@ inline ToolRun RunTool(const std::string& args, const std::string& folder)
   ToolRun run;
   const int raw = std::system(command.c_str());
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  run.out = ReadAll(out);
-  run.err = ReadAll(err);
+  run.out = testsupport::ReadAll(out);
+  run.err = testsupport::ReadAll(err);
   return run;
 }
 

@@ -2,7 +2,7 @@
 // prototype per test definition.
 #pragma once
 
-#include "common/modelcomponent.h"
+#include "skeleton/modelcomponent.h"
 
 #include <cstdint>
 #include <string>

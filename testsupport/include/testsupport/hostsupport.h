@@ -1,0 +1,47 @@
+// For tests of the host library and the harness: a prompt that records every box and answers
+// like an unattended run, and the harness's string table read from the source tree.
+#pragma once
+
+#include "harness/prompts.h"
+#include "harness/settings.h"
+#include "harness/stringtable.h"
+#include "testsupport/tempfolder.h"
+
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+using harness::BoxAnswer;
+using harness::BoxButtons;
+using harness::BoxRequest;
+using harness::StringTable;
+
+// Records every box and answers like an unattended run.
+class RecordingPrompts : public harness::UserPrompts
+{
+public:
+  BoxAnswer Ask(const BoxRequest& request) override
+  {
+    requests.push_back(request);
+    if (request.buttons == BoxButtons::Ok)
+      return BoxAnswer::Ok;
+    return request.defaultAnswer == BoxAnswer::No ? BoxAnswer::No : BoxAnswer::Yes;
+  }
+  std::vector<BoxRequest> requests;
+};
+
+// The harness's own string table, read from the source tree.
+inline StringTable HarnessStrings()
+{
+  StringTable table;
+  std::string error;
+  const char* source = std::getenv("HALVEX_SOURCE_DIR");
+  std::string path = std::string(source ? source : ".") + "/harness/resources/halvex/strings.txt";
+  table.Parse(ReadAll(path), error);
+  return table;
+}
+
+} // namespace testsupport

@@ -1,0 +1,61 @@
+// A private folder per test under the temporary folder, removed with everything in it at the
+// end of the test, and the small file helpers the tests share.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+class TempFolder
+{
+public:
+  TempFolder()
+  {
+    std::string pattern = (std::filesystem::temp_directory_path() / "halvex-test-XXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    const char* made = ::mkdtemp(buffer.data());
+    EXPECT_NE(made, nullptr);
+    m_path = made ? made : "";
+  }
+  ~TempFolder()
+  {
+    std::error_code ignored;
+    if (!m_path.empty())
+      std::filesystem::remove_all(m_path, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& Path() const { return m_path; }
+  std::string File(const std::string& name) const { return m_path + "/" + name; }
+
+  // Writes `text` to `name` below the folder, making the folders on the way.
+  void Write(const std::string& name, const std::string& text) const
+  {
+    std::filesystem::path file = File(name);
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary);
+    out << text;
+  }
+
+private:
+  std::string m_path;
+};
+
+inline std::string ReadAll(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+} // namespace testsupport
