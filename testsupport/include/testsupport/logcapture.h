@@ -1,4 +1,5 @@
-// Collects the log lines that code under test sends to this thread's main window.
+// Collects the log lines, and the report and condition lines of test cases, that code under
+// test sends to this thread's main window.
 #pragma once
 
 #include "platform/messages.h"
@@ -8,18 +9,34 @@
 
 namespace testsupport {
 
-// Collects the log lines sent to this thread's main window. Lines sent from this thread arrive
-// at once.
+// Collects the lines sent to this thread's main window. Lines sent from this thread arrive at
+// once; Lines() are the log lines.
 class LogCapture
 {
 public:
+  enum class Kind { Log, Condition, Result };
+  struct Message
+  {
+    Kind kind;
+    std::string text;
+  };
+
   LogCapture()
   {
     m_msg = platform::RegisterWindowMessage("HALVEX Log Message");
+    m_conditionsMsg = platform::RegisterWindowMessage("HALVEX Test Conditions Message");
+    m_resultsMsg = platform::RegisterWindowMessage("HALVEX Test Results Message");
     m_window = platform::CreateWindow(
         "HALVEXclass", [this](platform::UINT msg, platform::WPARAM, platform::LPARAM lParam) {
-          if (msg == m_msg)
-            m_lines.emplace_back(reinterpret_cast<const char*>(lParam));
+          const char* text = reinterpret_cast<const char*>(lParam);
+          if (msg == m_msg) {
+            m_lines.emplace_back(text);
+            m_messages.push_back({Kind::Log, text});
+          } else if (msg == m_conditionsMsg) {
+            m_messages.push_back({Kind::Condition, text});
+          } else if (msg == m_resultsMsg) {
+            m_messages.push_back({Kind::Result, text});
+          }
           return platform::LRESULT{0};
         });
     m_previous = platform::GetMainWnd();
@@ -34,7 +51,22 @@ public:
   LogCapture& operator=(const LogCapture&) = delete;
 
   const std::vector<std::string>& Lines() const { return m_lines; }
-  void Clear() { m_lines.clear(); }
+  // Every line of every kind, in the order it came.
+  const std::vector<Message>& Messages() const { return m_messages; }
+  // The texts of one kind, in order.
+  std::vector<std::string> Texts(Kind kind) const
+  {
+    std::vector<std::string> texts;
+    for (const Message& m : m_messages)
+      if (m.kind == kind)
+        texts.push_back(m.text);
+    return texts;
+  }
+  void Clear()
+  {
+    m_lines.clear();
+    m_messages.clear();
+  }
   bool Has(const std::string& line) const
   {
     for (const auto& l : m_lines)
@@ -59,9 +91,12 @@ public:
 
 private:
   platform::UINT m_msg = 0;
+  platform::UINT m_conditionsMsg = 0;
+  platform::UINT m_resultsMsg = 0;
   platform::HWND m_window = nullptr;
   platform::HWND m_previous = nullptr;
   std::vector<std::string> m_lines;
+  std::vector<Message> m_messages;
 };
 
 } // namespace testsupport

@@ -1,6 +1,7 @@
 // sorrel-render and sorrel-analyze as real processes: rendered clips through pipes and
 // files, the report, the block and JSON outputs, and every refused input.
 #include "sorrel/results_block.h"
+#include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -48,18 +49,11 @@ ProcessRun Shell(const std::string& command)
 class SorrelToolsTest : public ::testing::Test
 {
 protected:
-  void SetUp() override
-  {
-    char pattern[] = "/tmp/sorrel-tools-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
-  }
-  void TearDown() override { fs::remove_all(folder); }
-
   std::string Render(const std::string& args) { return Tool("sorrel-render") + " " + args; }
   std::string Analyze(const std::string& args) { return Tool("sorrel-analyze") + " " + args; }
 
-  fs::path folder;
+  const testsupport::TempFolder temp;
+  const fs::path folder{temp.Path()};
 };
 
 // A status line of the report for assertion 6.group.item, with what follows up to the next.

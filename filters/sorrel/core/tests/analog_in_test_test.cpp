@@ -3,6 +3,7 @@
 #include "filter_test_support.h"
 
 #include "sorrel/pattern_search.h"
+#include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -447,9 +448,8 @@ TEST(SnapshotTest, BlockBytesAtTheirOffsets)
 // stays.
 TEST(SnapshotTest, PeekLeavesTheMediaFile)
 {
-  char folder[] = "/tmp/sorrel-peek-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const std::string media = std::string(folder) + "/media.avi";
+  const testsupport::TempFolder folder;
+  const std::string media = folder.File("media.avi");
   FedFilter fed(kFourccYUY2, 720, 480);
   fed.filter.DecideMode(true, MEDIASUBTYPE_CAIT);
   fed.filter.SetMediaFileCheck({media, true});
@@ -472,16 +472,14 @@ TEST(SnapshotTest, PeekLeavesTheMediaFile)
   ASSERT_EQ(fed.filter.QueryVendorInfo(queried.data(), queried.size()), FilterResult::Ok);
   EXPECT_FALSE(std::filesystem::exists(media)) << "the results call removes it";
   EXPECT_EQ(peeked, queried);
-  std::filesystem::remove_all(folder);
 }
 
 // While the graph streams its writer holds the media file open: a full snapshot then judges
 // the file but leaves it, and the results call after the stop removes it.
 TEST(SnapshotTest, TheMediaFileIsRemovedOnlyOnceTheGraphHasStopped)
 {
-  char folder[] = "/tmp/sorrel-streaming-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const std::string media = std::string(folder) + "/media.avi";
+  const testsupport::TempFolder folder;
+  const std::string media = folder.File("media.avi");
   FedFilter fed(kFourccYUY2, 80, 60);
   fed.filter.DecideMode(true, MEDIASUBTYPE_CAIT);
   fed.filter.SetMediaFileCheck({media, true});
@@ -503,7 +501,6 @@ TEST(SnapshotTest, TheMediaFileIsRemovedOnlyOnceTheGraphHasStopped)
   const DecodedResults stopped = fed.Results();
   EXPECT_FALSE(std::filesystem::exists(media)) << "kept after the graph stopped";
   EXPECT_EQ(LinesOf(stopped, 3, 1), LinesOf(running, 3, 1));
-  std::filesystem::remove_all(folder);
 }
 
 // Rows with padding (a driver's strides) are analysed through their strides: the padding is

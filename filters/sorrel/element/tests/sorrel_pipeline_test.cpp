@@ -4,6 +4,7 @@
 #include "gst_test_support.h"
 
 #include "sorrel/results_block.h"
+#include "testsupport/tempfolder.h"
 
 #include <gst/pbutils/pbutils.h>
 
@@ -31,32 +32,11 @@ constexpr int kFrames = 1000; // over 30 s of NTSC stream time: a full snapshot
 class PrivateFolder
 {
 public:
-  PrivateFolder()
-  {
-    m_previous = g_get_current_dir();
-    m_path = g_dir_make_tmp("sorrel-pipeline-XXXXXX", nullptr);
-    EXPECT_EQ(g_chdir(m_path), 0);
-  }
-  ~PrivateFolder()
-  {
-    g_chdir(m_previous);
-    if (GDir* dir = g_dir_open(m_path, 0, nullptr)) {
-      while (const gchar* name = g_dir_read_name(dir)) {
-        gchar* file = g_build_filename(m_path, name, nullptr);
-        g_unlink(file);
-        g_free(file);
-      }
-      g_dir_close(dir);
-    }
-    g_rmdir(m_path);
-    g_free(m_path);
-    g_free(m_previous);
-  }
-  const gchar* path() const { return m_path; }
+  const gchar* path() const { return m_folder.Path().c_str(); }
 
 private:
-  gchar* m_previous = nullptr;
-  gchar* m_path = nullptr;
+  testsupport::TempFolder m_folder;
+  testsupport::CurrentFolder m_current{m_folder.Path()};
 };
 
 struct RunOutcome
@@ -646,6 +626,6 @@ TEST(SorrelPipeline, DataRateGraphPassesOverThreeMinutes)
 int main(int argc, char** argv)
 {
   ::testing::InitGoogleTest(&argc, argv);
-  ::testing::AddGlobalTestEnvironment(new sorrel_test::GstEnvironment);
+  ::testing::AddGlobalTestEnvironment(new testsupport::GstEnvironment);
   return RUN_ALL_TESTS();
 }
