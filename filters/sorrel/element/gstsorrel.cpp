@@ -20,6 +20,9 @@
  *
  * The media file of the data-rate check is removed by a results call only once the element
  * has stopped (state READY or below): while the graph runs, its writer still holds the file.
+ * The frame rate is measured from the first frame to the last; a capture that stays quiet
+ * longer than two frame times before it pauses or ends (or before a results call while it
+ * runs) has that quiet time counted too.
  *
  * At end of stream the element posts an element message whose structure is named "sorrel":
  * - "phase" (string): "configuration", "startup" or "full"
@@ -522,11 +525,20 @@ static gboolean gst_sorrel_sink_event(GstBaseTransform* trans, GstEvent* event)
 {
   GstSorrel* self = GST_SORREL(trans);
   if (GST_EVENT_TYPE(event) == GST_EVENT_EOS) {
+    self->core->MarkStreamStopped();
     const std::vector<uint8_t> block = gst_sorrel_snapshot(self);
     gst_sorrel_write_results(self, block);
     gst_sorrel_post_summary(self, block);
   }
   return GST_BASE_TRANSFORM_CLASS(gst_sorrel_parent_class)->sink_event(trans, event);
+}
+
+// A pause ends the measured span of the capture as its end of stream does.
+static GstStateChangeReturn gst_sorrel_change_state(GstElement* element, GstStateChange transition)
+{
+  if (transition == GST_STATE_CHANGE_PLAYING_TO_PAUSED)
+    GST_SORREL(element)->core->MarkStreamStopped();
+  return GST_ELEMENT_CLASS(gst_sorrel_parent_class)->change_state(element, transition);
 }
 
 static gboolean gst_sorrel_start(GstBaseTransform* trans)
@@ -660,6 +672,7 @@ static void gst_sorrel_class_init(GstSorrelClass* klass)
       "Halvex");
   gst_element_class_add_static_pad_template(element_class, &gst_sorrel_sink_template);
   gst_element_class_add_static_pad_template(element_class, &gst_sorrel_src_template);
+  element_class->change_state = GST_DEBUG_FUNCPTR(gst_sorrel_change_state);
 
   trans_class->transform_caps = GST_DEBUG_FUNCPTR(gst_sorrel_transform_caps);
   trans_class->set_caps = GST_DEBUG_FUNCPTR(gst_sorrel_set_caps);

@@ -282,6 +282,8 @@ void CAnalogInTest::BookFrame(int32_t index, const DropScanResult* scan, int64_t
   }
   m_tLast = now.wallSeconds;
   m_qpcLast = now.counter;
+  m_tStopped = kNotStopped;
+  m_qpcStopped = kNotStopped;
   if (scan) {
     m_nTotalDropped.fetch_add(scan->dropped, std::memory_order_relaxed);
     m_nMaxDroppedInFrame = std::max<uint32_t>(m_nMaxDroppedInFrame, scan->dropped);
@@ -292,6 +294,15 @@ void CAnalogInTest::BookFrame(int32_t index, const DropScanResult* scan, int64_t
   }
   // Published last, so a reader that sees the frame counted sees its first-frame times.
   m_nFrameIndex = frameIndex;
+}
+
+void CAnalogInTest::MarkStreamStopped()
+{
+  const ClockReading now = m_clock->Now();
+  int64_t unset = kNotStopped;
+  m_tStopped.compare_exchange_strong(unset, now.wallSeconds);
+  unset = kNotStopped;
+  m_qpcStopped.compare_exchange_strong(unset, now.counter);
 }
 
 void CAnalogInTest::BookDroppedFrame(int32_t frameIndex, const ClockReading& now)
@@ -353,8 +364,17 @@ Measurements CAnalogInTest::ReadMeasurements()
   m.visualize = m_nVisualize;
   if (m.frameIndex >= 0) {
     const ClockReading first{m_tFirst, m_qpcFirst};
+    const ClockReading last{m_tLast, m_qpcLast};
     m.elapsedSeconds = SecondsBetween(first, now);
-    m.frameSpanSeconds = SecondsBetween(first, {m_tLast, m_qpcLast});
+    // N frames span N-1 frame times from the first to the last. A capture that went quiet
+    // while it should have delivered (longer than two frame times before it stopped, or
+    // before now while it still runs) adds that quiet time, so a stall lowers the rate.
+    const int64_t stoppedCounter = m_qpcStopped;
+    const ClockReading end =
+        stoppedCounter != kNotStopped ? ClockReading{m_tStopped, stoppedCounter} : now;
+    const double allowed = 2 * std::max(0, int(m.frameTimeMs)) / 1000.0;
+    m.frameSpanSeconds = SecondsBetween(first, last) +
+                         std::max(0.0, SecondsBetween(last, end) - allowed);
   }
   return m;
 }

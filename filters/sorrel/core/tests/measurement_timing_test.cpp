@@ -70,7 +70,8 @@ TEST(FrameRateTest, PerfectlyTimedStreamsMeasureTheirTrueRate)
       *now = end + 3000000; // arrives a little after its end
       fed.Deliver(end);
     }
-    // Pause and stop before the last results call: time passes, frames don't.
+    // The graph pauses and stops before the last results call: time passes, frames don't.
+    fed.filter.MarkStreamStopped();
     *now += 400000000;
     const DecodedResults r = fed.Results();
     const AssertionRecord* a = FindAssertion(r, 2, 2);
@@ -78,6 +79,66 @@ TEST(FrameRateTest, PerfectlyTimedStreamsMeasureTheirTrueRate)
     EXPECT_EQ(a->status, STATUS_PASSED);
     EXPECT_EQ(RateLine(r), std::string("\tMeasured frame rate during test was ") + c.line + "fps");
   }
+}
+
+// A capture that goes quiet while it should deliver has the quiet time counted: the frames
+// it did deliver are not judged as if the stall had not happened. Two frame times of quiet
+// are the capture's own rhythm, not a stall.
+TEST(FrameRateTest, AStalledCaptureShowsItsStall)
+{
+  struct Case
+  {
+    const char* name;
+    double quietBeforeStop; // seconds after the last frame's arrival; < 0: no stop yet
+    double resultsAfter;    // seconds after the last frame's arrival
+    const char* line;
+    int32_t status;
+  };
+  const Case cases[] = {
+      {"stopped at once, asked late", 0.003, 9.0, "29.970", STATUS_PASSED},
+      {"asked while running, in rhythm", -1, 0.060, "29.970", STATUS_PASSED},
+      {"quiet for 3 s before the stop", 3.0, 9.0, "29.489", STATUS_FAILED},
+      {"quiet for 3 s while running", -1, 3.0, "29.489", STATUS_FAILED},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto now = std::make_shared<std::atomic<int64_t>>(0);
+    FedFilter fed(kFourccYUY2, 80, 60);
+    ASSERT_TRUE(fed.filter.SetClock(std::make_unique<SteppedClock>(now)));
+    int64_t last = 0;
+    for (int k = 0; k < 5395; ++k) {
+      last = int64_t(k) * 1001000000 / 30;
+      *now = last;
+      fed.Deliver(last);
+    }
+    if (c.quietBeforeStop >= 0) {
+      *now = last + int64_t(c.quietBeforeStop * 1e9);
+      fed.filter.MarkStreamStopped();
+    }
+    *now = last + int64_t(c.resultsAfter * 1e9);
+    const DecodedResults r = fed.Results();
+    EXPECT_EQ(RateLine(r), std::string("\tMeasured frame rate during test was ") + c.line + "fps");
+    EXPECT_EQ(FindAssertion(r, 2, 2)->status, c.status);
+  }
+}
+
+// A frame after a stop withdraws it: the capture went on.
+TEST(FrameRateTest, AFrameAfterAStopWithdrawsIt)
+{
+  auto now = std::make_shared<std::atomic<int64_t>>(0);
+  FedFilter fed(kFourccYUY2, 80, 60);
+  ASSERT_TRUE(fed.filter.SetClock(std::make_unique<SteppedClock>(now)));
+  int64_t last = 0;
+  for (int k = 0; k < 1000; ++k) {
+    last = int64_t(k) * 1001000000 / 30;
+    *now = last;
+    fed.Deliver(last);
+    if (k == 500) {
+      fed.filter.MarkStreamStopped(); // a pause the graph came back from at once
+    }
+  }
+  *now = last + 5000000000; // asked five seconds after the last frame, still running
+  EXPECT_EQ(RateLine(fed.Results()), "\tMeasured frame rate during test was 26.106fps");
 }
 
 TEST(FrameRateTest, TheStartupRateIsTheTrueRateToo)

@@ -72,6 +72,11 @@ public:
   // The same snapshot for an onlooker: the media file is looked at but not removed.
   FilterResult PeekResults(uint8_t* block, size_t size);
 
+  // The capture stopped delivering: the graph paused, or its stream ended. The first call after
+  // a frame counts, the next frame withdraws it. Any thread. Until then a results call takes
+  // its own moment as the end of the measured span, so a capture that stalled shows it.
+  void MarkStreamStopped();
+
   void SetMediaFileCheck(const MediaFileCheck& check) { m_mediaFileCheck = check; }
   // While the graph streams, its writer still holds the media file open, so a full snapshot
   // judges the file but leaves it; the results call after the graph stopped removes it.
@@ -149,6 +154,10 @@ private:
   // When the last analysed frame was booked: with the first, the span the rate is measured on.
   std::atomic<int64_t> m_tLast{0};
   std::atomic<int64_t> m_qpcLast{0};
+  // When the capture stopped delivering after the last frame (kNotStopped: it has not).
+  static constexpr int64_t kNotStopped = INT64_MIN;
+  std::atomic<int64_t> m_tStopped{kNotStopped};
+  std::atomic<int64_t> m_qpcStopped{kNotStopped};
 };
 
 } // namespace sorrel

@@ -68,7 +68,7 @@ struct Measurements
   uint32_t sw2Result = 0;
   int visualize = -1;          // 1 error visualisation, 0 data-rate, -1 undecided
   double elapsedSeconds = 0;   // from the first analysed frame to the results call
-  double frameSpanSeconds = 0; // from the first analysed frame to the last
+  double frameSpanSeconds = 0; // from the first analysed frame to the last, and any stall
 };
 
 // The data-rate check of the media file that the graph writes in data-rate mode.
@@ -82,8 +82,8 @@ struct MediaFileCheck
 // what the frame time gives; -1 for an unknown frame time.
 int32_t FramesPerMinuteFor(int32_t frameTimeMs);
 
-// The rate the frames were delivered at: frames after the first over the span from the first
-// to the last (N frames span N-1 frame times); 0 before two frames have spanned any time.
+// The rate the frames were delivered at: frames after the first over the span they were
+// measured on (N frames span N-1 frame times); 0 before two frames have spanned any time.
 float MeasuredRate(const Measurements& m);
 
 // Each writes the records and the phase and streaming bits into a cleared block whose header
