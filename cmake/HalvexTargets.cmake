@@ -14,6 +14,8 @@ set(HALVEX_GST_PLUGIN_DIR lib/halvex/gstreamer-1.0)
 set(HALVEX_SHARE_DIR share/halvex)
 
 set(HALVEX_VERSION_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/version_section.c.in)
+# The four numbers every binary embeds, as --version prints them.
+set(HALVEX_VERSION_TEXT ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.${HALVEX_BUILD_NUMBER})
 
 function(halvex_compile_options target)
   target_compile_options(${target} PRIVATE
@@ -39,10 +41,14 @@ function(halvex_embed_version target)
   target_sources(${target} PRIVATE ${out})
 endfunction()
 
+# An installed program: a command for the user, listed in the global property HALVEX_PROGRAMS.
 function(halvex_program target)
   add_executable(${target} ${ARGN})
+  set_property(GLOBAL APPEND PROPERTY HALVEX_PROGRAMS ${target})
   halvex_compile_options(${target})
   halvex_embed_version(${target})
+  # Every program answers --help and --version through the platform layer.
+  target_link_libraries(${target} PRIVATE halvex_platform)
   set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/../${HALVEX_LIB_DIR}")
   install(TARGETS ${target} RUNTIME DESTINATION ${HALVEX_BIN_DIR})
 endfunction()
@@ -108,4 +114,24 @@ function(halvex_fuzz_target target corpus_dir)
       add_test(NAME ${target}_replay COMMAND ${target} ${corpus_dir})
     endif()
   endif()
+endfunction()
+
+# Copies files into the build tree at build time, so an edited source reaches the build tree
+# without configuring again; each keeps its permissions. Paths are relative to the calling
+# folder; DESTINATION is relative to the build tree.
+#   halvex_mirror_files(NAME DESTINATION dir FILES file...)
+function(halvex_mirror_files name)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "DESTINATION" "FILES")
+  set(outputs)
+  foreach(file IN LISTS arg_FILES)
+    get_filename_component(source ${file} ABSOLUTE)
+    get_filename_component(file_name ${file} NAME)
+    set(output ${CMAKE_BINARY_DIR}/${arg_DESTINATION}/${file_name})
+    add_custom_command(OUTPUT ${output}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/${arg_DESTINATION}
+      COMMAND ${CMAKE_COMMAND} -E copy ${source} ${output}
+      DEPENDS ${source} VERBATIM)
+    list(APPEND outputs ${output})
+  endforeach()
+  add_custom_target(${name} ALL DEPENDS ${outputs})
 endfunction()

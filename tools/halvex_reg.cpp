@@ -2,6 +2,7 @@
 // .reg text files. Exit codes: 0 done, 1 key or value not found, 2 bad input or usage.
 #include "platform/regfile.h"
 #include "platform/registry.h"
+#include "platform/standardoptions.h"
 
 #include <cstdio>
 #include <cstring>
@@ -22,7 +23,7 @@ constexpr int kNotFound = 1;
 constexpr int kBadInput = 2;
 
 const char* const kUsage =
-    "usage: halvex-reg [--registry FILE] COMMAND\n"
+    "Usage: halvex-reg [--registry FILE] COMMAND\n"
     "  import FILE.reg                 apply a .reg file (\"-\" reads standard input), all or "
     "nothing\n"
     "  export KEY [-o FILE]            write KEY and everything below it as a .reg file\n"
@@ -360,9 +361,8 @@ int Delete(const RegRoots& roots, const std::string& keyName, const std::string*
 int Run(std::vector<std::string> args)
 {
   std::string registryFile;
-  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-    std::cout << kUsage;
-    return kDone;
+  if (const auto answered = AnswerStandardOption(args, "halvex-reg", kUsage)) {
+    return *answered;
   }
   if (args.size() >= 2 && args[0] == "--registry") {
     registryFile = args[1];

@@ -24,7 +24,6 @@ public:
   CComponentsDialog(CHalvexApp& app, CMainFrame& frame, harness::CComponentLoader& loader);
 
   QTreeWidget* List() const { return m_pList; }
-  QPushButton* OkButton() const { return m_pOk; }
 
   // Rebuilds the rows; a single row is selected and OK takes the focus.
   void Fill();
@@ -39,6 +38,7 @@ private:
 
   CHalvexApp& m_app;
   CMainFrame& m_frame;
+  CComponentLoader& m_loader;
   CComponentsModel m_model;
   QTreeWidget* m_pList = nullptr;
   QPushButton* m_pOk = nullptr;

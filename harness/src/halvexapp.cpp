@@ -332,7 +332,7 @@ void CHalvexApp::ReportArchiveException(ArchiveExceptionCause cause, const std::
   Log(level, FormatArchiveExceptionReport(Strings(), cause, file));
 }
 
-void CHalvexApp::SetRunState(int state)
+void CHalvexApp::SetRunState(RunState state)
 {
   if (m_pStatusBar != nullptr)
     m_pStatusBar->SetRunState(state);

@@ -7,6 +7,7 @@
 #include "harness/logwriter.h"
 #include "harness/recentfilelist.h"
 #include "harness/registrystore.h"
+#include "harness/runstate.h"
 #include "harness/settings.h"
 #include "platform/instance.h"
 #include "platform/modules.h"
@@ -77,14 +78,15 @@ public:
   void ReportFileException(FileExceptionCause cause, const std::string& file, int error);
   void ReportArchiveException(ArchiveExceptionCause cause, const std::string& file, unsigned level);
   // Run state, shown by the status panel; user-interface thread only.
-  void SetRunState(int state);
+  void SetRunState(RunState state);
 
   const StringTable& Strings() const { return m_halvexResources.Strings(); }
+  // The base library's texts ("Plinth.lrc").
+  const StringTable& PlinthStrings() const { return m_plinthResources.Strings(); }
   const CResourceLibrary& HalvexResources() const { return m_halvexResources; }
   CLogWriter& LogWriter() { return m_logWriter; }
   UserPrompts& Prompts();
   CQtPrompts& QtPrompts() { return *m_pPrompts; }
-  void SetStore(SettingsStore* store) { m_pStore = store; }
 
   // The bar layout and window geometry in the registry.
   void SaveBarState();
@@ -93,7 +95,7 @@ public:
   CHarnessSettings m_settings;
   CommandLineInfo m_cmdInfo;
   bool m_bRunMode = false;
-  int m_nRunState = 1;
+  RunState m_nRunState = RunState::Idle;
   std::string m_szRegistryKey;
   std::string m_strComponentDllsKey;
   std::string m_strTestExecutionKey;

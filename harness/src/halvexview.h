@@ -28,7 +28,6 @@ public:
   bool OpenFile(const QString& path);
   bool Save();
   bool SaveAs();
-  QString FilePath() const { return QString::fromStdString(m_doc.GetPathName()); }
   harness::CHalvexDoc& Document() { return m_doc; }
 
   // Rebuilds the rows from the suite, in suite order; each row's data is its suite position.

@@ -119,7 +119,7 @@ bool CMainFrame::OnCreate()
 
   m_pStatusBar = new COurStatusBar(
       m_app.Strings(),
-      [this](int state) {
+      [this](RunState state) {
         m_app.m_nRunState = state;
         UpdateCommandUI();
       },

@@ -9,7 +9,7 @@
 
 namespace harness {
 
-COurStatusBar::COurStatusBar(const StringTable& strings, std::function<void(int)> onRunState,
+COurStatusBar::COurStatusBar(const StringTable& strings, std::function<void(RunState)> onRunState,
                              std::function<void(unsigned, const std::string&)> log, QWidget* parent)
     : QToolBar(QString::fromStdString(strings.Get(ids::kStatusBarTitle)), parent),
       m_strings(strings), m_onRunState(std::move(onRunState)), m_log(std::move(log))
@@ -77,7 +77,7 @@ void COurStatusBar::SetLoggingLevel(unsigned level)
   Field(kLoggingLevelField)->setText(QString::fromStdString(LoggingLevelText(m_strings, level)));
 }
 
-void COurStatusBar::SetRunState(int state)
+void COurStatusBar::SetRunState(RunState state)
 {
   std::string text = RunStateText(m_strings, state);
   Field(kRunStateField)->setText(QString::fromStdString(text));
@@ -90,7 +90,7 @@ void COurStatusBar::SetRunState(int state)
 void COurStatusBar::Reset(unsigned loggingLevel)
 {
   SetTestCaseLabel(QString());
-  SetRunState(1);
+  SetRunState(RunState::Idle);
   SetLoggingLevel(loggingLevel);
   SetFailures(0);
   SetProgress(0, 0);

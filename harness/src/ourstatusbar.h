@@ -2,6 +2,8 @@
 // tool-bar row of its own so that it can sit beside the tool bar, dock, float and hide.
 #pragma once
 
+#include "harness/runstate.h"
+
 #include "harness/stringtable.h"
 
 #include <QToolBar>
@@ -23,7 +25,7 @@ public:
   static constexpr int kRunStateField = 1030;
 
   // `onRunState` stores the state for the application; `log` sends a log line.
-  COurStatusBar(const StringTable& strings, std::function<void(int)> onRunState,
+  COurStatusBar(const StringTable& strings, std::function<void(RunState)> onRunState,
                 std::function<void(unsigned, const std::string&)> log, QWidget* parent = nullptr);
 
   void SetTestCaseLabel(const QString& label);
@@ -31,9 +33,9 @@ public:
   void IncrementFailures();
   void SetProgress(int current, int total);
   void SetLoggingLevel(unsigned level);
-  // Stores the state too; states 2, 4 and 7 also go to the log at level 3.
-  void SetRunState(int state);
-  // The start-up reset: no test case, state 1, the logging level, counters 0 and 0.
+  // Stores the state too; running, stop requested and stopped also go to the log at level 3.
+  void SetRunState(RunState state);
+  // The start-up reset: no test case, idle, the logging level, counters 0 and 0.
   void Reset(unsigned loggingLevel);
 
   QString FieldText(int field) const;
@@ -43,7 +45,7 @@ private:
   QLabel* Field(int field) const;
 
   const StringTable& m_strings;
-  std::function<void(int)> m_onRunState;
+  std::function<void(RunState)> m_onRunState;
   std::function<void(unsigned, const std::string&)> m_log;
   int m_nFailures = 0;
 };

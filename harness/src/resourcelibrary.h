@@ -26,7 +26,6 @@ public:
   const StringTable& Strings() const { return m_strings; }
   // The icon ":/<root>/icons/<name>.png"; a null icon when the library has none.
   QIcon Icon(const QString& name) const;
-  QString Root() const { return m_root; }
 
 private:
   QString m_path;

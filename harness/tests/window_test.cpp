@@ -56,7 +56,7 @@ protected:
   }
   void TearDown() override
   {
-    app->SetRunState(1);
+    app->SetRunState(RunState::Idle);
     app->ExitInstance();
     app.reset();
   }
@@ -162,12 +162,12 @@ TEST_F(WindowTest, StatusPanelFieldsAndRunStates)
   for (int state = 1; state <= 8; ++state) {
     SCOPED_TRACE(state);
     frame->GetLogWindow()->ClearText();
-    status->SetRunState(state);
-    EXPECT_EQ(app->m_nRunState, state);
+    status->SetRunState(static_cast<RunState>(state));
+    EXPECT_EQ(app->m_nRunState, static_cast<RunState>(state));
     EXPECT_EQ(status->FieldText(COurStatusBar::kRunStateField).toStdString(),
-              RunStateText(app->Strings(), state));
+              RunStateText(app->Strings(), static_cast<RunState>(state)));
     bool logged = frame->GetLogWindow()->toPlainText().contains(
-        QString::fromStdString(RunStateText(app->Strings(), state)));
+        QString::fromStdString(RunStateText(app->Strings(), static_cast<RunState>(state))));
     EXPECT_EQ(logged, state == 2 || state == 4 || state == 7);
   }
   status->SetFailures(4);
@@ -181,7 +181,7 @@ TEST_F(WindowTest, StatusPanelFieldsAndRunStates)
   EXPECT_EQ(status->FieldText(COurStatusBar::kFailuresField), "0");
   EXPECT_EQ(status->FieldText(COurStatusBar::kLoggingLevelField).toStdString(),
             LoggingLevelText(app->Strings(), 2));
-  EXPECT_EQ(app->m_nRunState, 1);
+  EXPECT_EQ(app->m_nRunState, RunState::Idle);
 }
 
 TEST_F(WindowTest, CommandsFollowTheRunState)
@@ -191,7 +191,7 @@ TEST_F(WindowTest, CommandsFollowTheRunState)
                          cmd::kHelpDisplayStartupBox, cmd::kAppAbout};
   for (int state = 1; state <= 7; ++state) {
     SCOPED_TRACE(state);
-    app->SetRunState(state);
+    app->SetRunState(static_cast<RunState>(state));
     for (int command : guarded)
       EXPECT_EQ(frame->Action(command)->isEnabled(), state != 2) << command;
     EXPECT_TRUE(frame->Action(cmd::kEditClearLogWindow)->isEnabled());
@@ -240,7 +240,7 @@ TEST_F(WindowTest, ClosingIsRefusedDuringARun)
   for (int state = 1; state <= 7; ++state) {
     SCOPED_TRACE(state);
     frame->show();
-    app->SetRunState(state);
+    app->SetRunState(static_cast<RunState>(state));
     bool closed = frame->close();
     EXPECT_EQ(closed, !(state >= 2 && state <= 4));
     EXPECT_EQ(frame->OnQueryEndSession(), !(state >= 2 && state <= 4));
@@ -249,7 +249,7 @@ TEST_F(WindowTest, ClosingIsRefusedDuringARun)
 
 TEST_F(WindowTest, ForceShutdownAsksDuringARun)
 {
-  app->SetRunState(3);
+  app->SetRunState(RunState::Paused);
   frame->Action(cmd::kForceAppShutdown)->trigger(); // unattended: the default answer is no
   EXPECT_TRUE(frame->isVisible());
   app->QtPrompts().SetUnattended(false);

@@ -1,6 +1,8 @@
 // File calls over POSIX, answering with the original platform's error numbers.
 #include "platform/files.h"
 
+#include "platform/fdio.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
@@ -97,15 +99,8 @@ int CopyContents(int source, int target)
     }
     if (got == 0)
       return 0;
-    for (ssize_t done = 0; done < got;) {
-      const ssize_t put = write(target, buffer + done, static_cast<std::size_t>(got - done));
-      if (put < 0) {
-        if (errno == EINTR)
-          continue;
-        return errno;
-      }
-      done += put;
-    }
+    if (int error = WriteAll(target, buffer, static_cast<std::size_t>(got)))
+      return error;
   }
 }
 
@@ -225,6 +220,8 @@ int GetFileStatus(const std::string& path, FileStatus& status)
   status.creationTime =
       (info.stx_mask & STATX_BTIME) ? info.stx_btime.tv_sec : info.stx_ctime.tv_sec;
   status.modificationTime = info.stx_mtime.tv_sec;
+  status.modificationTimeNs =
+      info.stx_mtime.tv_sec * std::int64_t{1000000000} + info.stx_mtime.tv_nsec;
   status.accessTime = info.stx_atime.tv_sec;
   status.size = info.stx_size;
   status.attributes = AttributesOf(basic, NameOf(path));

@@ -1,6 +1,8 @@
 // The profile-string reader and writer over plain text files.
 #include "platform/profile.h"
 
+#include "platform/fdio.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -213,18 +215,7 @@ bool ReplaceFile(const std::string& fileName, const std::string& text)
   }
   struct stat existing = {};
   fchmod(fd, stat(fileName.c_str(), &existing) == 0 ? existing.st_mode & 07777 : 0644);
-  bool ok = true;
-  std::size_t written = 0;
-  while (ok && written < text.size()) {
-    ssize_t put = write(fd, text.data() + written, text.size() - written);
-    if (put < 0 && errno == EINTR) {
-      continue;
-    }
-    ok = put > 0;
-    if (ok) {
-      written += static_cast<std::size_t>(put);
-    }
-  }
+  bool ok = WriteAll(fd, text.data(), text.size()) == 0;
   ok = ok && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
   ok = ok && rename(temporary.c_str(), fileName.c_str()) == 0;

@@ -1,6 +1,8 @@
 // CFile over a POSIX file descriptor, and CMemFile over bytes in memory.
 #include "plinth/file.h"
 
+#include "platform/fdio.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -88,18 +90,9 @@ bool CFile::Write(const void* buffer, size_t count)
     m_nLastError = EBADF;
     return false;
   }
-  const char* p = static_cast<const char*>(buffer);
-  while (count > 0) {
-    ssize_t n = ::write(m_fd, p, count);
-    if (n < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
-      m_nLastError = errno;
-      return false;
-    }
-    p += n;
-    count -= static_cast<size_t>(n);
+  if (int error = platform::WriteAll(m_fd, buffer, count)) {
+    m_nLastError = error;
+    return false;
   }
   return true;
 }

@@ -3,6 +3,8 @@
 
 #include "line_reader.h"
 
+#include "platform/fdio.h"
+
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -52,24 +54,28 @@ bool AppendFileTo(const std::string& from, const std::string& to, std::string& e
   const int in = fileno(source.get());
   const int out = fileno(target.get());
   bool failed = false;
+  int savedErrno = 0;
   std::vector<char> block(1 << 20);
   for (;;) {
     const ssize_t got = read(in, block.data(), block.size());
+    if (got < 0 && errno == EINTR) {
+      continue;
+    }
     if (got <= 0) {
       failed = got < 0;
+      savedErrno = errno;
       break;
     }
-    for (ssize_t done = 0; done < got && !failed;) {
-      const ssize_t put = write(out, block.data() + done, static_cast<std::size_t>(got - done));
-      failed = put <= 0;
-      done += put > 0 ? put : 0;
-    }
-    if (failed) {
+    savedErrno = platform::WriteAll(out, block.data(), static_cast<std::size_t>(got));
+    if (savedErrno != 0) {
+      failed = true;
       break;
     }
   }
-  const int savedErrno = errno;
-  failed |= std::fclose(target.release()) != 0;
+  if (std::fclose(target.release()) != 0) {
+    failed = true;
+    savedErrno = savedErrno != 0 ? savedErrno : errno;
+  }
   if (failed) {
     error = "cannot append " + from + " to " + to + ": " + std::strerror(savedErrno);
   }

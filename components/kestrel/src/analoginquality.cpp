@@ -87,14 +87,14 @@ CTestCase* CAnalog_In_Quality::Clone() const
 
 uint32_t CAnalog_In_Quality::Execute()
 {
-  components::SendConditionLine(components::FormatText("Parameter #1 = %d", m_nParameter1));
-  components::SendConditionLine(
+  components::SendTestConditionsText(components::FormatText("Parameter #1 = %d", m_nParameter1));
+  components::SendTestConditionsText(
       components::FormatText("Parameter #2 = %s", m_strParameter2.c_str()));
   for (int step = 0; step < kWorkSteps; ++step) {
     std::this_thread::sleep_for(std::chrono::seconds(1));
     components::LogMessage(components::kLogProgress, "Doing some work in Example test case #1.");
   }
-  components::SendResultLine("13 CRC errors were encountered.");
-  components::SendResultLine("0 Retrains were reported.");
+  components::SendTestResultsText("13 CRC errors were encountered.");
+  components::SendTestResultsText("0 Retrains were reported.");
   return kTestStatusPassed;
 }

@@ -21,7 +21,7 @@ namespace {
 using components::kLogError;
 using components::kLogProgress;
 using components::LogMessage;
-using components::SendResultLine;
+using components::SendTestResultsText;
 namespace blk = sorrel::block;
 
 constexpr const char* kFilterName = "Analog In Test";
@@ -82,7 +82,7 @@ int Report(const sorrel::DecodedResults& block, int diagnostics)
 {
   int verdict = kVerdictPassed;
   for (const std::string& line : sorrel::FormatReport(block, diagnostics != 0, &verdict))
-    SendResultLine(line);
+    SendTestResultsText(line);
   return verdict == blk::STATUS_FAILED ? kVerdictFailed : kVerdictPassed;
 }
 
@@ -108,10 +108,10 @@ CBasicCaptureRun::CBasicCaptureRun(const BasicCaptureSettings& settings, const R
 
 uint32_t CBasicCaptureRun::ConfigurationFailure(CCaptureGraph& graph)
 {
-  SendResultLine("The test configuration references test conditions described in:");
-  SendResultLine(m_strGraphName);
-  SendResultLine("The tests could not be run.  NO ASSERTIONS WERE TESTED.  Please fix the "
-                 "configuration issues.");
+  SendTestResultsText("The test configuration references test conditions described in:");
+  SendTestResultsText(m_strGraphName);
+  SendTestResultsText("The tests could not be run.  NO ASSERTIONS WERE TESTED.  Please fix the "
+                      "configuration issues.");
   graph.Release();
   return kTestStatusNotRun;
 }
@@ -128,7 +128,7 @@ bool CBasicCaptureRun::Prepare(CCaptureGraph& graph, std::vector<uint8_t>* confi
   std::string error;
   if (!CCaptureGraph::InitializeMedia(&error)) {
     LogMessage(kLogError, "ERROR: GStreamer: " + error);
-    SendResultLine("DirectX Media Configuration Problem?  Create IGraphBuilder failed");
+    SendTestResultsText("DirectX Media Configuration Problem?  Create IGraphBuilder failed");
     return false;
   }
   const std::string path = FindGraphFile(m_strGraphName, m_strGraphsFolder);
@@ -139,27 +139,29 @@ bool CBasicCaptureRun::Prepare(CCaptureGraph& graph, std::vector<uint8_t>* confi
     LogMessage(kLogProgress, "Video input test graph: " + path);
   if (description.empty() || !graph.Build(description, &error)) {
     LogMessage(kLogError, "ERROR (" + m_strGraphName + "): " + error);
-    SendResultLine("Test Configuration Problem?  Unable to build filter graph!");
+    SendTestResultsText("Test Configuration Problem?  Unable to build filter graph!");
     return false;
   }
   if (!graph.HasControl()) {
-    SendResultLine("DirectX Media Configuration Problem?  Query control failed");
+    SendTestResultsText("DirectX Media Configuration Problem?  Query control failed");
     return false;
   }
   if (!graph.FindFilter(kFilterName)) {
-    SendResultLine(
+    SendTestResultsText(
         "Test Configuration Problem!  Test filter Analog_In_Test not found in filter graph!");
     return false;
   }
   const int code = graph.QueryVendorInfo(configuration);
   if (code == GST_SORREL_E_OUTOFMEMORY) {
-    SendResultLine("System Configuration Problem?  Insufficient task memory to handshake with test "
-                   "filter!");
+    SendTestResultsText(
+        "System Configuration Problem?  Insufficient task memory to handshake with test "
+        "filter!");
     return false;
   }
   sorrel::DecodedResults decoded;
   if (code != GST_SORREL_OK || !Decode(*configuration, &decoded)) {
-    SendResultLine("Test Configuration Problem!  Test filter Analog_In_Test version is incorrect!");
+    SendTestResultsText(
+        "Test Configuration Problem!  Test filter Analog_In_Test version is incorrect!");
     return false;
   }
   return true;
@@ -179,8 +181,8 @@ uint32_t CBasicCaptureRun::Execute()
   const int verdict = Report(configuration, m_settings.diagnostics);
   const uint32_t result = verdict == kVerdictFailed ? kTestStatusFailed : kTestStatusNotRun;
   if (!valid) {
-    SendResultLine(m_strGraphName);
-    SendResultLine("Graph configuration is invalid, please fix graph");
+    SendTestResultsText(m_strGraphName);
+    SendTestResultsText("Graph configuration is invalid, please fix graph");
     graph.Release();
     return result;
   }
@@ -194,7 +196,7 @@ uint32_t CBasicCaptureRun::Capture(CCaptureGraph& graph, int verdict, uint32_t r
   };
   if (!graph.Run()) {
     LogGraphErrors(graph);
-    SendResultLine("Test Configuration Problem?  Failed to put filter graph in run state!.");
+    SendTestResultsText("Test Configuration Problem?  Failed to put filter graph in run state!.");
     return ConfigurationFailure(graph);
   }
   CCaptureGraph::State state = graph.GetState(kRunPollWaitMs);
@@ -204,12 +206,12 @@ uint32_t CBasicCaptureRun::Capture(CCaptureGraph& graph, int verdict, uint32_t r
   }
   if (state != CCaptureGraph::State::Running) {
     LogGraphErrors(graph);
-    SendResultLine("Filter graph did not enter run state within >300 frame times!");
+    SendTestResultsText("Filter graph did not enter run state within >300 frame times!");
     graph.Release();
     return result;
   }
 
-  SendResultLine("Test is running");
+  SendTestResultsText("Test is running");
   graph.Wait(m_timing.startupCheckMs, logError);
   std::vector<uint8_t> block;
   sorrel::DecodedResults startup;
@@ -217,13 +219,13 @@ uint32_t CBasicCaptureRun::Capture(CCaptureGraph& graph, int verdict, uint32_t r
       graph.QueryVendorInfo(&block) == GST_SORREL_OK && Decode(block, &startup);
   block.clear();
   if (!haveStartup) {
-    SendResultLine("Unable to obtain test results from test filter!");
+    SendTestResultsText("Unable to obtain test results from test filter!");
   } else if (PhaseOf(startup) == blk::PHASE_STARTUP) {
     verdict = AnyFailed(startup) ? kVerdictFailed : kVerdictPassed;
     if (verdict == kVerdictPassed)
       graph.Wait(m_timing.restOfRunMs, logError);
   } else {
-    SendResultLine("Video failed to begin streaming, check your configuration.");
+    SendTestResultsText("Video failed to begin streaming, check your configuration.");
     verdict = kVerdictFailed;
   }
 
@@ -239,7 +241,7 @@ uint32_t CBasicCaptureRun::Capture(CCaptureGraph& graph, int verdict, uint32_t r
   }
   LogGraphErrors(graph);
   if (!stopped) {
-    SendResultLine("Filter graph did not enter stop state within >100 frame times!");
+    SendTestResultsText("Filter graph did not enter stop state within >100 frame times!");
     graph.Release();
     return kTestStatusNotRun;
   }
@@ -252,13 +254,13 @@ uint32_t CBasicCaptureRun::Capture(CCaptureGraph& graph, int verdict, uint32_t r
   const int code = graph.QueryVendorInfo(&block);
   if (code != GST_SORREL_OK) {
     result = kTestStatusNotRun;
-    SendResultLine("Unable to obtain test results from test filter!");
+    SendTestResultsText("Unable to obtain test results from test filter!");
   } else if (Decode(block, &full)) {
     if (Report(full, m_settings.diagnostics) == kVerdictFailed)
       result = kTestStatusFailed;
   } else {
     result = kTestStatusNotRun;
-    SendResultLine("Test filter Analog_In_Test version is incorrect!");
+    SendTestResultsText("Test filter Analog_In_Test version is incorrect!");
   }
   graph.Release();
   return result;

@@ -1,7 +1,8 @@
-// Report and condition lines over the platform's registered messages.
+// Status, report and condition texts and information records for the harness's results.
 #include "skeleton/testmessages.h"
 
 #include "platform/messages.h"
+#include "plinth/ntlogentry.h"
 
 namespace components {
 
@@ -12,18 +13,25 @@ const platform::UINT s_msgTestResults =
     platform::RegisterWindowMessage("HALVEX Test Results Message");
 const platform::UINT s_msgTestConditions =
     platform::RegisterWindowMessage("HALVEX Test Conditions Message");
+const platform::UINT s_msgNtLog = platform::RegisterWindowMessage("HALVEX NTLog Message");
 
 } // namespace
 
-void SendResultLine(const std::string& text)
+void SendTestResultsText(const std::string& text)
 {
   platform::SendToMainWindow(s_msgTestResults, 0, reinterpret_cast<platform::LPARAM>(text.c_str()));
 }
 
-void SendConditionLine(const std::string& text)
+void SendTestConditionsText(const std::string& text)
 {
   platform::SendToMainWindow(s_msgTestConditions, 0,
                              reinterpret_cast<platform::LPARAM>(text.c_str()));
+}
+
+void SendNtLogInformation(const char* sourceFile, int line, const std::string& text)
+{
+  NtLogEntry entry{kNtLogInformation, sourceFile, line, text.c_str()};
+  platform::SendToMainWindow(s_msgNtLog, 0, reinterpret_cast<platform::LPARAM>(&entry));
 }
 
 } // namespace components

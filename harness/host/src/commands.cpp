@@ -11,7 +11,7 @@ bool ViewItemPropertiesEnabled(const CommandContext& c)
 {
   if (c.activeTab == LeftTab::None)
     return false;
-  if (c.runState == 2)
+  if (IsRunning(c.runState))
     return false;
   if (c.activeTab == LeftTab::AvailableTests)
     return c.configMode;

@@ -1,31 +1,14 @@
 // Plain POSIX file appends, so each line reaches the file before the next is formatted.
 #include "harness/logfile.h"
 
+#include "platform/fdio.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace harness {
-
-namespace {
-
-int WriteAll(int fd, const char* data, std::size_t size)
-{
-  while (size > 0) {
-    ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR)
-        continue;
-      return errno;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return 0;
-}
-
-} // namespace
 
 int AppendLineToFile(const std::string& path, const std::string& line)
 {
@@ -35,7 +18,7 @@ int AppendLineToFile(const std::string& path, const std::string& line)
     return errno;
   std::string record = line;
   record += "\r\n";
-  int error = WriteAll(fd, record.data(), record.size());
+  int error = platform::WriteAll(fd, record.data(), record.size());
   if (::close(fd) != 0 && error == 0)
     error = errno;
   return error;

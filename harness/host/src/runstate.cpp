@@ -5,14 +5,19 @@
 
 namespace harness {
 
-int RunStateTextId(int state)
+int RunStateTextId(RunState state)
 {
-  return state >= 1 && state <= 7 ? ids::kRunStateFirst + state - 1 : ids::kRunStateOther;
+  const int value = static_cast<int>(state);
+  const int first = static_cast<int>(RunState::Idle);
+  const int last = static_cast<int>(RunState::Stopped);
+  return value >= first && value <= last ? ids::kRunStateFirst + value - first
+                                         : ids::kRunStateOther;
 }
 
-bool RunStateIsLogged(int state)
+bool RunStateIsLogged(RunState state)
 {
-  return state == 2 || state == 4 || state == 7;
+  return state == RunState::Running || state == RunState::StopRequested ||
+         state == RunState::Stopped;
 }
 
 int LoggingLevelTextId(unsigned level)
@@ -21,7 +26,7 @@ int LoggingLevelTextId(unsigned level)
                                   : ids::kLoggingLevelOther;
 }
 
-std::string RunStateText(const StringTable& strings, int state)
+std::string RunStateText(const StringTable& strings, RunState state)
 {
   return strings.Get(RunStateTextId(state));
 }

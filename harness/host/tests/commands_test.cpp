@@ -30,7 +30,7 @@ TEST(Commands, SettingsAndFileCommandsDisabledOnlyWhileRunning)
   for (int state = 0; state <= 8; ++state) {
     SCOPED_TRACE(state);
     CommandContext context;
-    context.runState = state;
+    context.runState = static_cast<RunState>(state);
     for (int command : guarded)
       EXPECT_EQ(QueryCommandState(command, context).enabled, state != 2) << command;
     for (int command : always)
@@ -74,7 +74,7 @@ TEST(Commands, TreeCommandsFollowTheActiveTab)
     SCOPED_TRACE(index++);
     CommandContext context;
     context.activeTab = c.tab;
-    context.runState = c.runState;
+    context.runState = static_cast<RunState>(c.runState);
     context.configMode = c.configMode;
     context.selectedItem = c.item;
     EXPECT_EQ(QueryCommandState(kRefreshSuitesView, context).enabled, c.refresh);
@@ -89,10 +89,11 @@ TEST(RunState, TextsLogAndGuards)
   for (int state = 0; state <= 9; ++state) {
     SCOPED_TRACE(state);
     int expected = state >= 1 && state <= 7 ? ids::kRunStateFirst + state - 1 : ids::kRunStateOther;
-    EXPECT_EQ(RunStateTextId(state), expected);
-    EXPECT_TRUE(strings.Has(RunStateTextId(state)));
-    EXPECT_EQ(RunStateIsLogged(state), state == 2 || state == 4 || state == 7);
-    EXPECT_EQ(IsRunInProgress(state), state >= 2 && state <= 4);
+    const auto runState = static_cast<RunState>(state);
+    EXPECT_EQ(RunStateTextId(runState), expected);
+    EXPECT_TRUE(strings.Has(RunStateTextId(runState)));
+    EXPECT_EQ(RunStateIsLogged(runState), state == 2 || state == 4 || state == 7);
+    EXPECT_EQ(IsRunInProgress(runState), state >= 2 && state <= 4);
   }
   EXPECT_EQ(LoggingLevelTextId(0), ids::kLoggingLevelOther);
   EXPECT_EQ(LoggingLevelTextId(2), ids::kLoggingLevelFirst + 1);

@@ -44,6 +44,9 @@ struct FileStatus
   std::int64_t creationTime = 0; // seconds since 1970; birth time where the file system
                                  // keeps it, else the last status change
   std::int64_t modificationTime = 0;
+  // The same in nanoseconds, as finely as the file system keeps it: a file rewritten within
+  // the second it was read tells apart only here.
+  std::int64_t modificationTimeNs = 0;
   std::int64_t accessTime = 0;
   std::uint64_t size = 0;
   std::uint32_t attributes = 0;
@@ -56,7 +59,7 @@ std::string GetTempPath();
 // The short form of an existing path is the path itself; a missing path fails (2 or 3).
 int GetShortPathName(const std::string& path, std::string& shortPath);
 
-// Times in whole seconds. Follows symbolic links.
+// Times in whole seconds (the modification time also in nanoseconds). Follows symbolic links.
 int GetFileStatus(const std::string& path, FileStatus& status);
 
 int GetFileAttributes(const std::string& path, std::uint32_t& attributes);

@@ -71,6 +71,11 @@ private:
   std::filesystem::path m_previous;
 };
 
+inline void WriteAll(const std::string& path, const std::string& bytes)
+{
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
 inline std::string ReadAll(const std::string& path)
 {
   std::ifstream in(path, std::ios::binary);

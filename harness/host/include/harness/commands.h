@@ -1,6 +1,8 @@
 // Command numbers of the main window and when each is enabled.
 #pragma once
 
+#include "harness/runstate.h"
+
 namespace harness::cmd {
 
 inline constexpr int kViewAvailableTests = 32715;
@@ -37,7 +39,7 @@ enum class TreeItem { None, Suite, TestCase, Other };
 // What the enabling rules look at.
 struct CommandContext
 {
-  int runState = 1;
+  RunState runState = RunState::Idle;
   LeftTab activeTab = LeftTab::None;
   bool configMode = false; // "Configurations Set" is 0
   TreeItem selectedItem = TreeItem::None;

@@ -55,7 +55,6 @@ public:
 
   const std::string& GetPathName() const { return m_strPathName; }
   const std::string& GetTitle() const { return m_strTitle; }
-  void SetTitle(const std::string& title) { m_strTitle = title; }
   bool IsModified() const { return m_bModified; }
   void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
 

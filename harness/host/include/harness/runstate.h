@@ -7,26 +7,37 @@
 
 namespace harness {
 
-inline constexpr int kRunStateIdle = 1;
+// The harness's run state. The numbers are the ones the status texts are kept by; Idle,
+// Passed, Failed and Stopped all count as idle for the commands.
+enum class RunState : int {
+  Idle = 1,
+  Running = 2,
+  Paused = 3,
+  StopRequested = 4,
+  Passed = 5,  // finished, every test case passed
+  Failed = 6,  // finished, at least one test case failed
+  Stopped = 7, // stopped by the user
+};
 
-// States 2 to 4: a run is in progress and closing is refused.
-inline bool IsRunInProgress(int state)
+// Running, paused or stop requested: a run is in progress and closing is refused.
+inline bool IsRunInProgress(RunState state)
 {
-  return state >= 2 && state <= 4;
+  return state == RunState::Running || state == RunState::Paused ||
+         state == RunState::StopRequested;
 }
 
-// State 2: the commands that change settings, components, files or suites are disabled.
-inline bool IsRunning(int state)
+// Running: the commands that change settings, components, files or suites are disabled.
+inline bool IsRunning(RunState state)
 {
-  return state == 2;
+  return state == RunState::Running;
 }
 
-int RunStateTextId(int state);
-// States 2, 4 and 7 also go to the log, at level 3.
-bool RunStateIsLogged(int state);
+int RunStateTextId(RunState state);
+// Running, stop requested and stopped also go to the log, at level 3.
+bool RunStateIsLogged(RunState state);
 int LoggingLevelTextId(unsigned level);
 
-std::string RunStateText(const StringTable& strings, int state);
+std::string RunStateText(const StringTable& strings, RunState state);
 std::string LoggingLevelText(const StringTable& strings, unsigned level);
 std::string ProgressText(const StringTable& strings, int current, int total);
 

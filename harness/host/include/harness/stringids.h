@@ -118,6 +118,18 @@ inline constexpr int kComponentButtonRemove = 2476;
 inline constexpr int kComponentButtonConfigure = 2477;
 inline constexpr int kComponentButtonModel = 2478;
 
+// Model selection.
+inline constexpr int kModelKeyUnreadable = 2004; // %1: key path, %2: error code
+inline constexpr int kModelNotLoaded = 2047;     // %1: component class name, %2: model
+inline constexpr int kModelNotLoadedBox = 2048;
+inline constexpr int kSelectModelFirst = 2479;
+inline constexpr int kNewModelButton = 2480;
+inline constexpr int kModelSelectionComponent = 2481;
+inline constexpr int kModelSelectionModels = 2482;
+
+// Texts of the base library's resource library ("Plinth.lrc").
+inline constexpr int kDefaultModelName = 2900;
+
 // Command labels use the command's own number as their text number.
 
 } // namespace harness::ids
