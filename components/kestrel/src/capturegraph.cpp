@@ -15,6 +15,8 @@ namespace kestrel {
 namespace {
 
 constexpr const char* kHandshakeSignal = "query-vendor-info";
+// How long the stop waits for a paused graph to play again before it ends the stream.
+constexpr GstClockTime kResumeWait = 5 * GST_SECOND;
 
 GstClockTime Milliseconds(int ms)
 {
@@ -160,8 +162,12 @@ void CCaptureGraph::StopWhenReady()
     return;
   }
   // Playing first: a paused sink may hold a source's streaming thread in its preroll, and the
-  // end of stream can only enter the source once that thread is free.
+  // end of stream can only enter the source once that thread is free. The change must have
+  // completed before the event goes in: sending it holds the pipeline's state lock while it
+  // waits for that streaming thread, and the sink is only let go by the rest of the change,
+  // which needs the same lock.
   gst_element_set_state(m_pPipeline, GST_STATE_PLAYING);
+  gst_element_get_state(m_pPipeline, nullptr, nullptr, kResumeWait);
   gst_element_send_event(m_pPipeline, gst_event_new_eos());
 }
 
