@@ -6,7 +6,8 @@
 
 #include "skeleton/componentmodule.h"
 
-CVideoInputComponent::CVideoInputComponent(platform::HMODULE hInstance) : CModelComponent(hInstance)
+CVideoInputComponent::CVideoInputComponent(platform::HMODULE hInstance)
+    : CModelComponent(hInstance, components::ModelSheetLayout::WithParameterPage())
 {
   m_strClassName = kestrel::kComponentClassName;
   m_dwStatus = components::kComponentConstructed;

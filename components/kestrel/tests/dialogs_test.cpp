@@ -1,15 +1,22 @@
-// The test cases' Configure dialogs as real windows under the offscreen platform: the fields
-// they show, what Accept and Cancel leave in the test case, and the limits of each field.
+// The component's model sheet and the test cases' Configure dialogs as real windows under the
+// offscreen platform: the fields they show, what Accept and Cancel leave in the test case, and the
+// limits of each field.
 #include "kestrel/analoginbasicfunctionality.h"
 #include "kestrel/analoginquality.h"
+#include "kestrel/videoinputcomponent.h"
+
+#include "skeleton/modelgeneralpage.h"
+#include "skeleton/modelpropsheet.h"
 
 #include "testsupport/offscreen.h"
 
 #include <QDialog>
+#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -150,4 +157,34 @@ TEST(VideoInputDialogs, TheExampleTestsDialog)
   });
   EXPECT_EQ(test.Configure(), kDialogCancelled);
   EXPECT_EQ(test.m_nParameter1, -12);
+}
+
+// The video input component's model sheet: seven fields (no "Version:"), each as long as its
+// field allows, and the second page "More Stuff Here".
+TEST(VideoInputDialogs, TheModelSheetHasSevenFieldsAndASecondPage)
+{
+  testsupport::TestApplication();
+  CVideoInputComponent component(nullptr);
+  CModelPropSheet sheet(component.GetModelSheetLayout());
+  auto* form = sheet.GeneralPage()->findChild<QFormLayout*>();
+  ASSERT_NE(form, nullptr);
+  std::vector<std::pair<std::string, int>> fields;
+  for (int row = 0; row < form->rowCount(); ++row) {
+    auto* label = qobject_cast<QLabel*>(form->itemAt(row, QFormLayout::LabelRole)->widget());
+    auto* edit = qobject_cast<QLineEdit*>(form->itemAt(row, QFormLayout::FieldRole)->widget());
+    ASSERT_TRUE(label != nullptr && edit != nullptr) << row;
+    fields.emplace_back(label->text().toStdString(), edit->maxLength());
+  }
+  EXPECT_EQ(fields, (std::vector<std::pair<std::string, int>>{{"Path:", 254},
+                                                              {"OEM:", 250},
+                                                              {"Manufacturer:", 250},
+                                                              {"Model:", 250},
+                                                              {"Driver Version:", 250},
+                                                              {"Firmware Version:", 250},
+                                                              {"Serial Number:", 250}}));
+  ASSERT_EQ(sheet.Pages()->count(), 2);
+  EXPECT_EQ(sheet.Pages()->tabText(1), "More Stuff Here");
+  const QList<QLabel*> labels = sheet.Pages()->widget(1)->findChildren<QLabel*>();
+  ASSERT_EQ(labels.size(), 1);
+  EXPECT_EQ(labels.front()->text(), "Some Parameter:");
 }
