@@ -20,9 +20,9 @@
  *
  * The media file of the data-rate check is removed by a results call only once the element
  * has stopped (state READY or below): while the graph runs, its writer still holds the file.
- * The frame rate is measured from the first frame to the last; a capture that stays quiet
- * longer than two frame times before it pauses or ends (or before a results call while it
- * runs) has that quiet time counted too.
+ * The frame rate is measured from the first frame to the last, less the time the graph stood
+ * paused; a capture that stays quiet longer than two frame times before it pauses or ends (or
+ * before a results call while it runs) has that quiet time counted too.
  *
  * At end of stream the element posts an element message whose structure is named "sorrel":
  * - "phase" (string): "configuration", "startup" or "full"
@@ -533,11 +533,14 @@ static gboolean gst_sorrel_sink_event(GstBaseTransform* trans, GstEvent* event)
   return GST_BASE_TRANSFORM_CLASS(gst_sorrel_parent_class)->sink_event(trans, event);
 }
 
-// A pause ends the measured span of the capture as its end of stream does.
+// A pause ends the measured span of the capture as its end of stream does; the time until
+// the graph plays again is no capture time.
 static GstStateChangeReturn gst_sorrel_change_state(GstElement* element, GstStateChange transition)
 {
   if (transition == GST_STATE_CHANGE_PLAYING_TO_PAUSED)
     GST_SORREL(element)->core->MarkStreamStopped();
+  else if (transition == GST_STATE_CHANGE_PAUSED_TO_PLAYING)
+    GST_SORREL(element)->core->MarkStreamResumed();
   return GST_ELEMENT_CLASS(gst_sorrel_parent_class)->change_state(element, transition);
 }
 

@@ -279,7 +279,12 @@ void CAnalogInTest::BookFrame(int32_t index, const DropScanResult* scan, int64_t
   if (frameIndex == 0) {
     m_tFirst = now.wallSeconds;
     m_qpcFirst = now.counter;
+  } else {
+    m_tPaused += m_tPausedSinceLast;
+    m_qpcPaused += m_qpcPausedSinceLast;
   }
+  m_tPausedSinceLast = 0;
+  m_qpcPausedSinceLast = 0;
   m_tLast = now.wallSeconds;
   m_qpcLast = now.counter;
   m_tStopped = kNotStopped;
@@ -303,6 +308,17 @@ void CAnalogInTest::MarkStreamStopped()
   m_tStopped.compare_exchange_strong(unset, now.wallSeconds);
   unset = kNotStopped;
   m_qpcStopped.compare_exchange_strong(unset, now.counter);
+}
+
+void CAnalogInTest::MarkStreamResumed()
+{
+  const int64_t stoppedCounter = m_qpcStopped.exchange(kNotStopped);
+  const int64_t stoppedWall = m_tStopped.exchange(kNotStopped);
+  if (stoppedCounter == kNotStopped || stoppedWall == kNotStopped || m_nFrameIndex < 0)
+    return;
+  const ClockReading now = m_clock->Now();
+  m_tPausedSinceLast += now.wallSeconds - stoppedWall;
+  m_qpcPausedSinceLast += now.counter - stoppedCounter;
 }
 
 void CAnalogInTest::BookDroppedFrame(int32_t frameIndex, const ClockReading& now)
@@ -366,15 +382,19 @@ Measurements CAnalogInTest::ReadMeasurements()
     const ClockReading first{m_tFirst, m_qpcFirst};
     const ClockReading last{m_tLast, m_qpcLast};
     m.elapsedSeconds = SecondsBetween(first, now);
-    // N frames span N-1 frame times from the first to the last. A capture that went quiet
-    // while it should have delivered (longer than two frame times before it stopped, or
-    // before now while it still runs) adds that quiet time, so a stall lowers the rate.
+    // N frames span N-1 frame times from the first to the last, less the time the graph
+    // stood paused. A capture that went quiet while it should have delivered (longer than two
+    // frame times before it stopped, or before now while it still runs) adds that quiet time,
+    // so a stall lowers the rate.
     const int64_t stoppedCounter = m_qpcStopped;
     const ClockReading end =
         stoppedCounter != kNotStopped ? ClockReading{m_tStopped, stoppedCounter} : now;
+    const ClockReading none{0, 0};
+    const double paused = SecondsBetween(none, {m_tPaused, m_qpcPaused});
+    const double pausedSinceLast = SecondsBetween(none, {m_tPausedSinceLast, m_qpcPausedSinceLast});
     const double allowed = 2 * std::max(0, int(m.frameTimeMs)) / 1000.0;
-    m.frameSpanSeconds = SecondsBetween(first, last) +
-                         std::max(0.0, SecondsBetween(last, end) - allowed);
+    m.frameSpanSeconds = SecondsBetween(first, last) - paused +
+                         std::max(0.0, SecondsBetween(last, end) - pausedSinceLast - allowed);
   }
   return m;
 }

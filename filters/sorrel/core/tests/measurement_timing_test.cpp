@@ -141,6 +141,48 @@ TEST(FrameRateTest, AFrameAfterAStopWithdrawsIt)
   EXPECT_EQ(RateLine(fed.Results()), "\tMeasured frame rate during test was 26.106fps");
 }
 
+// The time a graph stands paused is no capture time: frames after it, or a stop after it,
+// leave the rate of a perfectly timed capture its true rate.
+TEST(FrameRateTest, TheTimePausedLeavesTheSpan)
+{
+  struct Case
+  {
+    const char* name;
+    int pauseAfterFrame; // the graph pauses after this frame and plays again 4 s later
+    int frames;
+  };
+  const Case cases[] = {
+      {"paused in the middle of the run", 2000, 5395},
+      {"paused after the last frame, then stopped", 5394, 5395},
+      {"paused after the first frame", 0, 1000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto now = std::make_shared<std::atomic<int64_t>>(0);
+    FedFilter fed(kFourccYUY2, 80, 60);
+    ASSERT_TRUE(fed.filter.SetClock(std::make_unique<SteppedClock>(now)));
+    int64_t shift = 0;
+    for (int k = 0; k < c.frames; ++k) {
+      const int64_t arrival = int64_t(k) * 1001000000 / 30 + shift;
+      *now = arrival;
+      fed.Deliver(arrival);
+      if (k == c.pauseAfterFrame) {
+        *now = arrival + 3000000;
+        fed.filter.MarkStreamStopped();
+        *now += 4000000000;
+        fed.filter.MarkStreamResumed();
+        shift += 4000000000; // the capture goes on in its own rhythm
+      }
+    }
+    *now += 20000000;
+    fed.filter.MarkStreamStopped(); // the end of stream
+    *now += 9000000000;
+    const DecodedResults r = fed.Results();
+    EXPECT_EQ(RateLine(r), "\tMeasured frame rate during test was 29.970fps");
+    EXPECT_EQ(FindAssertion(r, 2, 2)->status, STATUS_PASSED);
+  }
+}
+
 TEST(FrameRateTest, TheStartupRateIsTheTrueRateToo)
 {
   FedFilter fed(kFourccYUY2, 80, 60);

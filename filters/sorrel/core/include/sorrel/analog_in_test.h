@@ -76,6 +76,9 @@ public:
   // a frame counts, the next frame withdraws it. Any thread. Until then a results call takes
   // its own moment as the end of the measured span, so a capture that stalled shows it.
   void MarkStreamStopped();
+  // The graph plays again after a pause. The time it stood paused was no capture time: once a
+  // frame comes after it, it leaves the measured span. Any thread.
+  void MarkStreamResumed();
 
   void SetMediaFileCheck(const MediaFileCheck& check) { m_mediaFileCheck = check; }
   // While the graph streams, its writer still holds the media file open, so a full snapshot
@@ -158,6 +161,12 @@ private:
   static constexpr int64_t kNotStopped = INT64_MIN;
   std::atomic<int64_t> m_tStopped{kNotStopped};
   std::atomic<int64_t> m_qpcStopped{kNotStopped};
+  // Time the graph stood paused between the first frame and the last (both clocks), and since
+  // the last frame (taken into the span by the next frame).
+  std::atomic<int64_t> m_tPaused{0};
+  std::atomic<int64_t> m_qpcPaused{0};
+  std::atomic<int64_t> m_tPausedSinceLast{0};
+  std::atomic<int64_t> m_qpcPausedSinceLast{0};
 };
 
 } // namespace sorrel
