@@ -49,6 +49,15 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line)
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
+// The report lines one below the other, for a failure message.
+std::string Joined(const std::vector<std::string>& lines)
+{
+  std::string joined;
+  for (const std::string& line : lines)
+    joined += line + "\n";
+  return joined;
+}
+
 class KestrelModuleTest : public ::testing::Test
 {
 protected:
@@ -289,7 +298,8 @@ TEST_F(KestrelModuleTest, TheShortenedRunReportsEveryPhase)
   EXPECT_TRUE(Contains(results, "<<< PASSED 6.2.1 >>>\nFrame rate is within 20% of expected "
                                 "during first ten seconds.\n"));
   EXPECT_TRUE(Contains(results, "<<< PASSED 6.2.2 >>>\nDelivered frame rate is within 0.2% of "
-                                "PAL 25.0fps or NTSC 29.97fps standard.\n"));
+                                "PAL 25.0fps or NTSC 29.97fps standard.\n"))
+      << Joined(results);
   // No media file in this graph: the data rate cannot be measured, which fails nothing.
   EXPECT_TRUE(Contains(results, "<<< NOT TESTED 6.3.1 >>>\nCaptured file contains 3.7MB/s of "
                                 "combined video and audio data.\n"));
