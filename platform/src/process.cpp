@@ -16,8 +16,11 @@
 #include <set>
 #include <thread>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -177,6 +180,17 @@ std::string QuoteCommandLineWord(std::string_view word)
   return quoted;
 }
 
+std::string JoinCommandLine(const std::vector<std::string>& words)
+{
+  std::string line;
+  for (const auto& word : words) {
+    if (!line.empty())
+      line += ' ';
+    line += QuoteCommandLineWord(word);
+  }
+  return line;
+}
+
 DWORD WindowsErrorCode(int error)
 {
   switch (error) {
@@ -208,6 +222,12 @@ DWORD WindowsErrorCode(int error)
   default:
     return 31; // ERROR_GEN_FAILURE
   }
+}
+
+bool IsProcessRunning(pid_t pid)
+{
+  proc::Entry entry;
+  return pid > 0 && proc::ReadEntry(pid, entry) && entry.state != 'Z';
 }
 
 std::vector<pid_t> FindDescendants(pid_t pid)
@@ -366,20 +386,26 @@ Process& Process::operator=(Process&& other) noexcept
 
 bool Process::Start(const std::string& commandLine, const std::string& workingFolder)
 {
+  return Start(SplitCommandLine(commandLine), workingFolder, ProcessStreams{});
+}
+
+bool Process::Start(const std::vector<std::string>& words, const std::string& workingFolder,
+                    const ProcessStreams& streams)
+{
   State& s = *m_pState;
   if (s.pid > 0) {
     s.error = MakeError(EBUSY);
     s.error.message = "this process object has started a program already";
     return false;
   }
-  std::vector<std::string> words = SplitCommandLine(commandLine);
   if (words.empty() || words[0].empty()) {
     s.error = MakeError(EINVAL);
     s.error.message = "empty command line";
     return false;
   }
+  std::vector<std::string> copies = words;
   std::vector<char*> argv;
-  for (auto& word : words) {
+  for (auto& word : copies) {
     argv.push_back(word.data());
   }
   argv.push_back(nullptr);
@@ -399,6 +425,13 @@ bool Process::Start(const std::string& commandLine, const std::string& workingFo
   ::posix_spawnattr_setpgroup(&attributes, 0);
   ::posix_spawnattr_setsigmask(&attributes, &none);
   ::posix_spawnattr_setsigdefault(&attributes, &all);
+  const int sources[] = {streams.input, streams.output, streams.errors};
+  for (int target = 0; target < 3; ++target) {
+    // dup2 onto itself would keep a close-on-exec flag, so an own descriptor is left alone.
+    if (sources[target] >= 0 && sources[target] != target) {
+      ::posix_spawn_file_actions_adddup2(&actions, sources[target], target);
+    }
+  }
   if (!workingFolder.empty()) {
     ::posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
   }
@@ -542,6 +575,77 @@ pid_t Process::Id() const
 const ProcessError& Process::LastError() const
 {
   return m_pState->error;
+}
+
+namespace {
+
+// An anonymous file the program writes into; read back once it has ended.
+class CaptureFile
+{
+public:
+  CaptureFile() : m_fd(::memfd_create("halvex-capture", MFD_CLOEXEC)) {}
+  ~CaptureFile()
+  {
+    if (m_fd >= 0) {
+      ::close(m_fd);
+    }
+  }
+  CaptureFile(const CaptureFile&) = delete;
+  CaptureFile& operator=(const CaptureFile&) = delete;
+  int Get() const { return m_fd; }
+  std::string Read() const
+  {
+    std::string text;
+    char buffer[4096];
+    for (off_t offset = 0;;) {
+      ssize_t got = ::pread(m_fd, buffer, sizeof buffer, offset);
+      if (got < 0 && errno == EINTR) {
+        continue;
+      }
+      if (got <= 0) {
+        return text;
+      }
+      text.append(buffer, static_cast<std::size_t>(got));
+      offset += got;
+    }
+  }
+
+private:
+  int m_fd;
+};
+
+} // namespace
+
+bool RunProgram(const std::vector<std::string>& words, DWORD timeoutMs, ProgramResult& result,
+                ProcessError& error)
+{
+  result = {};
+  CaptureFile output;
+  CaptureFile errors;
+  const int input = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  if (output.Get() < 0 || errors.Get() < 0 || input < 0) {
+    error = MakeError(errno);
+    if (input >= 0) {
+      ::close(input);
+    }
+    return false;
+  }
+  Process process;
+  const bool started = process.Start(words, {}, ProcessStreams{input, output.Get(), errors.Get()});
+  ::close(input);
+  if (!started) {
+    error = process.LastError();
+    return false;
+  }
+  if (process.Wait(timeoutMs) != WAIT_OBJECT_0) {
+    process.Terminate(WAIT_TIMEOUT);
+    result.timedOut = true;
+  }
+  process.GetExitCode(&result.exitCode);
+  result.output = output.Read();
+  result.errors = errors.Read();
+  error = {};
+  return true;
 }
 
 } // namespace platform

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -103,6 +104,85 @@ TEST(SplitCommandLineTest, QuotingRule)
     SCOPED_TRACE(c.line);
     EXPECT_EQ(SplitCommandLine(c.line), c.words);
   }
+}
+
+TEST(JoinCommandLineTest, SplitGivesTheWordsBack)
+{
+  const std::vector<std::vector<std::string>> cases = {
+      {"prog"},
+      {"/opt/my halvex/bin/halvex", "-run", "/home/x/My Suites/a.ts"},
+      {"prog", ""},
+      {"prog", "say \"hi\""},
+      {"prog", "C:\\dir\\", "trailing\\ blank\\"},
+      {"prog", "a\\\"b", "\\\\\""},
+      {"prog", "tab\there", "$HOME", "*.txt"},
+  };
+  for (const auto& words : cases) {
+    const std::string line = JoinCommandLine(words);
+    SCOPED_TRACE(line);
+    EXPECT_EQ(SplitCommandLine(line), words);
+  }
+  EXPECT_EQ(JoinCommandLine({"/opt/halvex/bin/halvex", "-run", "C:\\x.ts"}),
+            "/opt/halvex/bin/halvex -run C:\\x.ts")
+      << "words without blanks or quotes stay bare";
+  EXPECT_EQ(JoinCommandLine({"a b", "c\"d"}), "\"a b\" \"c\\\"d\"");
+}
+
+TEST_F(ProcessTest, StreamsGoWhereTheCallerSays)
+{
+  const std::string output = m_folder + "/output.txt";
+  const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  ASSERT_GE(fd, 0);
+  Process process;
+  ASSERT_TRUE(
+      process.Start({"sh", "-c", "echo out; echo err >&2"}, m_folder, ProcessStreams{-1, fd, fd}))
+      << process.LastError().message;
+  close(fd);
+  EXPECT_EQ(process.Wait(30000), WAIT_OBJECT_0);
+  EXPECT_EQ(ReadLines(output), (std::vector<std::string>{"out", "err"}));
+}
+
+TEST_F(ProcessTest, RunProgramKeepsOutputErrorsAndExitCode)
+{
+  ProgramResult result;
+  ProcessError error;
+  ASSERT_TRUE(
+      RunProgram({"sh", "-c", "read x || echo no-input; printf 'a\\nb'; echo oops >&2; exit 3"},
+                 30000, result, error))
+      << error.message;
+  EXPECT_EQ(result.exitCode, 3u);
+  EXPECT_FALSE(result.timedOut);
+  EXPECT_EQ(result.output, "no-input\na\nb");
+  EXPECT_EQ(result.errors, "oops\n");
+
+  ASSERT_TRUE(RunProgram({"sleep", "30"}, 100, result, error));
+  EXPECT_TRUE(result.timedOut);
+  EXPECT_EQ(result.exitCode, WAIT_TIMEOUT);
+
+  EXPECT_FALSE(RunProgram({m_folder + "/missing"}, 1000, result, error));
+  EXPECT_EQ(error.windowsCode, 2u);
+}
+
+TEST_F(ProcessTest, RunningMeansNotEndedYet)
+{
+  Process sleeper;
+  ASSERT_TRUE(sleeper.Start("sleep 30"));
+  EXPECT_TRUE(IsProcessRunning(sleeper.Id()));
+  const pid_t zombie = fork();
+  ASSERT_GE(zombie, 0);
+  if (zombie == 0) {
+    _exit(0);
+  }
+  for (int i = 0; i < 500 && IsProcessRunning(zombie); ++i) {
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_FALSE(IsProcessRunning(zombie)) << "ended, not yet reaped";
+  waitpid(zombie, nullptr, 0);
+  EXPECT_FALSE(IsProcessRunning(zombie));
+  sleeper.Terminate(1);
+  EXPECT_FALSE(IsProcessRunning(sleeper.Id()));
+  EXPECT_FALSE(IsProcessRunning(0));
+  EXPECT_FALSE(IsProcessRunning(-1));
 }
 
 TEST_F(ProcessTest, WordsReachTheProgramUnchanged)

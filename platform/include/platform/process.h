@@ -44,6 +44,9 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 // The word as it must stand in a command line to come back whole from SplitCommandLine:
 // unchanged when it holds no blank, tab or quote and is not empty, else quoted.
 std::string QuoteCommandLineWord(std::string_view word);
+// The inverse: a command line that SplitCommandLine turns back into `words`. A word is quoted
+// only when it is empty or holds a blank or a double quote.
+std::string JoinCommandLine(const std::vector<std::string>& words);
 
 // Why a program did not start.
 struct ProcessError
@@ -55,6 +58,16 @@ struct ProcessError
 
 // The original platform's error code for an errno value.
 DWORD WindowsErrorCode(int error);
+
+// Standard streams for a started program: descriptors of this program that the program gets
+// copies of as its input, output and error; -1 keeps this program's own. The caller keeps
+// ownership of the descriptors.
+struct ProcessStreams
+{
+  int input = -1;
+  int output = -1;
+  int errors = -1;
+};
 
 // One started program. Used from one thread at a time. Destroying a Process does not stop the
 // program; it is reaped in the background when it ends, so no zombie stays behind.
@@ -72,6 +85,9 @@ public:
   // program's environment. False on failure, with the reason in LastError() (a missing program
   // gives errno ENOENT, "No such file or directory", code 2). A Process starts one program.
   bool Start(const std::string& commandLine, const std::string& workingFolder = {});
+  // The same with the words given one by one (no splitting) and the streams to use.
+  bool Start(const std::vector<std::string>& words, const std::string& workingFolder,
+             const ProcessStreams& streams);
 
   // WAIT_OBJECT_0 once the program has ended, WAIT_TIMEOUT when it still runs after timeoutMs
   // (0: look without waiting; INFINITE: no limit), WAIT_STOPPED as soon as `stop` is raised
@@ -98,6 +114,24 @@ private:
   struct State;
   std::unique_ptr<State> m_pState;
 };
+
+// What a program run by RunProgram did.
+struct ProgramResult
+{
+  DWORD exitCode = 0;    // as GetExitCode gives it
+  bool timedOut = false; // it was still running at the time limit and was terminated
+  std::string output;    // everything it wrote to its standard output
+  std::string errors;    // and to its standard error
+};
+
+// Runs a program given as words, with standard input from /dev/null, and waits at most
+// timeoutMs (INFINITE: no limit); a program still running then is terminated with exit code
+// WAIT_TIMEOUT. False when it could not be started, with the reason in `error`.
+bool RunProgram(const std::vector<std::string>& words, DWORD timeoutMs, ProgramResult& result,
+                ProcessError& error);
+
+// Whether pid names a process that has not ended (a zombie has ended).
+bool IsProcessRunning(pid_t pid);
 
 // Every live descendant of pid, by the parent links in /proc (children first, then theirs).
 std::vector<pid_t> FindDescendants(pid_t pid);
