@@ -3,6 +3,7 @@
 #pragma once
 
 #include "harness/commands.h"
+#include "harness/ntlogentry.h"
 #include "platform/messages.h"
 
 #include <QMainWindow>
@@ -18,6 +19,7 @@ class QToolBar;
 namespace harness {
 
 class CHalvexView;
+class CResultsView;
 
 class CAvailableTestsWnd;
 class CHalvexApp;
@@ -30,15 +32,6 @@ class CGuideWindow;
 using MsgWParam = std::uintptr_t;
 using MsgLParam = std::intptr_t;
 using MsgResult = std::intptr_t;
-
-// The record a "HALVEX NTLog Message" points to; it belongs to the sender.
-struct NtLogEntry
-{
-  std::uint32_t flags;
-  const char* sourceFile;
-  std::int32_t line;
-  const char* text;
-};
 
 // User-interface thread only.
 class CMainFrame : public QMainWindow
@@ -53,7 +46,8 @@ public:
   bool OnCreate();
 
   COurStatusBar* GetStatusBar() const { return m_pStatusBar; }
-  CLimitedEdit* GetResultsVw() const;
+  CResultsView* GetResultsVw() const;
+  CLimitedEdit* GetResultsWindow() const;
   CLimitedEdit* GetLogWindow() const;
   CAvailableTestsWnd* GetAvailableTestsWnd() const { return m_pAvailableTests; }
   CMessagesWnd* GetMessagesWnd() const { return m_pOutput; }
@@ -72,6 +66,8 @@ public:
 
   // Commands.
   void OnFileNew();
+  // The suite window's commands go to the active suite window; the run commands to the run.
+  void ForwardToSuiteWindow(void (CHalvexView::*command)());
   void OnFileOpen();
   // The components dialog.
   void OnConfigureComponent();
