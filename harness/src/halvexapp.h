@@ -116,6 +116,8 @@ public:
   CRunRecord& RunRecord() { return m_runRecord; }
 
   const StringTable& Strings() const { return m_halvexResources.Strings(); }
+  // The base library's texts ("Plinth.lrc").
+  const StringTable& PlinthStrings() const { return m_plinthResources.Strings(); }
   const CResourceLibrary& HalvexResources() const { return m_halvexResources; }
   CLogWriter& LogWriter() { return m_logWriter; }
   UserPrompts& Prompts();

@@ -5,6 +5,7 @@
 #include "harness/commands.h"
 #include "harness/ntlogentry.h"
 #include "platform/messages.h"
+#include "plinth/ntlogentry.h"
 
 #include <QMainWindow>
 #include <QMap>

@@ -177,6 +177,18 @@ inline constexpr int kTestEndTime = 2654;   // %1: date and time
 inline constexpr int kTestElapsed = 2655;   // %1: elapsed text
 inline constexpr int kTestReportEnd = 2656;
 
+// Model selection.
+inline constexpr int kModelKeyUnreadable = 2004; // %1: key path, %2: error code
+inline constexpr int kModelNotLoaded = 2047;     // %1: component class name, %2: model
+inline constexpr int kModelNotLoadedBox = 2048;
+inline constexpr int kSelectModelFirst = 2479;
+inline constexpr int kNewModelButton = 2480;
+inline constexpr int kModelSelectionComponent = 2481;
+inline constexpr int kModelSelectionModels = 2482;
+
+// Texts of the base library's resource library ("Plinth.lrc").
+inline constexpr int kDefaultModelName = 2900;
+
 // Command labels use the command's own number as their text number.
 
 } // namespace harness::ids
