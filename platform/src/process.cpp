@@ -226,8 +226,8 @@ DWORD WindowsErrorCode(int error)
 
 bool IsProcessRunning(pid_t pid)
 {
-  ProcEntry entry;
-  return pid > 0 && ReadProcStat(pid, &entry) && entry.state != 'Z';
+  proc::Entry entry;
+  return pid > 0 && proc::ReadEntry(pid, entry) && entry.state != 'Z';
 }
 
 std::vector<pid_t> FindDescendants(pid_t pid)
