@@ -93,8 +93,23 @@ public:
   // halvex-suite: (test, iterations) each.
   void RegisterRunProbe()
   {
+    // As an installation registers it: enabled, with its current model and that model's facts.
     const std::string key = kRoot + "\\ComponentDlls\\RunProbe";
     SetString(key, "DllPath", BuildDir() + "/tests/RunProbe.so");
+    SetDword(key, "EnableDll", 1);
+    SetString(key, "CurrentModel", "Default");
+    for (const char* name :
+         {"Manufacturer", "DriverVersion", "FirmwareVersion", "OEMName", "SerialNumber"})
+      SetString(key + "\\Default", name, "Default");
+  }
+  void SetDword(const std::string& key, const char* name, DWORD value)
+  {
+    HKEY handle = nullptr;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                             nullptr, &handle, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueEx(handle, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(handle);
   }
   std::string MakeSuite(const std::string& name,
                         const std::vector<std::pair<std::string, int>>& tests)
