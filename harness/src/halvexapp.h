@@ -5,6 +5,7 @@
 #include "harness/componentloader.h"
 #include "harness/fileexception.h"
 #include "harness/logwriter.h"
+#include "harness/ntlogsession.h"
 #include "harness/recentfilelist.h"
 #include "harness/registrystore.h"
 #include "harness/runstate.h"
@@ -19,12 +20,16 @@
 #include <memory>
 #include <string>
 
+class QDialog;
+class QWidget;
+
 namespace harness {
 
 class CMainFrame;
 class COurStatusBar;
 class CQtDispatcher;
 class CQtPrompts;
+class CTestSuitesTree;
 
 // One per process, created and used on the user-interface thread. Other threads reach it
 // only through Log() and the prompts.
@@ -64,6 +69,21 @@ public:
   // Opens a suite file in a window of its own; false when it cannot be read.
   bool OpenDocumentFile(const std::string& path);
 
+  // The left bar's trees: the suites folder read again, the components listed again.
+  void RefreshSuitesTree();
+  void FillTestCasesTree();
+
+  // The start-up box; on OK its check box becomes DontShowStartupBox and the settings are
+  // saved. True when OK was pressed.
+  bool ShowStartupBox(QWidget* parent);
+
+  // Runs a modal dialog and returns its result. An unattended run shows none: it says so on
+  // standard error and takes Rejected.
+  int ExecDialog(QDialog& dialog);
+
+  SettingsStore& Store() { return *m_pStore; }
+  CNtLogSession& NtLog() { return m_ntLog; }
+
   // The File menu's recent files, kept in the settings store at every change.
   const CRecentFileList& RecentFiles() const { return m_recentFiles; }
   void LoadRecentFiles();
@@ -102,6 +122,9 @@ public:
   bool m_bWindowClassRegistered = false;
   CMainFrame* m_pMainFrame = nullptr;
   COurStatusBar* m_pStatusBar = nullptr;
+  CTestSuitesTree* m_pSuitesTree = nullptr;
+  // The General page's note: kept while the harness runs, never stored.
+  std::string m_strHarnessNote;
 
   // The component plug-ins: made once the root key is known; null before.
   harness::CComponentLoader* ComponentLoader() { return m_pComponentLoader.get(); }
@@ -125,6 +148,7 @@ private:
   platform::InstanceListener m_instanceListener;
   std::unique_ptr<harness::CComponentLoader> m_pComponentLoader;
   CRecentFileList m_recentFiles;
+  CNtLogSession m_ntLog;
 
   void RecentFilesChanged();
 };

@@ -5,6 +5,7 @@
 #include "harness/prompts.h"
 #include "harness/stateicons.h"
 #include "harness/stringids.h"
+#include "suitedroptarget.h"
 #include "suitepropertiessheet.h"
 
 #include <QCloseEvent>
@@ -66,6 +67,7 @@ harness::DocumentCallbacks MakeCallbacks(CHalvexApp& app, QWidget* window)
       return harness::SaveChangesAnswer::Cancel;
     }
   };
+  callbacks.refreshSuitesTree = [&app] { app.RefreshSuitesTree(); };
   return callbacks;
 }
 
@@ -92,6 +94,7 @@ CHalvexView::CHalvexView(CHalvexApp& app, QWidget* parent)
   for (int column = 0; column < 4; ++column)
     setColumnWidth(column, kColumnWidths[column]);
   connect(this, &QTreeWidget::itemChanged, this, &CHalvexView::OnItemChanged);
+  m_pDropTarget = new CSuiteDropTarget(app, *this);
 }
 
 std::string CHalvexView::SeveralComponentsText() const
@@ -101,7 +104,7 @@ std::string CHalvexView::SeveralComponentsText() const
 
 void CHalvexView::NewSuite()
 {
-  m_doc.OnNewDocument("New suite");
+  m_doc.OnNewDocument(m_app.Strings().Get(ids::kNewSuiteTitle));
   Refresh();
 }
 
@@ -129,6 +132,13 @@ bool CHalvexView::SaveAs()
     m_app.AddToRecentFileList(m_doc.GetPathName());
   UpdateTitle();
   return saved;
+}
+
+bool CHalvexView::SaveModified()
+{
+  const bool go = m_doc.SaveModified(SeveralComponentsText());
+  UpdateTitle();
+  return go;
 }
 
 void CHalvexView::UpdateTitle()
@@ -287,6 +297,31 @@ void CHalvexView::contextMenuEvent(QContextMenuEvent* event)
                      this, &CHalvexView::ShowProperties);
   properties->setEnabled(!running);
   menu.exec(event->globalPos());
+}
+
+void CHalvexView::dragEnterEvent(QDragEnterEvent* event)
+{
+  m_pDropTarget->DragMove(event);
+}
+
+void CHalvexView::dragMoveEvent(QDragMoveEvent* event)
+{
+  m_pDropTarget->DragMove(event);
+}
+
+void CHalvexView::dragLeaveEvent(QDragLeaveEvent*)
+{
+  m_pDropTarget->DragLeave();
+}
+
+void CHalvexView::dropEvent(QDropEvent* event)
+{
+  m_pDropTarget->Drop(event);
+}
+
+void CHalvexView::startDrag(Qt::DropActions)
+{
+  m_pDropTarget->StartDrag(SelectedPositions());
 }
 
 } // namespace harness

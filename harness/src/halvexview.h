@@ -8,9 +8,15 @@
 #include <QList>
 #include <QTreeWidget>
 
+class QDragEnterEvent;
+class QDragLeaveEvent;
+class QDragMoveEvent;
+class QDropEvent;
+
 namespace harness {
 
 class CHalvexApp;
+class CSuiteDropTarget;
 
 class CHalvexView : public QTreeWidget
 {
@@ -28,6 +34,8 @@ public:
   bool OpenFile(const QString& path);
   bool Save();
   bool SaveAs();
+  // Asks to save a modified suite; false when the user cancelled or the save failed.
+  bool SaveModified();
   harness::CHalvexDoc& Document() { return m_doc; }
 
   // Rebuilds the rows from the suite, in suite order; each row's data is its suite position.
@@ -42,11 +50,18 @@ public:
   const QList<QIcon>& StateIcons() const { return m_stateIcons; }
   // The suite properties of this existing suite; true when OK changed them.
   bool ShowProperties();
+  // Where test cases dragged onto this window go.
+  CSuiteDropTarget* DropTarget() const { return m_pDropTarget; }
 
 protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void startDrag(Qt::DropActions supportedActions) override;
 
 private:
   std::vector<std::size_t> SelectedPositions() const;
@@ -59,6 +74,7 @@ private:
   bool m_bRefreshing = false;
   // The image list, in StateIcon order.
   QList<QIcon> m_stateIcons;
+  CSuiteDropTarget* m_pDropTarget = nullptr;
 };
 
 } // namespace harness
