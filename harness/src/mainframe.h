@@ -3,7 +3,9 @@
 #pragma once
 
 #include "harness/commands.h"
+#include "harness/ntlogentry.h"
 #include "platform/messages.h"
+#include "plinth/ntlogentry.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -20,6 +22,7 @@ class QToolBar;
 namespace harness {
 
 class CHalvexView;
+class CResultsView;
 
 class CAvailableTree;
 class CAvailableTestsWnd;
@@ -34,15 +37,6 @@ using MsgWParam = std::uintptr_t;
 using MsgLParam = std::intptr_t;
 using MsgResult = std::intptr_t;
 
-// The record a "HALVEX NTLog Message" points to; it belongs to the sender.
-struct NtLogEntry
-{
-  std::uint32_t flags;
-  const char* sourceFile;
-  std::int32_t line;
-  const char* text;
-};
-
 // User-interface thread only.
 class CMainFrame : public QMainWindow
 {
@@ -56,7 +50,8 @@ public:
   bool OnCreate();
 
   COurStatusBar* GetStatusBar() const { return m_pStatusBar; }
-  CLimitedEdit* GetResultsVw() const;
+  CResultsView* GetResultsVw() const;
+  CLimitedEdit* GetResultsWindow() const;
   CLimitedEdit* GetLogWindow() const;
   CAvailableTestsWnd* GetAvailableTestsWnd() const { return m_pAvailableTests; }
   CMessagesWnd* GetMessagesWnd() const { return m_pOutput; }
@@ -75,6 +70,8 @@ public:
 
   // Commands.
   void OnFileNew();
+  // The suite window's commands go to the active suite window; the run commands to the run.
+  void ForwardToSuiteWindow(void (CHalvexView::*command)());
   void OnFileOpen();
   // The components dialog.
   void OnConfigureComponent();

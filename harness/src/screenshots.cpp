@@ -78,7 +78,7 @@ bool TakeScreenshots(CHalvexApp& app, const QString& folder)
                                    app.Prompts()};
   CHarnessPropSheet properties(
       app.Strings(), app.m_settings, FillHarnessProperties(context),
-      [&app] { return app.NtLog().IsAvailable(); }, {}, frame);
+      [&app] { return app.ResultsView().IsNtLogAvailable(); }, {}, frame);
   saved =
       SaveTabs(&properties, properties.Tabs(), dir, QStringLiteral("harness-properties")) && saved;
 

@@ -4,7 +4,6 @@
 #include "droprowdelegate.h"
 #include "halvexapp.h"
 #include "halvexview.h"
-#include "harness/marlowexports.h"
 #include "harness/suitedrop.h"
 #include "suitedragdata.h"
 #include "treedragdata.h"
@@ -104,19 +103,16 @@ void CSuiteDropTarget::Drop(QDropEvent* event)
     const bool copy = CopyRequested(event);
     TransferTestCases(source->Document(), rows->Rows(), m_view.Document(), row, copy,
                       m_app.Strings(), log);
-    if (source != &m_view)
+    if (source != &m_view) {
       source->Refresh();
+      source->SuiteChanged();
+    }
     event->setDropAction(copy ? Qt::CopyAction : Qt::MoveAction);
   }
   m_view.Refresh();
-  CheckForDosTestCases();
+  // The title, the commands, and Marlow's check for DOS test cases.
+  m_view.SuiteChanged();
   event->accept();
-}
-
-void CSuiteDropTarget::CheckForDosTestCases()
-{
-  CallCheckForDosTestCases(m_app.MarlowModule(), &m_view, &m_view.Document(), 0,
-                           m_app.m_nDosTestCases);
 }
 
 QMimeData* CSuiteDropTarget::DragData(std::vector<std::size_t> rows) const

@@ -44,7 +44,6 @@ private:
   // The row under the point, or the row count below the last row.
   int RowAt(const QPoint& point) const;
   void SetDropRow(int row);
-  void CheckForDosTestCases();
 
   CHalvexApp& m_app;
   CHalvexView& m_view;

@@ -1,8 +1,8 @@
 // The left bar's trees in the main window under the offscreen platform: what they show, drops
 // from them and between suite windows through the drop events, item properties, opening a
 // stored suite, Save As into the suites folder, and Marlow's DOS check after a drop.
-#include "harness/marlowexports.h"
 #include "harness/treecontent.h"
+#include "plinth/dosbatch.h"
 #include "treessupport.h"
 
 #include <QAbstractButton>
@@ -206,10 +206,10 @@ TEST_F(TreesTest, DropsAskMarlowForDosTestCasesWhenItExportsTheCheck)
   DropOn(view, TestsTree()->DragData(Find(TestsTree(), {"Lab", "Boot"})), 0);
   EXPECT_EQ(app->m_nDosTestCases, 0);
   DropOn(view, TestsTree()->DragData(Find(TestsTree(), {"Demo DOS Tests"})), 0);
-  EXPECT_EQ(app->m_nDosTestCases, kDosTestCasesPresent);
+  EXPECT_EQ(app->m_nDosTestCases, kBatchKindDos);
 }
 
-TEST_F(TreesTest, AMarlowWithoutTheCheckLeavesTheDosStateAlone)
+TEST_F(TreesTest, AMarlowWithoutTheCheckFindsNoDosTestCases)
 {
   ASSERT_NE(app->ComponentLoader()->LoadComponentDll(BuildBinFolder().toStdString() +
                                                      "/../tests/fixtures/Marlow.so"),
@@ -218,7 +218,7 @@ TEST_F(TreesTest, AMarlowWithoutTheCheckLeavesTheDosStateAlone)
   app->m_nDosTestCases = 1;
   DropOn(view, TestsTree()->DragData(Find(TestsTree(), {"Lab", "Boot"})), 0);
   EXPECT_EQ(Labels(view), (std::vector<std::string>{"Boot", "A"}));
-  EXPECT_EQ(app->m_nDosTestCases, 1);
+  EXPECT_EQ(app->m_nDosTestCases, 0);
 }
 
 TEST_F(TreesTest, SaveAsIntoTheSuitesFolderShowsTheSuiteUnderItsComponent)

@@ -5,12 +5,15 @@
 #include "stringtable.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace parlo {
 namespace {
@@ -87,9 +90,19 @@ TEST_F(ViewTest, FontDialogSizesPassThroughTheScreenHeight)
 
 TEST_F(ViewTest, TheChosenFontBecomesTheDefaultOfTheWholeText)
 {
+  // The dialog offers only the styles installed, so the face needs a bold italic one.
+  const QString face = LoadString(IDS_DEFAULT_FACE);
+  const QStringList styles = QFontDatabase::styles(face);
+  const bool boldItalic = std::any_of(styles.begin(), styles.end(), [&face](const QString& style) {
+    return QFontDatabase::bold(face, style) && QFontDatabase::italic(face, style);
+  });
+  ASSERT_TRUE(boldItalic) << face.toStdString() << " has no bold italic style installed, only \""
+                          << styles.join(QStringLiteral("\", \"")).toStdString()
+                          << "\" (see scripts/setup)";
+
   QTextCursor(m_view.document()).insertText(QStringLiteral("one\ntwo\nthree\n"));
   CFontDialog dialog(CTheView::DefaultFormat(), m_view.logicalDpiY());
-  QFont chosen(LoadString(IDS_DEFAULT_FACE));
+  QFont chosen(face);
   chosen.setPointSize(12);
   chosen.setWeight(QFont::Bold);
   chosen.setItalic(true);

@@ -107,6 +107,7 @@ TEST_F(FilesTest, StatusHasWholeSecondsAndAttributes)
   platform::FileStatus status;
   ASSERT_EQ(platform::GetFileStatus(file, status), platform::kErrorSuccess);
   EXPECT_EQ(status.modificationTime, 1'234'567'890);
+  EXPECT_EQ(status.modificationTimeNs, 1'234'567'890'999'999'999);
   EXPECT_EQ(status.accessTime, 1'000'000'000);
   EXPECT_GT(status.creationTime, 0);
   EXPECT_EQ(status.size, 12u);

@@ -1,6 +1,7 @@
 // The drop rules on real documents: tree items copied in at the drop row, test cases moved and
 // copied between suites, and Marlow's DOS check through a real module.
-#include "harness/marlowexports.h"
+#include "harness/dospasses.h"
+#include "harness/runitemlist.h"
 #include "harness/stringids.h"
 #include "harness/suitedrop.h"
 
@@ -213,27 +214,23 @@ TEST_F(SuiteDropTest, ATestCaseThatCannotBeClonedStaysWhereItIs)
   EXPECT_EQ(logged.size(), 1u);
 }
 
-TEST(MarlowExports, DosCheckNeedsAModuleThatExportsIt)
+TEST(MarlowDosCheck, AskedOnlyOfAModuleThatExportsIt)
 {
   CHalvexDoc doc{{}};
   doc.m_suite.push_back(MakeCase("Demo DOS Tests", "DOS memory"));
-  int result = 42;
-  EXPECT_FALSE(CallCheckForDosTestCases(nullptr, &doc, &doc, 0, result));
-  EXPECT_EQ(result, 42);
+  const CRunItemList items({{0, doc.m_suite.front(), false}});
+  EXPECT_EQ(CheckForDosTestCases(nullptr, items, &doc.m_suite, kListNextAll), 0);
 
   platform::HMODULE stub = platform::LoadLibrary(MARLOW_STUB);
   ASSERT_NE(stub, nullptr) << platform::LastModuleError();
-  EXPECT_FALSE(CallCheckForDosTestCases(stub, &doc, &doc, 0, result));
-  EXPECT_EQ(result, 42);
+  EXPECT_EQ(CheckForDosTestCases(stub, items, &doc.m_suite, kListNextAll), 0);
   platform::FreeLibrary(stub);
 
   platform::HMODULE probe = platform::LoadLibrary(MARLOW_DOS_PROBE);
   ASSERT_NE(probe, nullptr) << platform::LastModuleError();
-  EXPECT_TRUE(CallCheckForDosTestCases(probe, &doc, &doc, 0, result));
-  EXPECT_EQ(result, kDosTestCasesPresent);
+  EXPECT_EQ(CheckForDosTestCases(probe, items, &doc.m_suite, kListNextAll), kBatchKindDos);
   doc.m_suite.front()->SetLabel("Windows memory");
-  EXPECT_TRUE(CallCheckForDosTestCases(probe, &doc, &doc, 0, result));
-  EXPECT_EQ(result, 0);
+  EXPECT_EQ(CheckForDosTestCases(probe, items, &doc.m_suite, kListNextAll), 0);
   platform::FreeLibrary(probe);
 }
 
