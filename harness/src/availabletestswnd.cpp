@@ -1,27 +1,29 @@
-// The workspace bar; its trees are filled by the tree views built on it.
+// The left bar with the two trees.
 #include "availabletestswnd.h"
 
+#include "halvexapp.h"
 #include "harness/stringids.h"
+#include "harness/treecontent.h"
+#include "testcasestree.h"
+#include "testsuitestree.h"
 
 #include <QTabWidget>
-#include <QTreeWidget>
 
 namespace harness {
 
-CAvailableTestsWnd::CAvailableTestsWnd(const StringTable& strings, QWidget* parent)
-    : QDockWidget(QString::fromStdString(strings.Get(ids::kAvailableTestsTitle)), parent)
+CAvailableTestsWnd::CAvailableTestsWnd(CHalvexApp& app, QWidget* parent)
+    : QDockWidget(QString::fromStdString(app.Strings().Get(ids::kAvailableTestsTitle)), parent)
 {
   setObjectName(QStringLiteral("CAvailableTestsWnd"));
   m_pTabs = new QTabWidget(this);
   m_pTabs->setTabPosition(QTabWidget::South);
-  m_pSuites = new QTreeWidget(m_pTabs);
-  m_pSuites->setHeaderHidden(true);
-  m_pSuites->setObjectName(QStringLiteral("SuitesTree"));
-  m_pTestCases = new QTreeWidget(m_pTabs);
-  m_pTestCases->setHeaderHidden(true);
-  m_pTestCases->setObjectName(QStringLiteral("TestCasesTree"));
-  m_pTabs->addTab(m_pSuites, QString::fromStdString(strings.Get(ids::kSuitesTab)));
-  m_pTabs->addTab(m_pTestCases, QString::fromStdString(strings.Get(ids::kTestsTab)));
+  m_pSuites = new CTestSuitesTree(app, m_pTabs);
+  m_pTestCases = new CTestCasesTree(app, m_pTabs);
+  m_pTabs->addTab(m_pSuites, m_pSuites->TreeIcon(kIconSuite),
+                  QString::fromStdString(app.Strings().Get(ids::kSuitesTab)));
+  m_pTabs->addTab(m_pTestCases, m_pTestCases->TreeIcon(kIconTestCase),
+                  QString::fromStdString(app.Strings().Get(ids::kTestsTab)));
+  m_pTabs->setCurrentIndex(0);
   setWidget(m_pTabs);
 }
 
@@ -37,14 +39,22 @@ cmd::LeftTab CAvailableTestsWnd::ActiveTab() const
   }
 }
 
+CAvailableTree* CAvailableTestsWnd::ActiveTree() const
+{
+  switch (ActiveTab()) {
+  case cmd::LeftTab::Suites:
+    return m_pSuites;
+  case cmd::LeftTab::AvailableTests:
+    return m_pTestCases;
+  default:
+    return nullptr;
+  }
+}
+
 cmd::TreeItem CAvailableTestsWnd::SelectedItem() const
 {
-  auto* tree = qobject_cast<QTreeWidget*>(m_pTabs->currentWidget());
-  if (tree == nullptr || tree->currentItem() == nullptr)
-    return cmd::TreeItem::None;
-  bool ok = false;
-  int kind = tree->currentItem()->data(0, kItemKindRole).toInt(&ok);
-  return ok ? static_cast<cmd::TreeItem>(kind) : cmd::TreeItem::Other;
+  const CAvailableTree* tree = ActiveTree();
+  return tree != nullptr ? tree->SelectedKind() : cmd::TreeItem::None;
 }
 
 } // namespace harness

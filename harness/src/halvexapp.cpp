@@ -1,6 +1,7 @@
 // The application object.
 #include "halvexapp.h"
 
+#include "availabletestswnd.h"
 #include "halvexview.h"
 #include "harness/fileexception.h"
 #include "harness/logfile.h"
@@ -15,8 +16,12 @@
 #include "ourstatusbar.h"
 #include "plinth/component.h"
 #include "qtprompts.h"
+#include "startuppropsheet.h"
+#include "testcasestree.h"
+#include "testsuitestree.h"
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -154,6 +159,10 @@ bool CHalvexApp::LoadResourceLibraries(const QString& folder)
     m_halvexResources.Unload();
     return false;
   }
+  // A new or emptied suite starts with the texts of the resource library.
+  CTestSuite::SetInitialTexts(Strings().Get(ids::kInitialSuiteComponent),
+                              Strings().Get(ids::kInitialSuitePath),
+                              Strings().Get(ids::kInitialSuiteName));
   return true;
 }
 
@@ -234,7 +243,10 @@ void CHalvexApp::InitTestExecution()
   // The registered components load with the test cases tree, before Marlow's own load.
   if (m_pComponentLoader != nullptr)
     m_pComponentLoader->LoadComponentDlls();
+  FillTestCasesTree();
   LoadMarlow();
+  if (MarlowModule() != nullptr)
+    FillTestCasesTree();
   m_nDosTestCases = m_strTestExecutionStatus == kStatusBatchResume ? 1 : 0;
 }
 
@@ -314,6 +326,36 @@ bool CHalvexApp::OpenDocumentFile(const std::string& path)
     sub->showMaximized();
   else
     sub->show();
+  return true;
+}
+
+void CHalvexApp::RefreshSuitesTree()
+{
+  if (m_pSuitesTree != nullptr)
+    m_pSuitesTree->Refresh();
+}
+
+void CHalvexApp::FillTestCasesTree()
+{
+  if (m_pMainFrame != nullptr)
+    m_pMainFrame->GetAvailableTestsWnd()->TestCasesTree()->Fill();
+}
+
+int CHalvexApp::ExecDialog(QDialog& dialog)
+{
+  if (!IsUnattended())
+    return dialog.exec();
+  std::cerr << "halvex: unattended, not shown: " << dialog.windowTitle().toStdString() << std::endl;
+  return QDialog::Rejected;
+}
+
+bool CHalvexApp::ShowStartupBox(QWidget* parent)
+{
+  CStartupPropSheet sheet(m_halvexResources, m_settings.m_nDontShowStartupBox == 1, parent);
+  if (ExecDialog(sheet) != QDialog::Accepted)
+    return false;
+  m_settings.m_nDontShowStartupBox = sheet.DontShow() ? 1 : 0;
+  SaveSettings();
   return true;
 }
 
@@ -601,6 +643,11 @@ int CHalvexApp::InitInstance(const QStringList& args)
     return kExitStartupFailed;
   QDir::setCurrent(QString::fromStdString(m_settings.m_strTestSuitesFolder));
   m_statusOperations.Reset(guiLoggingLevel);
+  RefreshSuitesTree();
+  // An unattended run (run mode, a DOS run resuming after the restart) waits for no one.
+  if (m_settings.m_nDontShowStartupBox != 1 && !m_bRunMode &&
+      m_strTestExecutionStatus != kStatusBatchResume)
+    ShowStartupBox(m_pMainFrame);
 
   if (m_bRunMode)
     return RunSuiteAndExit();
@@ -615,9 +662,12 @@ int CHalvexApp::ExitInstance()
   // A run that is still going (the harness was shut down by force) ends before its suite.
   EndRunForExit();
   // Suites hold test cases whose code lives in the component modules: they go first.
-  if (m_pMainFrame != nullptr)
+  if (m_pMainFrame != nullptr) {
     for (QMdiSubWindow* sub : m_pMainFrame->MdiArea()->subWindowList())
       delete sub;
+    m_pMainFrame->GetAvailableTestsWnd()->SuitesTree()->Clear();
+    m_pMainFrame->GetAvailableTestsWnd()->TestCasesTree()->clear();
+  }
   // Components go first, each module once its last component is gone; Marlow's module goes
   // after all others. The loader made every load, so it alone undoes them.
   if (m_pComponentLoader != nullptr)
@@ -627,6 +677,7 @@ int CHalvexApp::ExitInstance()
   delete m_pMainFrame;
   m_pMainFrame = nullptr;
   m_pStatusBar = nullptr;
+  m_pSuitesTree = nullptr;
   m_bWindowClassRegistered = false;
   m_plinthResources.Unload();
   m_halvexResources.Unload();

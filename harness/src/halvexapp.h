@@ -30,6 +30,9 @@
 #include <memory>
 #include <string>
 
+class QDialog;
+class QWidget;
+
 namespace harness {
 
 class CHalvexView;
@@ -37,6 +40,7 @@ class CMainFrame;
 class COurStatusBar;
 class CQtDispatcher;
 class CQtPrompts;
+class CTestSuitesTree;
 
 // One per process, created and used on the user-interface thread. Other threads reach it
 // only through Log(), the prompts and the run state; a run's worker reaches everything else
@@ -77,6 +81,20 @@ public:
   // Opens a suite file in a window of its own, or brings the window forward that has it open
   // already; false (after a box and a log line) when it cannot be read.
   bool OpenDocumentFile(const std::string& path);
+
+  // The left bar's trees: the suites folder read again, the components listed again.
+  void RefreshSuitesTree();
+  void FillTestCasesTree();
+
+  // The start-up box; on OK its check box becomes DontShowStartupBox and the settings are
+  // saved. True when OK was pressed.
+  bool ShowStartupBox(QWidget* parent);
+
+  // Runs a modal dialog and returns its result. An unattended run shows none: it says so on
+  // standard error and takes Rejected.
+  int ExecDialog(QDialog& dialog);
+
+  SettingsStore& Store() { return *m_pStore; }
 
   // Runs. StartRun starts the worker thread that runs the view's items (kListNextAll or
   // kListNextSelected); false when a run is on its way. The commands act on the run in progress.
@@ -142,6 +160,9 @@ public:
   bool m_bWindowClassRegistered = false;
   CMainFrame* m_pMainFrame = nullptr;
   COurStatusBar* m_pStatusBar = nullptr;
+  CTestSuitesTree* m_pSuitesTree = nullptr;
+  // The General page's note: kept while the harness runs, never stored.
+  std::string m_strHarnessNote;
   // The suite window run mode and the resume after a DOS run use: the last one made.
   QPointer<CHalvexView> m_pSuiteView;
 

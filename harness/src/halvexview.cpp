@@ -9,6 +9,7 @@
 #include "harness/stringids.h"
 #include "mainframe.h"
 #include "plinth/component.h"
+#include "suitedroptarget.h"
 #include "suiteprinter.h"
 #include "suitepropertiessheet.h"
 
@@ -81,6 +82,7 @@ harness::DocumentCallbacks MakeCallbacks(CHalvexApp& app, QWidget* window)
       return harness::SaveChangesAnswer::Cancel;
     }
   };
+  callbacks.refreshSuitesTree = [&app] { app.RefreshSuitesTree(); };
   return callbacks;
 }
 
@@ -107,6 +109,7 @@ CHalvexView::CHalvexView(CHalvexApp& app, QWidget* parent)
   for (int column = 0; column < 4; ++column)
     setColumnWidth(column, kColumnWidths[column]);
   connect(this, &QTreeWidget::itemChanged, this, &CHalvexView::OnItemChanged);
+  m_pDropTarget = new CSuiteDropTarget(app, *this);
   connect(this, &QTreeWidget::itemDoubleClicked, this, [this] { OnConfigureTestCase(); });
   connect(this, &QTreeWidget::itemSelectionChanged, this, [this] {
     if (m_app.m_pMainFrame != nullptr)
@@ -125,7 +128,7 @@ std::string CHalvexView::SeveralComponentsText() const
 
 void CHalvexView::NewSuite()
 {
-  m_doc.OnNewDocument("New suite");
+  m_doc.OnNewDocument(m_app.Strings().Get(ids::kNewSuiteTitle));
   Refresh();
   SuiteChanged();
 }
@@ -155,6 +158,13 @@ bool CHalvexView::SaveAs()
     m_app.AddToRecentFileList(m_doc.GetPathName());
   UpdateTitle();
   return saved;
+}
+
+bool CHalvexView::SaveModified()
+{
+  const bool go = m_doc.SaveModified(SeveralComponentsText());
+  UpdateTitle();
+  return go;
 }
 
 void CHalvexView::UpdateTitle()
@@ -348,20 +358,27 @@ std::unique_ptr<CSuitePrinter> CHalvexView::MakePrinter() const
   return std::make_unique<CSuitePrinter>(title, headers, rows);
 }
 
+QPrinter* CHalvexView::SetUpPrinter(QPrinter& fallback) const
+{
+  QPrinter* shared = m_app.m_pMainFrame != nullptr ? m_app.m_pMainFrame->Printer() : nullptr;
+  return shared != nullptr ? shared : &fallback;
+}
+
 void CHalvexView::OnFilePrint()
 {
   if (IsUnattended())
     return;
-  QPrinter printer;
-  QPrintDialog dialog(&printer, this);
+  QPrinter own;
+  QPrinter* printer = SetUpPrinter(own);
+  QPrintDialog dialog(printer, this);
   if (dialog.exec() == QDialog::Accepted)
-    MakePrinter()->Print(&printer);
+    MakePrinter()->Print(printer);
 }
 
 void CHalvexView::OnFilePrintDirect()
 {
-  QPrinter printer;
-  MakePrinter()->Print(&printer);
+  QPrinter own;
+  MakePrinter()->Print(SetUpPrinter(own));
 }
 
 void CHalvexView::OnFilePrintPreview()
@@ -369,7 +386,8 @@ void CHalvexView::OnFilePrintPreview()
   if (IsUnattended())
     return;
   std::unique_ptr<CSuitePrinter> pages = MakePrinter();
-  QPrintPreviewDialog preview(this);
+  QPrinter own;
+  QPrintPreviewDialog preview(SetUpPrinter(own), this);
   connect(&preview, &QPrintPreviewDialog::paintRequested, this,
           [&pages](QPrinter* printer) { pages->Print(printer); });
   preview.exec();
@@ -466,6 +484,31 @@ void CHalvexView::contextMenuEvent(QContextMenuEvent* event)
   });
   rename->setEnabled(m_doc.m_nDocState != harness::kDocStateRunning && currentItem() != nullptr);
   menu.exec(event->globalPos());
+}
+
+void CHalvexView::dragEnterEvent(QDragEnterEvent* event)
+{
+  m_pDropTarget->DragMove(event);
+}
+
+void CHalvexView::dragMoveEvent(QDragMoveEvent* event)
+{
+  m_pDropTarget->DragMove(event);
+}
+
+void CHalvexView::dragLeaveEvent(QDragLeaveEvent*)
+{
+  m_pDropTarget->DragLeave();
+}
+
+void CHalvexView::dropEvent(QDropEvent* event)
+{
+  m_pDropTarget->Drop(event);
+}
+
+void CHalvexView::startDrag(Qt::DropActions)
+{
+  m_pDropTarget->StartDrag(SelectedPositions());
 }
 
 } // namespace harness

@@ -14,11 +14,16 @@
 
 #include <memory>
 
+class QDragEnterEvent;
+class QDragLeaveEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QPrinter;
 
 namespace harness {
 
 class CHalvexApp;
+class CSuiteDropTarget;
 class CSuitePrinter;
 
 class CHalvexView : public QTreeWidget, public RunSurface
@@ -42,6 +47,8 @@ public:
   bool OpenFile(const QString& path);
   bool Save();
   bool SaveAs();
+  // Asks to save a modified suite; false when the user cancelled or the save failed.
+  bool SaveModified();
   harness::CHalvexDoc& Document() { return m_doc; }
   CRunEngine& Engine() { return *m_pEngine; }
 
@@ -63,11 +70,17 @@ public:
   void OnSetIterations();
   // The suite properties of this existing suite; true when OK changed them.
   bool OnSuiteProperties();
+  // Where test cases dragged onto this window go.
+  CSuiteDropTarget* DropTarget() const { return m_pDropTarget; }
+  // After a change of the suite: the title, the commands, and whether it holds DOS test cases.
+  void SuiteChanged();
   void OnFilePrint();
   void OnFilePrintDirect();
   void OnFilePrintPreview();
   // The list as it prints.
   std::unique_ptr<CSuitePrinter> MakePrinter() const;
+  // The printer as File > Print Setup left it, or `fallback` before any set-up.
+  QPrinter* SetUpPrinter(QPrinter& fallback) const;
   int SelectedCount() const { return static_cast<int>(selectedItems().size()); }
 
   // RunSurface: what a run draws on, user-interface thread only.
@@ -86,13 +99,16 @@ protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void startDrag(Qt::DropActions supportedActions) override;
 
 private:
   std::vector<std::size_t> SelectedPositions() const;
   void OnItemChanged(QTreeWidgetItem* item, int column);
   void UpdateTitle();
-  // After a change of the suite: the title, the commands, and whether it holds DOS test cases.
-  void SuiteChanged();
   std::string SeveralComponentsText() const;
 
   CHalvexApp& m_app;
@@ -101,6 +117,7 @@ private:
   bool m_bRefreshing = false;
   // The image list, in StateIcon order.
   QList<QIcon> m_stateIcons;
+  CSuiteDropTarget* m_pDropTarget = nullptr;
 };
 
 } // namespace harness

@@ -3,11 +3,11 @@
 #include "mainframe.h"
 #include "platform/standardoptions.h"
 #include "platform/subreaper.h"
+#include "screenshots.h"
 
 #include <QApplication>
 #include <QSessionManager>
 #include <QTimer>
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -40,11 +40,9 @@ int main(int argc, char** argv)
     harness::CHalvexApp app;
     code = app.InitInstance(QApplication::arguments());
     if (code == harness::CHalvexApp::kRunEventLoop) {
-      // For the README: a picture of the main window as start-up left it.
-      if (const char* shot = std::getenv("HALVEX_SCREENSHOT"); shot && app.m_pMainFrame) {
-        if (!app.m_pMainFrame->grab().save(QString::fromLocal8Bit(shot)))
-          std::fprintf(stderr, "halvex: cannot write the screenshot %s\n", shot);
-      }
+      // For the README and the guide: pictures of the windows as start-up left them.
+      if (const char* shots = std::getenv("HALVEX_SCREENSHOTS"))
+        harness::TakeScreenshots(app, QString::fromLocal8Bit(shots));
       // Demos and benchmarks end a session after a while; the close guards still apply.
       if (const char* after = std::getenv("HALVEX_QUIT_AFTER_MS"))
         QTimer::singleShot(std::atoi(after), &application, [&app] {

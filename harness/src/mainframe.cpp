@@ -2,10 +2,12 @@
 #include "mainframe.h"
 
 #include "availabletestswnd.h"
+#include "availabletree.h"
 #include "componentsdialog.h"
 #include "guidewindow.h"
 #include "halvexapp.h"
 #include "halvexview.h"
+#include "harness/harnessproperties.h"
 #include "harness/logfile.h"
 #include "harness/prompts.h"
 #include "harness/resultsview.h"
@@ -13,12 +15,15 @@
 #include "harness/stringids.h"
 #include "harness/viewer.h"
 #include "harnessmessages.h"
+#include "harnesspropsheet.h"
 #include "limitededit.h"
 #include "messageswnd.h"
 #include "ourstatusbar.h"
 #include "platform/modules.h"
 #include "platform/process.h"
 #include "platform/version.h"
+#include "testcasestree.h"
+#include "testsuitestree.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -30,10 +35,14 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QUrl>
 #include <cerrno>
 
 namespace harness {
@@ -58,6 +67,8 @@ CMainFrame::CMainFrame(CHalvexApp& app) : m_app(app)
   setWindowIcon(app.HalvexResources().Icon(QStringLiteral("halvex")));
   QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
   setGeometry(screen);
+  // Suite files dropped from a file manager open as suites.
+  setAcceptDrops(true);
   m_hWnd =
       platform::CreateWindow("HALVEXclass", [this](platform::UINT message, platform::WPARAM wParam,
                                                    platform::LPARAM lParam) {
@@ -123,8 +134,9 @@ bool CMainFrame::OnCreate()
   addToolBar(Qt::TopToolBarArea, m_pStatusBar);
   m_app.m_pStatusBar = m_pStatusBar;
 
-  m_pAvailableTests = new CAvailableTestsWnd(m_app.Strings(), this);
+  m_pAvailableTests = new CAvailableTestsWnd(m_app, this);
   addDockWidget(Qt::LeftDockWidgetArea, m_pAvailableTests);
+  m_app.m_pSuitesTree = m_pAvailableTests->SuitesTree();
 
   // Starting sizes: the output bar 0.4 of the screen high, the workspace a third wide.
   resizeDocks({m_pOutput}, {static_cast<int>(0.4 * screen.height())}, Qt::Vertical);
@@ -136,8 +148,12 @@ bool CMainFrame::OnCreate()
 
   connect(m_pAvailableTests->Tabs(), &QTabWidget::currentChanged, this,
           &CMainFrame::UpdateCommandUI);
-  for (QTreeWidget* tree : {m_pAvailableTests->SuitesTree(), m_pAvailableTests->TestCasesTree()})
+  for (CAvailableTree* tree : std::initializer_list<CAvailableTree*>{
+           m_pAvailableTests->SuitesTree(), m_pAvailableTests->TestCasesTree()}) {
     connect(tree, &QTreeWidget::currentItemChanged, this, &CMainFrame::UpdateCommandUI);
+    connect(tree, &QWidget::customContextMenuRequested, this,
+            [this, tree](const QPoint& point) { ShowTreeMenu(tree, point); });
+  }
   for (QWidget* bar :
        std::initializer_list<QWidget*>{m_pOutput, m_pAvailableTests, m_pStatusBar, m_pToolBar}) {
     if (auto* dock = qobject_cast<QDockWidget*>(bar))
@@ -163,12 +179,6 @@ CLimitedEdit* CMainFrame::GetResultsWindow() const
 CLimitedEdit* CMainFrame::GetLogWindow() const
 {
   return m_pOutput ? m_pOutput->LogEdit() : nullptr;
-}
-
-QAction* CMainFrame::AddLater(int command, const QString& icon)
-{
-  return AddAction(command, std::function<void()>([this, command] { NotAvailable(command); }),
-                   icon);
 }
 
 QAction* CMainFrame::AddAction(int command, void (CMainFrame::*handler)(), const QString& icon)
@@ -208,7 +218,7 @@ void CMainFrame::CreateActions()
     if (CHalvexView* window = ActiveSuiteWindow())
       window->SaveAs();
   });
-  AddLater(kFilePrintSetup);
+  AddAction(kFilePrintSetup, &CMainFrame::OnFilePrintSetup);
   AddAction(kAppExit, [this] { close(); });
   const std::pair<int, void (CHalvexView::*)()> suiteCommands[] = {
       {kDeleteSelected, &CHalvexView::OnDeleteSelected},
@@ -247,13 +257,13 @@ void CMainFrame::CreateActions()
   AddAction(kViewResultsFile, &CMainFrame::OnViewResultsFile, QStringLiteral("viewresults"));
   AddAction(kViewLogFile, &CMainFrame::OnViewLogFile, QStringLiteral("viewlog"));
   AddAction(kConfigureComponent, &CMainFrame::OnConfigureComponent, QStringLiteral("components"));
-  AddLater(kHarnessProperties, QStringLiteral("properties"));
-  AddLater(kHelpDisplayStartupBox);
+  AddAction(kHarnessProperties, &CMainFrame::OnHarnessProperties, QStringLiteral("properties"));
+  AddAction(kHelpDisplayStartupBox, &CMainFrame::OnHelpDisplayStartupBox);
   AddAction(kDisplayUsersGuide, &CMainFrame::OnDisplayUsersGuide, QStringLiteral("guide"));
   AddAction(kForceAppShutdown, &CMainFrame::OnForceAppShutdown);
-  AddLater(kRefreshSuitesView);
-  AddLater(kViewItemProperties);
-  AddLater(kOpenSelectedSuite);
+  AddAction(kRefreshSuitesView, &CMainFrame::OnRefreshSuitesView);
+  AddAction(kViewItemProperties, &CMainFrame::OnViewItemProperties);
+  AddAction(kOpenSelectedSuite, &CMainFrame::OnOpenSelectedSuite);
   AddAction(kAppAbout, &CMainFrame::OnAppAbout, QStringLiteral("halvex"));
 
   for (int command : {kFileOpen,
@@ -366,12 +376,6 @@ void CMainFrame::UpdateCommandUI()
   }
 }
 
-void CMainFrame::NotAvailable(int command)
-{
-  m_app.Log(1, m_app.Strings().Format(ids::kNotAvailableYet,
-                                      {Text(m_app, command).remove('&').toStdString()}));
-}
-
 MsgResult CMainFrame::OnLogMessage(MsgWParam wParam, MsgLParam lParam)
 {
   const char* text = reinterpret_cast<const char*>(lParam);
@@ -429,7 +433,10 @@ void CMainFrame::OnFileNew()
   window->NewSuite();
   QMdiSubWindow* sub = m_pMdiArea->addSubWindow(window);
   sub->setAttribute(Qt::WA_DeleteOnClose);
-  sub->show();
+  if (m_app.m_settings.m_nMaximizeDocument == 1)
+    sub->showMaximized();
+  else
+    sub->show();
 }
 
 void CMainFrame::OnFileOpen()
@@ -488,6 +495,9 @@ bool CMainFrame::AddComponentFile(const std::string& path)
     return false;
   if (loader->AddComponentDll(path) != harness::CComponentLoader::AddResult::Added)
     return false;
+  // Its test cases can be dragged now, and suites of its test cases are listed.
+  m_app.FillTestCasesTree();
+  m_app.RefreshSuitesTree();
   UpdateCommandUI();
   return true;
 }
@@ -605,6 +615,9 @@ void CMainFrame::OnForceAppShutdown()
       !m_app.Prompts().AskYesNo(m_app.Strings().Get(ids::kForceShutdownQuestion), false,
                                 BoxIcon::Warning))
     return;
+  // The windows close without their own questions; unsaved suites are asked about here.
+  if (!SaveAllModified())
+    return;
   m_bForceClose = true;
   close();
   m_bForceClose = false;
@@ -623,10 +636,127 @@ void CMainFrame::OnAppAbout()
 
 bool CMainFrame::OnQueryEndSession()
 {
+  if (!SaveAllModified())
+    return false;
   if (!IsRunInProgress(m_app.m_nRunState))
     return true;
   return m_app.Prompts().AskYesNo(m_app.Strings().Get(ids::kEndSessionQuestion), false,
                                   BoxIcon::Warning);
+}
+
+QList<CHalvexView*> CMainFrame::SuiteWindows() const
+{
+  QList<CHalvexView*> windows;
+  for (QMdiSubWindow* sub : m_pMdiArea->subWindowList())
+    if (auto* window = qobject_cast<CHalvexView*>(sub->widget()))
+      windows << window;
+  return windows;
+}
+
+bool CMainFrame::SaveAllModified()
+{
+  for (CHalvexView* window : SuiteWindows())
+    if (!window->SaveModified())
+      return false;
+  return true;
+}
+
+void CMainFrame::OnHarnessProperties()
+{
+  HarnessPropertiesContext context{m_app.m_settings, guiLoggingLevel,       m_app.m_strHarnessNote,
+                                   m_app.Store(),    m_app.m_szRegistryKey, m_app.Strings(),
+                                   m_app.Prompts()};
+  const HarnessProperties values = FillHarnessProperties(context);
+  CHarnessPropSheet sheet(
+      m_app.Strings(), m_app.m_settings, values,
+      [this] { return m_app.ResultsView().IsNtLogAvailable(); },
+      [this] { m_app.ResultsView().ShowLogOptions(); }, this);
+  if (m_app.ExecDialog(sheet) != QDialog::Accepted)
+    return;
+  m_app.Log(0, "");
+  const std::string suitesFolder = m_app.m_settings.m_strTestSuitesFolder;
+  StoreHarnessProperties(sheet.Values(), context);
+  m_app.SaveSettings();
+  m_pStatusBar->SetLoggingLevel(guiLoggingLevel);
+  // The suites tree lists the folder the settings name now.
+  if (m_app.m_settings.m_strTestSuitesFolder != suitesFolder)
+    m_app.RefreshSuitesTree();
+}
+
+void CMainFrame::OnHelpDisplayStartupBox()
+{
+  m_app.ShowStartupBox(this);
+}
+
+void CMainFrame::OnRefreshSuitesView()
+{
+  m_app.RefreshSuitesTree();
+  UpdateCommandUI();
+}
+
+void CMainFrame::OnViewItemProperties()
+{
+  switch (m_pAvailableTests->ActiveTab()) {
+  case cmd::LeftTab::Suites:
+    m_pAvailableTests->SuitesTree()->ItemProperties();
+    break;
+  case cmd::LeftTab::AvailableTests:
+    m_pAvailableTests->TestCasesTree()->ItemProperties();
+    break;
+  default:
+    break;
+  }
+}
+
+void CMainFrame::OnOpenSelectedSuite()
+{
+  if (m_pAvailableTests->ActiveTab() == cmd::LeftTab::Suites)
+    m_pAvailableTests->SuitesTree()->OpenSelectedSuite();
+}
+
+void CMainFrame::OnFilePrintSetup()
+{
+  if (m_pPrinter == nullptr)
+    m_pPrinter = std::make_unique<QPrinter>();
+  QPageSetupDialog dialog(m_pPrinter.get(), this);
+  m_app.ExecDialog(dialog);
+}
+
+void CMainFrame::ShowTreeMenu(CAvailableTree* tree, const QPoint& point)
+{
+  using namespace cmd;
+  UpdateCommandUI();
+  QMenu menu(this);
+  if (tree == m_pAvailableTests->SuitesTree()) {
+    for (int command : {kOpenSelectedSuite, kViewItemProperties, 0, kRefreshSuitesView}) {
+      if (command == 0)
+        menu.addSeparator();
+      else
+        menu.addAction(Action(command));
+    }
+  } else {
+    menu.addAction(Action(kViewItemProperties));
+    // Configure Component, as it reaches the tree: the selected component configures itself.
+    QAction* configure = menu.addAction(Action(kConfigureComponent)->text());
+    configure->setEnabled(!IsRunning(m_app.m_nRunState));
+    connect(configure, &QAction::triggered, m_pAvailableTests->TestCasesTree(),
+            &CTestCasesTree::OnConfigureComponent);
+  }
+  menu.exec(tree->viewport()->mapToGlobal(point));
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+  if (event->mimeData()->hasUrls())
+    event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile())
+      m_app.OpenDocumentFile(url.toLocalFile().toStdString());
+  event->acceptProposedAction();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

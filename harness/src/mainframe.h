@@ -11,10 +11,12 @@
 #include <QMap>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QMenu;
 class QMdiArea;
+class QPrinter;
 class QToolBar;
 
 namespace harness {
@@ -22,6 +24,7 @@ namespace harness {
 class CHalvexView;
 class CResultsView;
 
+class CAvailableTree;
 class CAvailableTestsWnd;
 class CHalvexApp;
 class CLimitedEdit;
@@ -94,8 +97,22 @@ public:
   void OnDisplayUsersGuide();
   void OnForceAppShutdown();
   void OnAppAbout();
+  // The harness properties sheet; OK stores its values and saves the settings.
+  void OnHarnessProperties();
+  void OnHelpDisplayStartupBox();
+  void OnRefreshSuitesView();
+  void OnViewItemProperties();
+  void OnOpenSelectedSuite();
+  // The printer set-up of the print commands.
+  void OnFilePrintSetup();
+  QPrinter* Printer() const { return m_pPrinter.get(); }
   // The end of the session: false refuses it.
   bool OnQueryEndSession();
+  // Every suite window with unsaved changes asks whether to save them; false when one was
+  // cancelled.
+  bool SaveAllModified();
+  // The suite windows, in the order they were opened.
+  QList<CHalvexView*> SuiteWindows() const;
 
   // What the enabling rules look at now, and the rules applied to every command.
   cmd::CommandContext CommandContext() const;
@@ -114,6 +131,9 @@ public:
 
 protected:
   void closeEvent(QCloseEvent* event) override;
+  // Suite files dropped onto the window open as suites.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
 private:
   MsgResult WindowProc(platform::UINT message, MsgWParam wParam, MsgLParam lParam);
@@ -121,9 +141,8 @@ private:
   void CreateMenus();
   QAction* AddAction(int command, void (CMainFrame::*handler)(), const QString& icon = {});
   QAction* AddAction(int command, std::function<void()> handler, const QString& icon = {});
-  // A command whose dialog or window comes with a later part of the harness.
-  QAction* AddLater(int command, const QString& icon = {});
-  void NotAvailable(int command);
+  // The context menu of one of the left bar's trees, at a point of the tree.
+  void ShowTreeMenu(CAvailableTree* tree, const QPoint& point);
   bool StartViewer(const std::string& file, int failureText);
 
   CHalvexApp& m_app;
@@ -140,6 +159,7 @@ private:
   QAction* m_pRecentSeparator = nullptr;
   QList<QAction*> m_recentFileActions;
   platform::HWND m_hWnd = nullptr;
+  std::unique_ptr<QPrinter> m_pPrinter;
 };
 
 } // namespace harness

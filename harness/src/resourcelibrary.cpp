@@ -52,4 +52,12 @@ QIcon CResourceLibrary::Icon(const QString& name) const
   return QFileInfo::exists(file) ? QIcon(file) : QIcon();
 }
 
+QString CResourceLibrary::TextFile(const QString& name) const
+{
+  QFile file(QStringLiteral(":/%1/%2").arg(m_root, name));
+  if (!file.open(QIODevice::ReadOnly))
+    return {};
+  return QString::fromUtf8(file.readAll());
+}
+
 } // namespace harness

@@ -26,6 +26,8 @@ public:
   const StringTable& Strings() const { return m_strings; }
   // The icon ":/<root>/icons/<name>.png"; a null icon when the library has none.
   QIcon Icon(const QString& name) const;
+  // The UTF-8 text of ":/<root>/<name>"; empty when the library has no such file.
+  QString TextFile(const QString& name) const;
 
 private:
   QString m_path;

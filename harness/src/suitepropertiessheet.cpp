@@ -4,22 +4,16 @@
 #include "harness/prompts.h"
 #include "harness/stringids.h"
 #include "harness/stringtable.h"
+#include "propertypagewidgets.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace harness {
 
 namespace {
-
-QString Text(const StringTable& strings, int id)
-{
-  return QString::fromStdString(strings.Get(id));
-}
 
 QString Q(const std::string& text)
 {
@@ -46,10 +40,10 @@ CTestSuitePropertiesPage::CTestSuitePropertiesPage(const StringTable& strings, Q
   m_pExisting->setReadOnly(true);
 
   auto* form = new QFormLayout(this);
-  form->addRow(Text(strings, ids::kSuitePropertiesComponent), m_pComponent);
-  form->addRow(Text(strings, ids::kSuitePropertiesPath), m_pPath);
-  form->addRow(Text(strings, ids::kSuitePropertiesName), m_pName);
-  form->addRow(Text(strings, ids::kSuitePropertiesExisting), m_pExisting);
+  form->addRow(UiText(strings, ids::kSuitePropertiesComponent), m_pComponent);
+  form->addRow(UiText(strings, ids::kSuitePropertiesPath), m_pPath);
+  form->addRow(UiText(strings, ids::kSuitePropertiesName), m_pName);
+  form->addRow(UiText(strings, ids::kSuitePropertiesExisting), m_pExisting);
 }
 
 void CTestSuitePropertiesPage::Load(const SuitePropertiesValues& values)
@@ -83,15 +77,10 @@ CTestSuitePropertiesSheet::CTestSuitePropertiesSheet(const StringTable& strings,
     : QDialog(parent), m_pPage(new CTestSuitePropertiesPage(strings))
 {
   setObjectName(QStringLiteral("CTestSuitePropertiesSheet"));
-  setWindowTitle(Text(strings, ids::kSuitePropertiesTitle));
+  setWindowTitle(UiText(strings, ids::kSuitePropertiesTitle));
   auto* tabs = new QTabWidget(this);
-  tabs->addTab(m_pPage, Text(strings, ids::kSuitePropertiesTitle));
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(tabs);
-  layout->addWidget(buttons);
+  tabs->addTab(m_pPage, UiText(strings, ids::kSuitePropertiesTitle));
+  LayOutWithOkCancel(this, tabs);
   m_pPage->Load(values);
 }
 

@@ -319,6 +319,44 @@ TEST_F(ProgramTest, BatchResumeWithoutASuiteSaysSo)
             std::string::npos);
 }
 
+TEST_F(ProgramTest, TheStartupBoxComesUpUnlessSwitchedOffOrRunningUnattended)
+{
+  SeedSettings();
+  InstallMarlow();
+  std::ofstream(root.File("suites/empty.ts")).close();
+  const std::string said = "not shown: Welcome to Halvex";
+  const struct
+  {
+    const char* what;
+    const char* dontShow; // null: not stored
+    std::string args;
+    const char* status;
+    bool shown;
+  } cases[] = {
+      {"first start", nullptr, "", "Prebootbatch", true},
+      {"switched off", "1", "", "Prebootbatch", false},
+      {"switched on", "0", "", "Prebootbatch", true},
+      {"run mode", nullptr, "-run '" + root.File("suites/empty.ts") + "'", "Prebootbatch", false},
+      {"resuming a DOS run", nullptr, "", "BatchResume", false},
+  };
+  ::setenv("HALVEX_QUIT_AFTER_MS", "300", 1);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, kRoot.c_str(), 0, KEY_ALL_ACCESS, &key), 0);
+    RegDeleteValue(key, "DontShowStartupBox");
+    if (c.dontShow != nullptr) {
+      const DWORD value = static_cast<DWORD>(std::atoi(c.dontShow));
+      RegSetValueEx(key, "DontShowStartupBox", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                    sizeof value);
+    }
+    RegCloseKey(key);
+    SetString(kRoot + "\\TestExecution", "TestExecutionStatus", c.status);
+    EXPECT_EQ(Run(c.args), 0u);
+    EXPECT_EQ(Err().find(said) != std::string::npos, c.shown) << Err();
+  }
+}
+
 TEST_F(ProgramTest, BarLayoutIsSavedAtClose)
 {
   SeedSettings();

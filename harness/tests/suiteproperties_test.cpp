@@ -13,40 +13,12 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
-
 namespace harness::test {
 
 using namespace testsupport;
 namespace {
 
 const std::string kSeveral = "Several components";
-
-// Sets HALVEX_UNATTENDED for one scope and puts back what was there.
-class ScopedUnattended
-{
-public:
-  explicit ScopedUnattended(bool on)
-  {
-    if (const char* old = std::getenv("HALVEX_UNATTENDED"))
-      m_old = old;
-    if (on)
-      setenv("HALVEX_UNATTENDED", "1", 1);
-    else
-      unsetenv("HALVEX_UNATTENDED");
-  }
-  ~ScopedUnattended()
-  {
-    if (m_old)
-      setenv("HALVEX_UNATTENDED", m_old->c_str(), 1);
-    else
-      unsetenv("HALVEX_UNATTENDED");
-  }
-
-private:
-  std::optional<std::string> m_old;
-};
 
 void AddTestCases(CTestSuite& suite, const std::vector<std::string>& classNames)
 {

@@ -3,7 +3,9 @@
 #include "availabletestswnd.h"
 #include "guidewindow.h"
 #include "halvexapp.h"
+#include "halvexview.h"
 #include "harness/commands.h"
+#include "harness/halvexdoc.h"
 #include "harness/logfile.h"
 #include "harness/runstate.h"
 #include "harness/stringids.h"
@@ -18,14 +20,21 @@
 #include "qtsupport.h"
 
 #include <QAction>
+#include <QDropEvent>
 #include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QUrl>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <thread>
@@ -392,6 +401,106 @@ TEST_F(WindowTest, ArchiveFailuresOfTheBaseLibraryBecomeLogLines)
   frame->GetLogWindow()->ClearText();
   ReportArchiveError(archive, 3); // above the logging level
   EXPECT_EQ(frame->GetLogWindow()->TextLength(), 0u);
+}
+
+// A suite of two plain test cases in the test's folder.
+std::string WritePlainSuite(const TempFolder& folder, const std::string& name)
+{
+  CTestSuite suite;
+  suite.m_strName = name;
+  for (const char* label : {"One", "Two"}) {
+    auto* p = new CTestCase;
+    p->m_strClassName = "Lab";
+    p->m_strLabel = label;
+    suite.push_back(p);
+  }
+  const std::string path = folder.File(name + ".ts");
+  std::string error;
+  EXPECT_TRUE(WriteSuiteFile(suite, path, error)) << error;
+  return path;
+}
+
+TEST_F(WindowTest, PrintSetupOpensThePageSetUp)
+{
+  ScopedUnattended attended(false);
+  bool shown = false;
+  WhenModal([&shown](QWidget* modal) {
+    shown = qobject_cast<QPageSetupDialog*>(modal) != nullptr;
+    static_cast<QDialog*>(modal)->reject();
+  });
+  ASSERT_TRUE(frame->Action(cmd::kFilePrintSetup)->isEnabled());
+  // Before any set-up a suite prints on a printer of its own.
+  frame->Action(cmd::kFileNew)->trigger();
+  auto* view = qobject_cast<CHalvexView*>(frame->MdiArea()->subWindowList().back()->widget());
+  ASSERT_NE(view, nullptr);
+  QPrinter own;
+  EXPECT_EQ(view->SetUpPrinter(own), &own);
+  frame->Action(cmd::kFilePrintSetup)->trigger();
+  EXPECT_TRUE(shown);
+  ASSERT_NE(frame->Printer(), nullptr);
+  // Afterwards suites print as the set-up left the printer.
+  EXPECT_EQ(view->SetUpPrinter(own), frame->Printer());
+}
+
+TEST_F(WindowTest, SuiteFilesDroppedOnTheWindowOpen)
+{
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(WritePlainSuite(folder, "Dropped"))),
+                QUrl::fromLocalFile(QString::fromStdString(folder.File("missing.ts")))});
+  QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(frame, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(frame, &drop);
+  ASSERT_EQ(frame->SuiteWindows().size(), 1);
+  EXPECT_EQ(frame->SuiteWindows().front()->windowTitle(), QStringLiteral("Dropped"));
+}
+
+TEST_F(WindowTest, NewSuitesFollowMaximizeDocument)
+{
+  for (std::uint32_t maximize : {1u, 0u}) {
+    SCOPED_TRACE(maximize);
+    app->m_settings.m_nMaximizeDocument = maximize;
+    // A window opened beside a maximized one is maximized too, as in any workspace.
+    frame->MdiArea()->closeAllSubWindows();
+    frame->Action(cmd::kFileNew)->trigger();
+    QMdiSubWindow* sub = frame->MdiArea()->subWindowList().back();
+    EXPECT_EQ(sub->isMaximized(), maximize == 1);
+    EXPECT_EQ(sub->windowTitle().toStdString(), app->Strings().Get(ids::kNewSuiteTitle));
+  }
+}
+
+TEST_F(WindowTest, EndOfSessionAndForceShutdownAskAboutUnsavedSuites)
+{
+  const std::string path = WritePlainSuite(folder, "Unsaved");
+  ASSERT_TRUE(app->OpenDocumentFile(path));
+  CHalvexView* window = frame->SuiteWindows().front();
+  const std::string before = ReadAll(path);
+  app->QtPrompts().SetUnattended(false);
+  const struct
+  {
+    QMessageBox::StandardButton answer;
+    bool sessionEnds;
+    bool saved;
+  } cases[] = {{QMessageBox::No, true, false}, {QMessageBox::Yes, true, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    ASSERT_TRUE(window->Document().RenameTestCase(0, c.saved ? "Saved" : "Discarded"));
+    WhenModal([&c](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      ASSERT_NE(box, nullptr);
+      box->button(c.answer)->click();
+    });
+    EXPECT_EQ(frame->OnQueryEndSession(), c.sessionEnds);
+    EXPECT_EQ(ReadAll(path) != before, c.saved);
+  }
+  // Force Shutdown asks too, then closes without asking again.
+  ASSERT_TRUE(window->Document().RenameTestCase(1, "Unasked"));
+  WhenModal(
+      [](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click(); });
+  frame->Action(cmd::kForceAppShutdown)->trigger();
+  EXPECT_FALSE(frame->isVisible());
+  EXPECT_EQ(ReadAll(path).find("Unasked"), std::string::npos);
 }
 
 } // namespace

@@ -207,6 +207,19 @@ void* GetProcAddress(HMODULE module, const char* name)
   return dlsym(module->handle, name);
 }
 
+bool LoadModuleIcon(HMODULE module, int id, std::vector<unsigned char>& png)
+{
+  auto routine = reinterpret_cast<ModuleIconRoutine>(GetProcAddress(module, kModuleIconSymbol));
+  if (routine == nullptr)
+    return false;
+  std::size_t size = 0;
+  const unsigned char* data = routine(id, &size);
+  if (data == nullptr || size == 0)
+    return false;
+  png.assign(data, data + size);
+  return true;
+}
+
 bool FreeLibrary(HMODULE module)
 {
   std::lock_guard lock(TableMutex());

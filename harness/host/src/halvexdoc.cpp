@@ -180,6 +180,9 @@ bool CHalvexDoc::OnFileSave(const std::string& severalText)
     return false;
   m_suite.m_strPath = m_strPathName;
   m_strTitle = m_suite.m_strName;
+  // The file may be one the suites tree lists; it shows what was saved.
+  if (m_callbacks.refreshSuitesTree)
+    m_callbacks.refreshSuitesTree();
   return true;
 }
 
@@ -195,6 +198,11 @@ bool CHalvexDoc::CanCloseFrame(const std::string& severalText)
       m_callbacks.warningBox("A running test suite cannot be closed.");
     return false;
   }
+  return SaveModified(severalText);
+}
+
+bool CHalvexDoc::SaveModified(const std::string& severalText)
+{
   if (!m_bModified)
     return true;
   const SaveChangesAnswer answer = m_callbacks.askSaveChanges

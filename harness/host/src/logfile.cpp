@@ -52,4 +52,14 @@ std::string JoinPath(const std::string& folder, const std::string& name)
   return folder + "/" + name;
 }
 
+std::string CollapseDoubledSeparators(const std::string& path)
+{
+  std::string out;
+  out.reserve(path.size());
+  for (char c : path)
+    if (c != '/' || out.empty() || out.back() != '/')
+      out += c;
+  return out;
+}
+
 } // namespace harness

@@ -72,6 +72,14 @@ std::string DefaultIniFilesFolder(const std::string& installationFolder)
   return JoinPath(installationFolder, "test/bin/");
 }
 
+std::string DefaultTestSuitesFolder(const std::string& installationFolder,
+                                    const StringTable& strings)
+{
+  return CollapseDoubledSeparators(
+      JoinPath(JoinPath(installationFolder, strings.Get(ids::kSuitesSubFolder)),
+               strings.Get(ids::kSuitesFolder)));
+}
+
 bool ReadIniFilesFolder(SettingsStore& store, const std::string& rootKey, std::string& folder)
 {
   if (store.Open(rootKey) != 0)
@@ -116,9 +124,8 @@ bool LoadSettings(CHarnessSettings& settings, SettingsStore& store, const std::s
   ReadFilePath(store, "ResultsFilePath", kDefaultResultsFileName, settings.m_strResultsFilePath,
                settings, context);
   if (store.ReadString("TestSuitesFolder", settings.m_strTestSuitesFolder) != 0)
-    settings.m_strTestSuitesFolder = JoinPath(
-        JoinPath(settings.m_strInstallationFolder, context.strings.Get(ids::kSuitesSubFolder)),
-        context.strings.Get(ids::kSuitesFolder));
+    settings.m_strTestSuitesFolder =
+        DefaultTestSuitesFolder(settings.m_strInstallationFolder, context.strings);
   if (store.ReadString("FileViewerPath", settings.m_strFileViewerPath) != 0)
     settings.m_strFileViewerPath = context.strings.Get(ids::kDefaultViewer);
   if (store.ReadString("JUnitReportPath", settings.m_strJUnitReportPath) != 0)

@@ -141,6 +141,7 @@ TEST_F(SuiteDocumentTest, SavingInPlaceAndReadOnlyFiles)
   EXPECT_TRUE(doc->IsModified());
   EXPECT_TRUE(doc->OnFileSave(kSeveral));
   EXPECT_EQ(m_prompts, 1); // saved in place, no prompt
+  EXPECT_EQ(m_treeRefreshes, 2);
   EXPECT_NE(ReadAll(m_folder.File("nightly.ts")).find("First"), std::string::npos);
 
   // Made read-only outside the harness: the save asks for a new name.

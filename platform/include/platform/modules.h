@@ -2,7 +2,9 @@
 // FreeLibrary, with the attach and detach routines a module may export.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -15,6 +17,12 @@ using HMODULE = ModuleRecord*;
 inline constexpr const char* kModuleAttachSymbol = "halvex_module_attach";
 inline constexpr const char* kModuleDetachSymbol = "halvex_module_detach";
 
+// Exported by a module that carries icons, the way a resource holds them elsewhere:
+// extern "C" const unsigned char* halvex_module_icon(int id, size_t* size);
+// the PNG bytes of icon `id`, owned by the module, or null when it has no such icon.
+inline constexpr const char* kModuleIconSymbol = "halvex_module_icon";
+using ModuleIconRoutine = const unsigned char* (*)(int id, std::size_t* size);
+
 // Loads a module. "X.dll" means "X.so" (matched ignoring case). A name without a folder is
 // looked for in the program's folder, then the plug-in folder, then the loader's path; a
 // name with a folder only in that folder. Loading a module that is loaded already returns
@@ -24,6 +32,9 @@ HMODULE LoadLibrary(const std::string& name);
 
 // Address of an exported symbol, nullptr when the module has none by that name.
 void* GetProcAddress(HMODULE module, const char* name);
+
+// The PNG bytes of icon `id` of a loaded module; false when it carries no such icon.
+bool LoadModuleIcon(HMODULE module, int id, std::vector<unsigned char>& png);
 
 // Drops one reference; the last one runs detach and unloads. False for a null or unknown handle.
 bool FreeLibrary(HMODULE module);

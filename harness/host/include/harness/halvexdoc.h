@@ -67,13 +67,17 @@ public:
   bool OpenSuiteFile(const std::string& path);
 
   // Save: a read-only or missing file goes through the properties sheet and the save-as
-  // prompt; otherwise the file is rewritten in place. False when nothing was saved.
+  // prompt; otherwise the file is rewritten in place. Either way a saved suite refreshes the
+  // suites tree. False when nothing was saved.
   bool OnFileSave(const std::string& severalText);
   bool OnFileSaveAs(const std::string& severalText);
 
   // Whether the suite window may close: never while running (warning box); a modified
   // document asks whether to save, and Cancel keeps it open.
   bool CanCloseFrame(const std::string& severalText);
+  // A modified document asks whether to save: Yes saves, No discards. False for Cancel or a
+  // save that failed; true when nothing needs saving.
+  bool SaveModified(const std::string& severalText);
 
   // Edits from the suite window; positions are suite-list positions. Each marks the document
   // modified when it changes something.

@@ -18,4 +18,7 @@ bool FileExists(const std::string& path);
 // `folder` + "/" + `name`; just `name` when the folder is empty.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
+// Every run of separators made one.
+std::string CollapseDoubledSeparators(const std::string& path);
+
 } // namespace harness

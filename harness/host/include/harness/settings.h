@@ -80,6 +80,10 @@ std::string DefaultIniFilesFolder(const std::string& installationFolder);
 // The definitions folder as start-up loads it, for programs that need no other setting; false
 // when the root key or its InstallationFolder cannot be read.
 bool ReadIniFilesFolder(SettingsStore& store, const std::string& rootKey, std::string& folder);
+// The suites folder when TestSuitesFolder is not stored: the suites sub-folder and folder
+// names of the string table below the installation folder, doubled separators made single.
+std::string DefaultTestSuitesFolder(const std::string& installationFolder,
+                                    const StringTable& strings);
 
 bool LoadSettings(CHarnessSettings& settings, SettingsStore& store, const std::string& rootKey,
                   const SettingsContext& context);

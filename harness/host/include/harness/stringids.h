@@ -118,6 +118,51 @@ inline constexpr int kComponentButtonRemove = 2476;
 inline constexpr int kComponentButtonConfigure = 2477;
 inline constexpr int kComponentButtonModel = 2478;
 
+// The trees of the left bar, drops into suites, and the texts a suite starts with.
+inline constexpr int kSuitesFallbackFolder = 2560; // the suites folder when none is set
+inline constexpr int kSuiteFilePattern = 2561;
+inline constexpr int kSuiteFileUnopenable = 2562; // %1: file, %2: reason
+inline constexpr int kNoProperties = 2563;
+inline constexpr int kSelectComponentItem = 2564;
+inline constexpr int kDropNoObject = 2565;    // %1: item text
+inline constexpr int kDropNotTestCase = 2566; // %1: item text
+inline constexpr int kDropCopyFailed = 2567;  // %1: test case
+inline constexpr int kNewSuiteTitle = 2568;
+inline constexpr int kInitialSuiteComponent = 2569;
+inline constexpr int kInitialSuitePath = 2570;
+inline constexpr int kInitialSuiteName = 2571;
+
+// The harness properties sheet: caption, page titles, then the controls' labels in page order.
+inline constexpr int kHarnessPropertiesTitle = 2500;
+inline constexpr int kGeneralPageTitle = 2501;
+inline constexpr int kLogPageTitle = 2502;
+inline constexpr int kReportingPageTitle = 2503;
+inline constexpr int kResultsFileLabel = 2504;
+inline constexpr int kSuitesFolderLabel = 2505;
+inline constexpr int kNoteLabel = 2506;
+inline constexpr int kResultsAppendGroup = 2507;
+inline constexpr int kResultsNewFile = 2508;
+inline constexpr int kResultsAppend = 2509;
+inline constexpr int kNtLogGroup = 2510;
+inline constexpr int kNtLoggingEnable = 2511;
+inline constexpr int kNtLogOptions = 2512;
+inline constexpr int kDefaultButton = 2513;
+inline constexpr int kLogFileLabel = 2514;
+inline constexpr int kLoggingLevelLabel = 2515;
+inline constexpr int kLogDestinationGroup = 2516; // then the three destinations
+inline constexpr int kLogAppendGroup = 2520;      // then new file, append
+inline constexpr int kLogDateTimeGroup = 2523;    // then time stamps, none
+inline constexpr int kSuspectFilesLabel = 2526;
+inline constexpr int kReportingGroup = 2527;
+inline constexpr int kReportLabelFirst = 2528; // nine, in the page's order
+inline constexpr int kSuspectFilesUnchecked = 57672;
+inline constexpr int kSuspectFilesChecked = 57673;
+
+// The start-up box: caption, the five page titles, the check box.
+inline constexpr int kStartupBoxTitle = 2540;
+inline constexpr int kStartupPageTitleFirst = 2541;
+inline constexpr int kDontShowStartupBox = 2546;
+
 // The suite window's commands.
 inline constexpr int kDeleteOneQuestion = 2640;
 inline constexpr int kDeleteSeveralQuestion = 2641; // %1: number of test cases
