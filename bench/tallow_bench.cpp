@@ -2,6 +2,7 @@
 // each against appending the same file to a results file with fread/fwrite, in the same run.
 // Prints MB/s per benchmark and the ratios translation time / copy time.
 #include "platform/modules.h"
+#include "ratioreporter.h"
 #include "tallow/tallow.h"
 
 #include <benchmark/benchmark.h>
@@ -148,20 +149,6 @@ BENCHMARK(BM_TallowTaggedLog)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CopyPlainLog)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TallowPlainLog)->Iterations(3)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's time per iteration for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-  std::map<std::string, double> seconds;
-  void ReportRuns(const std::vector<Run>& runs) override
-  {
-    for (const Run& run : runs) {
-      seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -179,15 +166,8 @@ int main(int argc, char** argv)
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto ratio = [&](const char* slow, const char* base) {
-    auto s = reporter.seconds.find(std::string(slow) + "/iterations:3");
-    auto b = reporter.seconds.find(std::string(base) + "/iterations:3");
-    if (s != reporter.seconds.end() && b != reporter.seconds.end() && b->second > 0) {
-      std::printf("ratio %s / %s = %.2f\n", slow, base, s->second / b->second);
-    }
-  };
-  ratio("BM_TallowTaggedLog", "BM_CopyTaggedLog");
-  ratio("BM_TallowPlainLog", "BM_CopyPlainLog");
+  reporter.PrintRatio("BM_TallowTaggedLog/iterations:3", "BM_CopyTaggedLog/iterations:3");
+  reporter.PrintRatio("BM_TallowPlainLog/iterations:3", "BM_CopyPlainLog/iterations:3");
   gFiles = nullptr;
   benchmark::Shutdown();
   platform::FreeLibrary(tallow);

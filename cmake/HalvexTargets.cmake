@@ -14,6 +14,8 @@ set(HALVEX_GST_PLUGIN_DIR lib/halvex/gstreamer-1.0)
 set(HALVEX_SHARE_DIR share/halvex)
 
 set(HALVEX_VERSION_TEMPLATE ${CMAKE_CURRENT_LIST_DIR}/version_section.c.in)
+# The four numbers every binary embeds, as --version prints them.
+set(HALVEX_VERSION_TEXT ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.${HALVEX_BUILD_NUMBER})
 
 function(halvex_compile_options target)
   target_compile_options(${target} PRIVATE
@@ -39,10 +41,14 @@ function(halvex_embed_version target)
   target_sources(${target} PRIVATE ${out})
 endfunction()
 
+# An installed program: a command for the user, listed in the global property HALVEX_PROGRAMS.
 function(halvex_program target)
   add_executable(${target} ${ARGN})
+  set_property(GLOBAL APPEND PROPERTY HALVEX_PROGRAMS ${target})
   halvex_compile_options(${target})
   halvex_embed_version(${target})
+  # Every program answers --help and --version through the platform layer.
+  target_link_libraries(${target} PRIVATE halvex_platform)
   set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/../${HALVEX_LIB_DIR}")
   install(TARGETS ${target} RUNTIME DESTINATION ${HALVEX_BIN_DIR})
 endfunction()

@@ -1,9 +1,15 @@
-// halvex-reg: reads and changes the registry from the command line, and moves it in and out of
-// .reg text files. Exit codes: 0 done, 1 key or value not found, 2 bad input or usage.
+// halvex-reg: reads and changes the registry from the command line, moves it in and out of .reg
+// text files, and runs the RunOnce values at log-in. Exit codes: 0 done, 1 key or value not
+// found (runonce: a program not found), 2 bad input or usage (runonce: any other failure).
+#include "platform/files.h"
+#include "platform/process.h"
 #include "platform/regfile.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/standardoptions.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -22,7 +28,7 @@ constexpr int kNotFound = 1;
 constexpr int kBadInput = 2;
 
 const char* const kUsage =
-    "usage: halvex-reg [--registry FILE] COMMAND\n"
+    "Usage: halvex-reg [--registry FILE] COMMAND\n"
     "  import FILE.reg                 apply a .reg file (\"-\" reads standard input), all or "
     "nothing\n"
     "  export KEY [-o FILE]            write KEY and everything below it as a .reg file\n"
@@ -32,6 +38,8 @@ const char* const kUsage =
     "                                  REG_BINARY (hex bytes, e.g. 01,ff), REG_MULTI_SZ (texts\n"
     "                                  separated by \\0)\n"
     "  delete KEY [VALUE]              delete KEY with everything below it, or one value\n"
+    "  runonce [--no-wait]             run every RunOnce value once, each deleted before it\n"
+    "                                  runs, one after the other (--no-wait: all at once)\n"
     "KEY is HKEY_LOCAL_MACHINE\\Path or HKEY_CURRENT_USER\\Path (HKLM, HKCU); VALUE \"@\" is the\n"
     "default value. Without --registry the file is $HALVEX_REGISTRY or the per-user default.\n";
 
@@ -357,12 +365,43 @@ int Delete(const RegRoots& roots, const std::string& keyName, const std::string*
   return result == ERROR_SUCCESS ? kDone : RegistryFailure("cannot delete " + *valueName, result);
 }
 
+// Runs the RunOnce values as a log-in does. The programs started see the same registry file.
+int RunOnce(const std::string& registryFile, bool wait)
+{
+  if (!registryFile.empty()) {
+    setenv("HALVEX_REGISTRY", registryFile.c_str(), 1);
+  }
+  std::vector<StartedProgram> started;
+  const LONG result = RunRunOnceValues(wait, started);
+  int status = kDone;
+  for (const auto& program : started) {
+    if (program.error == 0) {
+      std::cout << "started " << program.source << ": " << JoinCommandLine(program.words) << "\n";
+      continue;
+    }
+    if (program.error == ERROR_INVALID_DATA) {
+      std::cerr << "halvex-reg: " << program.source << ": not a command line (deleted)\n";
+    } else {
+      std::cerr << "halvex-reg: " << program.source << ": cannot start "
+                << JoinCommandLine(program.words) << " (error " << program.error << ")\n";
+    }
+    if (program.error == kErrorFileNotFound && status == kDone) {
+      status = kNotFound;
+    } else if (program.error != kErrorFileNotFound) {
+      status = kBadInput;
+    }
+  }
+  if (result != ERROR_SUCCESS) {
+    return RegistryFailure("cannot run the RunOnce values", result);
+  }
+  return status;
+}
+
 int Run(std::vector<std::string> args)
 {
   std::string registryFile;
-  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-    std::cout << kUsage;
-    return kDone;
+  if (const auto answered = AnswerStandardOption(args, "halvex-reg", kUsage)) {
+    return *answered;
   }
   if (args.size() >= 2 && args[0] == "--registry") {
     registryFile = args[1];
@@ -370,6 +409,12 @@ int Run(std::vector<std::string> args)
   }
   if (args.empty()) {
     return Usage("a command is needed");
+  }
+  if (args[0] == "runonce") {
+    if (args.size() == 1 || (args.size() == 2 && args[1] == "--no-wait")) {
+      return RunOnce(registryFile, args.size() == 1);
+    }
+    return Usage("runonce takes only --no-wait");
   }
   RegRoots roots;
   HKEY machine = nullptr;

@@ -2,20 +2,27 @@
 // says what happened. Exit 0 passed, 1 failed, 2 could not translate.
 #include "translator.h"
 
+#include "platform/standardoptions.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 namespace {
 
+constexpr char kHelp[] =
+    "Usage: halvex-tallow LOG RESULTS [--stats]\n"
+    "Translates the test program's log LOG into the results file RESULTS as the harness does\n"
+    "and prints the verdict.\n"
+    "\n"
+    "  --stats    also write NTLog's statistics summary\n"
+    "\n"
+    "HALVEX_NTLOG names another NTLog module (a name or a path).\n"
+    "Exit status: 0 passed, 1 failed, 2 could not translate.\n";
+
 int Usage()
 {
-  std::fprintf(stderr,
-               "usage: halvex-tallow LOG RESULTS [--stats]\n"
-               "  Translates LOG into the results file RESULTS as the harness does and prints\n"
-               "  the verdict. --stats also writes NTLog's statistics summary.\n"
-               "  HALVEX_NTLOG names another NTLog module (a name or a path).\n"
-               "  Exit status: 0 passed, 1 failed, 2 could not translate.\n");
+  std::fputs(kHelp, stderr);
   return 2;
 }
 
@@ -56,6 +63,9 @@ void PrintPlain(const tallow::TranslationReport& report, const char* results)
 
 int main(int argc, char** argv)
 {
+  if (const auto answered = platform::AnswerStandardOption(argc, argv, "halvex-tallow", kHelp)) {
+    return *answered;
+  }
   bool stats = false;
   const char* paths[2] = {nullptr, nullptr};
   int count = 0;

@@ -5,6 +5,7 @@
 #include "harness/prompts.h"
 #include "harness/stringids.h"
 #include "mainframe.h"
+#include "modelselectiondialog.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -26,7 +27,7 @@ QString Text(const CHalvexApp& app, int id)
 
 CComponentsDialog::CComponentsDialog(CHalvexApp& app, CMainFrame& frame,
                                      harness::CComponentLoader& loader)
-    : QDialog(&frame), m_app(app), m_frame(frame), m_model(loader)
+    : QDialog(&frame), m_app(app), m_frame(frame), m_loader(loader), m_model(loader)
 {
   setObjectName(QStringLiteral("ComponentsDialog"));
   setWindowTitle(Text(app, ids::kComponentsTitle));
@@ -119,12 +120,13 @@ void CComponentsDialog::OnModel()
   const std::string className = SelectedClass();
   if (className.empty())
     return;
-  // The model selection dialog comes with a later part of the harness; until then the
-  // current model stays as it is.
+  // Read before the dialog can change it, so Cancel undoes whatever happened inside.
   const std::string before = m_model.ModelBeforeSelection(className);
-  m_app.Log(1, m_app.Strings().Format(ids::kNotAvailableYet,
-                                      {m_app.Strings().Get(ids::kModelSelection)}));
-  m_model.UndoModelSelection(className, before);
+  CModelSelectionDialog dialog(m_app, m_loader, className, this);
+  if (dialog.exec() == QDialog::Accepted)
+    Fill();
+  else
+    m_model.UndoModelSelection(className, before);
 }
 
 } // namespace harness

@@ -38,6 +38,7 @@ private:
 
   CHalvexApp& m_app;
   CMainFrame& m_frame;
+  CComponentLoader& m_loader;
   CComponentsModel m_model;
   QTreeWidget* m_pList = nullptr;
   QPushButton* m_pOk = nullptr;

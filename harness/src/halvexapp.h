@@ -101,6 +101,8 @@ public:
   void SetRunState(RunState state);
 
   const StringTable& Strings() const { return m_halvexResources.Strings(); }
+  // The base library's texts ("Plinth.lrc").
+  const StringTable& PlinthStrings() const { return m_plinthResources.Strings(); }
   const CResourceLibrary& HalvexResources() const { return m_halvexResources; }
   CLogWriter& LogWriter() { return m_logWriter; }
   UserPrompts& Prompts();

@@ -1,6 +1,8 @@
 // halvex: the test harness program.
 #include "halvexapp.h"
 #include "mainframe.h"
+#include "platform/standardoptions.h"
+#include "platform/subreaper.h"
 #include "screenshots.h"
 
 #include <QApplication>
@@ -8,8 +10,28 @@
 #include <QTimer>
 #include <cstdlib>
 
+namespace {
+
+constexpr char kHelp[] =
+    "Usage: halvex [SUITE.ts]\n"
+    "  or:  halvex -run SUITE.ts\n"
+    "The test harness: loads the test cases of the component plug-ins, builds and edits test\n"
+    "suites from them, runs them, and shows and files every log line and result.\n"
+    "\n"
+    "  -run SUITE.ts  run every test case of SUITE.ts, then end\n"
+    "\n"
+    "Without -run, SUITE.ts is opened; a second start hands it to the running halvex.\n";
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+  // Before the window system, so that it needs no display.
+  if (const auto answered = platform::AnswerStandardOption(argc, argv, "halvex", kHelp))
+    return *answered;
+  // Whatever a test program starts stays below the harness, even when its parent has ended,
+  // so that ending the test case can end it too.
+  platform::BecomeChildSubreaper();
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("halvex"));
   QApplication::setOrganizationName(QStringLiteral("Orvane"));

@@ -4,6 +4,7 @@
 
 #include "harness/commands.h"
 #include "platform/messages.h"
+#include "plinth/ntlogentry.h"
 
 #include <QMainWindow>
 #include <QMap>
@@ -33,15 +34,6 @@ class CGuideWindow;
 using MsgWParam = std::uintptr_t;
 using MsgLParam = std::intptr_t;
 using MsgResult = std::intptr_t;
-
-// The record a "HALVEX NTLog Message" points to; it belongs to the sender.
-struct NtLogEntry
-{
-  std::uint32_t flags;
-  const char* sourceFile;
-  std::int32_t line;
-  const char* text;
-};
 
 // User-interface thread only.
 class CMainFrame : public QMainWindow

@@ -4,6 +4,7 @@
 #include "halvexapp.h"
 #include "limitededit.h"
 #include "mainframe.h"
+#include "modelselectiondialog.h"
 #include "plinth/component.h"
 #include "qtprompts.h"
 #include "qtsupport.h"
@@ -12,8 +13,12 @@
 #include "testsupport/tempfolder.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -171,7 +176,6 @@ TEST_F(ComponentsTest, ButtonsNeedASelectionAndKeepOrChangeTheModel)
       {"Configure", false, "Select a component", "", "Bench 1"},
       {"Model", false, "Select a component", "", "Bench 1"},
       {"Remove", true, "Remove Compnt", "", "Bench 1"},
-      {"Model", true, "", "Model selection is not available", "Bench 1"},
       {"Configure", true, "", "", "Lab"},
   };
   for (const Case& c : cases) {
@@ -195,6 +199,76 @@ TEST_F(ComponentsTest, ButtonsNeedASelectionAndKeepOrChangeTheModel)
   // The saved configuration shows in the refilled list.
   EXPECT_EQ(dialog.List()->topLevelItem(0)->text(1), QStringLiteral("Lab"));
   EXPECT_EQ(dialog.List()->topLevelItemCount(), 2);
+}
+
+namespace {
+
+// Runs `act` on the model selection dialog once it is shown.
+void OnModelDialog(const std::function<void(CModelSelectionDialog&)>& act)
+{
+  QTimer::singleShot(0, [act] {
+    auto* dialog = qobject_cast<CModelSelectionDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    act(*dialog);
+  });
+}
+
+void Press(QDialog& dialog, QDialogButtonBox::StandardButton which)
+{
+  dialog.findChild<QDialogButtonBox*>()->button(which)->click();
+}
+
+QStringList Items(const QListWidget* list)
+{
+  QStringList items;
+  for (int row = 0; row < list->count(); ++row)
+    items << list->item(row)->text();
+  return items;
+}
+
+} // namespace
+
+TEST_F(ComponentsTest, ModelCommandSelectsAModelAndCancelUndoesNewModel)
+{
+  lab.AddToComponentList();
+  const std::string modelKey = std::string(kComponentDllsKey) + "\\Lab Bench";
+  WriteModel("Lab Bench", "Bench 2");
+  for (const char* model : {"Bench 1", "Bench 2", "Default"}) {
+    CRegKey key;
+    ASSERT_EQ(key.CreateKeyString(platform::HKEY_LOCAL_MACHINE, modelKey + "\\" + model), 0);
+  }
+  CComponentsDialog dialog(*app, *frame, *app->ComponentLoader());
+  ASSERT_EQ(dialog.List()->topLevelItemCount(), 1);
+  auto* model = dialog.findChild<QPushButton*>(QStringLiteral("Model"));
+
+  // New Model saves "Lab", which becomes current; Cancel puts "Bench 2" back.
+  OnModelDialog([&](CModelSelectionDialog& selection) {
+    EXPECT_EQ(selection.ClassNameEdit()->text(), QStringLiteral("Lab Bench"));
+    EXPECT_TRUE(selection.ClassNameEdit()->isReadOnly());
+    EXPECT_EQ(Items(selection.List()), (QStringList{"Bench 1", "Bench 2", "Default"}));
+    EXPECT_EQ(selection.List()->currentItem()->text(), QStringLiteral("Bench 2"));
+    selection.NewModelButton()->click();
+    EXPECT_EQ(testsupport::ReadString(modelKey, "CurrentModel"), "Lab");
+    Press(selection, QDialogButtonBox::Cancel);
+  });
+  model->click();
+  EXPECT_EQ(testsupport::ReadString(modelKey, "CurrentModel"), "Bench 2");
+  EXPECT_EQ(dialog.List()->topLevelItem(0)->text(1), QStringLiteral("Bench 2"));
+
+  // OK without a selection keeps the dialog open; with one it loads it and the list shows it.
+  OnModelDialog([&](CModelSelectionDialog& selection) {
+    selection.List()->clearSelection();
+    testing::internal::CaptureStderr();
+    Press(selection, QDialogButtonBox::Ok);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Select a model in the list first."), std::string::npos) << err;
+    EXPECT_TRUE(selection.isVisible());
+    selection.List()->setCurrentRow(0);
+    Press(selection, QDialogButtonBox::Ok);
+  });
+  model->click();
+  EXPECT_EQ(testsupport::ReadString(modelKey, "CurrentModel"), "Bench 1");
+  EXPECT_EQ(dialog.List()->topLevelItem(0)->text(1), QStringLiteral("Bench 1"));
 }
 
 TEST_F(ComponentsTest, ConfigurationModeFollowsConfigurationsSet)

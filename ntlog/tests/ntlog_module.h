@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ntlog/ntlog_api.h"
+#include "testsupport/tempfolder.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -37,17 +38,7 @@ struct NtLogModule : NtLogApi
 };
 
 // A private temporary folder, removed with the object.
-struct TempFolder
-{
-  std::filesystem::path path;
-  TempFolder()
-  {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ntlog-test-XXXXXX").string();
-    path = mkdtemp(pattern.data());
-  }
-  ~TempFolder() { std::filesystem::remove_all(path); }
-  std::string File(const std::string& name) const { return (path / name).string(); }
-};
+using testsupport::TempFolder;
 
 inline std::vector<std::string> ReadLines(const std::string& file)
 {

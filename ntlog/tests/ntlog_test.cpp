@@ -229,12 +229,12 @@ TEST_F(NtLogTest, BadHandlesAndArgumentsFailCleanly)
   EXPECT_EQ(nt.tlCreateLog_A(nullptr, 0x1FFFF), nullptr);
   EXPECT_EQ(nt.tlCreateLog_A("", 0x1FFFF), nullptr);
   EXPECT_EQ(nt.tlCreateLog_A(temp.File("no/such/folder/x.log").c_str(), 0x1FFFF), nullptr);
-  EXPECT_FALSE(std::filesystem::exists(temp.path / "no"));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(temp.Path()) / "no"));
 }
 
 TEST_F(NtLogTest, LongNamesAndLongTextsAreKeptWhole)
 {
-  std::filesystem::path folder = temp.path;
+  std::filesystem::path folder = temp.Path();
   for (int i = 0; i < 12; ++i) {
     folder /= std::string(200, static_cast<char>('a' + i));
   }

@@ -220,6 +220,8 @@ int GetFileStatus(const std::string& path, FileStatus& status)
   status.creationTime =
       (info.stx_mask & STATX_BTIME) ? info.stx_btime.tv_sec : info.stx_ctime.tv_sec;
   status.modificationTime = info.stx_mtime.tv_sec;
+  status.modificationTimeNs =
+      info.stx_mtime.tv_sec * std::int64_t{1000000000} + info.stx_mtime.tv_nsec;
   status.accessTime = info.stx_atime.tv_sec;
   status.size = info.stx_size;
   status.attributes = AttributesOf(basic, NameOf(path));
@@ -373,12 +375,18 @@ int CreateDirectory(const std::string& path)
   return ErrorForPath(errno, path);
 }
 
+bool MatchesWildcard(const std::string& pattern, const std::string& name)
+{
+  const std::string wildcard = FnmatchPattern(pattern);
+  return !wildcard.empty() && fnmatch(wildcard.c_str(), name.c_str(), FNM_CASEFOLD) == 0;
+}
+
 int FileFinder::FindFirstFile(const std::string& pattern, FindData& data)
 {
   FindClose();
   const auto slash = pattern.rfind('/');
   folder_ = slash == std::string::npos ? "." : (slash == 0 ? "/" : pattern.substr(0, slash));
-  const std::string wildcard = FnmatchPattern(NameOf(pattern));
+  const std::string wildcard = NameOf(pattern);
   if (wildcard.empty())
     return kErrorFileNotFound;
 
@@ -391,7 +399,7 @@ int FileFinder::FindFirstFile(const std::string& pattern, FindData& data)
     const std::string name = entry->d_name;
     if (name == "." || name == "..")
       continue;
-    if (fnmatch(wildcard.c_str(), name.c_str(), FNM_CASEFOLD) == 0)
+    if (MatchesWildcard(wildcard, name))
       names_.push_back(name);
   }
   closedir(dir);

@@ -680,6 +680,54 @@ LONG RegRunTransaction(HKEY key, const std::function<LONG()>& body)
   });
 }
 
+LONG RegGetString(HKEY key, const std::string& subKey, const std::string& valueName,
+                  std::string& text)
+{
+  HKEY opened = nullptr;
+  LONG result = RegOpenKeyEx(key, subKey.c_str(), 0, KEY_QUERY_VALUE, &opened);
+  if (result != ERROR_SUCCESS) {
+    return result;
+  }
+  std::vector<BYTE> data;
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  do {
+    data.resize(size);
+    result = RegQueryValueEx(opened, valueName.c_str(), nullptr, &type,
+                             data.empty() ? nullptr : data.data(), &size);
+  } while (result == ERROR_MORE_DATA || (result == ERROR_SUCCESS && data.size() < size));
+  RegCloseKey(opened);
+  if (result != ERROR_SUCCESS) {
+    return result;
+  }
+  if (type != REG_SZ && type != REG_EXPAND_SZ) {
+    return ERROR_INVALID_DATA;
+  }
+  if (size == 0) {
+    text.clear();
+    return ERROR_SUCCESS;
+  }
+  const auto* begin = reinterpret_cast<const char*>(data.data());
+  text.assign(begin, strnlen(begin, size));
+  return ERROR_SUCCESS;
+}
+
+LONG RegSetString(HKEY key, const std::string& subKey, const std::string& valueName,
+                  const std::string& text)
+{
+  HKEY opened = nullptr;
+  LONG result = RegCreateKeyEx(key, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                               KEY_SET_VALUE, nullptr, &opened, nullptr);
+  if (result != ERROR_SUCCESS) {
+    return result;
+  }
+  result = RegSetValueEx(opened, valueName.c_str(), 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(text.c_str()),
+                         static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(opened);
+  return result;
+}
+
 std::string RegErrorMessage(LONG code)
 {
   switch (code) {
@@ -691,6 +739,8 @@ std::string RegErrorMessage(LONG code)
     return "Access to the registry key was denied.";
   case ERROR_INVALID_HANDLE:
     return "The registry key handle is invalid.";
+  case ERROR_INVALID_DATA:
+    return "The registry value has another type than expected.";
   case ERROR_NOT_ENOUGH_MEMORY:
     return "Not enough memory for the registry operation.";
   case ERROR_INVALID_PARAMETER:

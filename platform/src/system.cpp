@@ -1,18 +1,19 @@
 // System facts and requests, with environment overrides for tests.
 #include "platform/system.h"
 
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/registry.h"
+
 #include <fcntl.h>
 #include <pwd.h>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <strings.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-
-extern char** environ;
+#include <vector>
 
 namespace platform {
 
@@ -34,18 +35,35 @@ std::string HomeFolder()
   return home;
 }
 
-// Runs argv and waits for it; true on exit status 0.
-bool RunAndWait(const char* const argv[])
+// An XDG base folder: the variable when it holds an absolute path, else the home folder's
+// default below it, else /tmp. Without a trailing separator.
+std::string XdgFolder(const char* variable, const char* belowHome)
 {
-  pid_t child = 0;
-  if (posix_spawnp(&child, argv[0], nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0)
-    return false;
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR)
-      return false;
+  std::string folder = Environment(variable);
+  if (folder.empty() || folder[0] != '/') {
+    const std::string home = HomeFolder();
+    folder = home.empty() ? "/tmp" : home + belowHome;
   }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  while (folder.size() > 1 && folder.back() == '/')
+    folder.pop_back();
+  return folder;
+}
+
+// Runs the words of a restart request and judges the answer.
+int RunRestartCommand(const std::vector<std::string>& words)
+{
+  Process command;
+  if (!command.Start(words, {}, ProcessStreams{})) {
+    const DWORD code = command.LastError().windowsCode;
+    return code != 0 ? static_cast<int>(code) : kErrorRestartRefused;
+  }
+  if (command.Wait(kRestartAnswerMs) != WAIT_OBJECT_0) {
+    command.Terminate(WAIT_TIMEOUT);
+    return kErrorRestartTimeout;
+  }
+  DWORD exitCode = 0;
+  command.GetExitCode(&exitCode);
+  return exitCode == 0 ? 0 : kErrorRestartRefused;
 }
 
 } // namespace
@@ -56,27 +74,66 @@ PlatformFamily GetPlatformFamily()
   return family && std::strcmp(family, "9x") == 0 ? PlatformFamily::Win9x : PlatformFamily::NT;
 }
 
-bool RequestSystemRestart()
+int RequestMachineRestart(RestartMode mode)
 {
+  const bool force = mode == RestartMode::Force;
   const std::string command = Environment("HALVEX_RESTART_COMMAND");
   if (!command.empty()) {
-    const char* const argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
-    return RunAndWait(argv);
+    std::vector<std::string> words = SplitCommandLine(command);
+    if (words.empty()) {
+      return kErrorRestartRefused;
+    }
+    if (force) {
+      words.push_back("--force");
+    }
+    return RunRestartCommand(words);
   }
-  const char* const argv[] = {"systemctl", "reboot", nullptr};
-  return RunAndWait(argv);
+  std::vector<std::string> words = {"systemctl", "reboot"};
+  if (force) {
+    words.push_back("--ignore-inhibitors");
+  }
+  return RunRestartCommand(words);
+}
+
+int CheckRestartPermission()
+{
+  if (!Environment("HALVEX_RESTART_COMMAND").empty()) {
+    return 0;
+  }
+  ProgramResult answer;
+  ProcessError error;
+  const std::vector<std::string> ask = {"busctl",
+                                        "call",
+                                        "org.freedesktop.login1",
+                                        "/org/freedesktop/login1",
+                                        "org.freedesktop.login1.Manager",
+                                        "CanReboot"};
+  if (!RunProgram(ask, 5000, answer, error) || answer.timedOut || answer.exitCode != 0) {
+    return kErrorAccessDenied;
+  }
+  // busctl prints the reply as: s "yes"
+  const bool allowed = answer.output.find("\"yes\"") != std::string::npos ||
+                       answer.output.find("\"challenge\"") != std::string::npos;
+  return allowed ? 0 : kErrorAccessDenied;
+}
+
+DosMachine GetDosMachine(const std::string& rootKeyPath)
+{
+  std::string machine;
+  if (RegGetString(HKEY_LOCAL_MACHINE, rootKeyPath, kDosMachineValue, machine) != ERROR_SUCCESS) {
+    return DosMachine::Restart;
+  }
+  return strcasecmp(machine.c_str(), "emulator") == 0 ? DosMachine::Emulator : DosMachine::Restart;
 }
 
 std::string UserDataFolder()
 {
-  std::string data = Environment("XDG_DATA_HOME");
-  if (data.empty() || data[0] != '/') {
-    const std::string home = HomeFolder();
-    data = home.empty() ? "/tmp" : home + "/.local/share";
-  }
-  while (data.size() > 1 && data.back() == '/')
-    data.pop_back();
-  return data;
+  return XdgFolder("XDG_DATA_HOME", "/.local/share");
+}
+
+std::string UserConfigFolder()
+{
+  return XdgFolder("XDG_CONFIG_HOME", "/.config");
 }
 
 std::string SystemRootFolder()

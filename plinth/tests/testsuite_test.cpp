@@ -1,4 +1,5 @@
 #include "plinth/testsuite.h"
+#include "testsupport/tempfolder.h"
 
 #include "plinth/archive.h"
 
@@ -345,20 +346,7 @@ void Reporter(const CArchive& ar, unsigned level)
   g_reported.file = ar.GetFileName();
 }
 
-class TempFolder
-{
-public:
-  TempFolder()
-  {
-    std::string pattern = (std::filesystem::temp_directory_path() / "plinth-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempFolder() { std::filesystem::remove_all(path_); }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-  std::string path_;
-};
+using testsupport::TempFolder;
 
 TEST(TestSuiteTest, RealFileRoundTripAndReportedErrors)
 {

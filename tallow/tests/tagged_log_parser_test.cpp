@@ -281,7 +281,7 @@ TEST(PlainLogTest, UnusableFilesFailAndWriteNothing)
   };
   const Row rows[] = {
       {"missing log", temp.File("absent.txt"), temp.File("r1.txt")},
-      {"log is a folder", temp.path.string(), temp.File("r2.txt")},
+      {"log is a folder", temp.Path(), temp.File("r2.txt")},
       {"results folder missing", temp.File("log.txt"), temp.File("none/r3.txt")},
   };
   for (const Row& row : rows) {
@@ -292,7 +292,7 @@ TEST(PlainLogTest, UnusableFilesFailAndWriteNothing)
     EXPECT_FALSE(outcome.error.empty());
     EXPECT_FALSE(std::filesystem::exists(row.results));
   }
-  EXPECT_FALSE(std::filesystem::exists(temp.path / "none"));
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(temp.Path()) / "none"));
 }
 
 } // namespace

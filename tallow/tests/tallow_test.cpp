@@ -144,7 +144,7 @@ TEST_F(TallowTest, VerdictsOfTaggedAndPlainLogs)
     } else {
       EXPECT_EQ(ReadFile(results), "earlier results\n" + row.log + " ");
     }
-    EXPECT_EQ(FilesIn(temp.path).size(), row.tagged ? 3u : 2u);
+    EXPECT_EQ(FilesIn(temp.Path()).size(), row.tagged ? 3u : 2u);
   }
 }
 
@@ -238,7 +238,7 @@ TEST_F(TallowTest, StatisticsOnceAskedForStayOn)
 
 TEST_F(TallowTest, PathsOfAnyLengthWork)
 {
-  std::filesystem::path folder = temp.path;
+  std::filesystem::path folder = temp.Path();
   for (int i = 0; i < 8; ++i) {
     folder /= std::string(180, static_cast<char>('a' + i));
   }
@@ -278,7 +278,7 @@ TEST_F(TallowTest, BadInputFailsCleanlyAndWritesNothingElse)
   const Row rows[] = {
       {"missing results folder", log, temp.File("missing/results.txt")},
       {"missing log", temp.File("absent.log"), results},
-      {"log is a folder", temp.path.string(), results},
+      {"log is a folder", temp.Path(), results},
       {"empty log path", "", results},
       {"empty results path", log, ""},
   };
@@ -287,7 +287,7 @@ TEST_F(TallowTest, BadInputFailsCleanlyAndWritesNothingElse)
     const Outcome outcome = Translate(tallow.translate, row.log, row.results);
     EXPECT_EQ(outcome.result, 0);
     EXPECT_EQ(outcome.status, 5);
-    EXPECT_EQ(FilesIn(temp.path), std::set<std::string>{"test.log"});
+    EXPECT_EQ(FilesIn(temp.Path()), std::set<std::string>{"test.log"});
   }
   // A log that would be its own results file or NTLog output is refused, and kept.
   const std::string logNamedLikeOutput = temp.File("r.txtNT");
@@ -309,7 +309,7 @@ TEST_F(TallowTest, BadInputFailsCleanlyAndWritesNothingElse)
   EXPECT_EQ(status, 5);
   EXPECT_EQ(tallow.translate(log.c_str(), nullptr, &status), 0);
   EXPECT_EQ(tallow.translate(log.c_str(), results.c_str(), nullptr), 0);
-  EXPECT_EQ(FilesIn(temp.path), std::set<std::string>{"test.log"});
+  EXPECT_EQ(FilesIn(temp.Path()), std::set<std::string>{"test.log"});
 }
 
 TEST_F(TallowTest, BinaryJunkIsTranslatedWithoutHarm)
@@ -327,7 +327,7 @@ TEST_F(TallowTest, BinaryJunkIsTranslatedWithoutHarm)
     const Outcome outcome = Translate(tallow.translate, log, results);
     EXPECT_TRUE(outcome.result == 0 || outcome.result == 1);
     EXPECT_TRUE(outcome.status == 5 || outcome.status == 6);
-    for (const auto& name : FilesIn(temp.path)) {
+    for (const auto& name : FilesIn(temp.Path())) {
       EXPECT_TRUE(name == "test.log" || name == "results.txt" || name == "results.txtNT") << name;
     }
   }

@@ -113,7 +113,7 @@ TEST(HalvexTallowTest, BadUseIsExplained)
     SCOPED_TRACE(arguments);
     const ToolRun run = RunTool(arguments);
     EXPECT_EQ(run.exitCode, 2);
-    EXPECT_THAT(run.output, HasSubstr("usage: halvex-tallow LOG RESULTS [--stats]"));
+    EXPECT_THAT(run.output, HasSubstr("Usage: halvex-tallow LOG RESULTS [--stats]"));
   }
   const ToolRun missing = RunTool("'" + temp.File("absent") + "' '" + temp.File("results") + "'");
   EXPECT_EQ(missing.exitCode, 2);

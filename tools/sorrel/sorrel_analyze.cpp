@@ -6,6 +6,8 @@
 #include "sorrel/results_block.h"
 #include "sorrel/results_report.h"
 
+#include "platform/standardoptions.h"
+
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -22,14 +24,18 @@ constexpr int kExitPassed = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
+constexpr char kHelp[] =
+    "Usage: sorrel-analyze [--format FOURCC --width N --height N [--fps RATE]]\n"
+    "                      [--block FILE] [--json] [--media FILE] INPUT\n"
+    "Judges recorded video with the sorrel filter's analysis, on the stream's own clock, and\n"
+    "prints the video test's report.\n"
+    "INPUT is a Y4M file, raw frames, or - for standard input.\n"
+    "FOURCC: YUY2 UYVY Y41P IYUV I420 YV12 YVU9; RATE: 30000/1001, 25, 29.97...\n"
+    "--media FILE judges FILE as the captured data-rate file (it is not removed).\n";
+
 void Usage()
 {
-  std::fprintf(stderr,
-               "usage: sorrel-analyze [--format FOURCC --width N --height N [--fps RATE]]\n"
-               "                      [--block FILE] [--json] [--media FILE] INPUT\n"
-               "INPUT is a Y4M file, raw frames, or - for standard input.\n"
-               "FOURCC: YUY2 UYVY Y41P IYUV I420 YV12 YVU9; RATE: 30000/1001, 25, 29.97...\n"
-               "--media FILE judges FILE as the captured data-rate file (it is not removed).\n");
+  std::fputs(kHelp, stderr);
 }
 
 struct Options
@@ -89,9 +95,6 @@ bool ParseOptions(int argc, char** argv, Options* o)
       } else if (arg == "--media") {
         o->mediaFile = v;
       }
-    } else if (arg == "--help" || arg == "-h") {
-      Usage();
-      return false;
     } else if (o->input.empty() && (arg == "-" || arg[0] != '-')) {
       o->input = arg;
     } else {
@@ -133,6 +136,9 @@ bool PrintSnapshot(CAnalogInTest& filter, const char* when, double streamSeconds
 
 int main(int argc, char** argv)
 {
+  if (const auto answered = platform::AnswerStandardOption(argc, argv, "sorrel-analyze", kHelp)) {
+    return *answered;
+  }
   Options o;
   if (!ParseOptions(argc, argv, &o)) {
     Usage();

@@ -3,6 +3,8 @@
 
 #include "sorrel/pattern_renderer.h"
 
+#include "platform/standardoptions.h"
+
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -13,14 +15,19 @@ namespace {
 
 using namespace sorrel;
 
+constexpr char kHelp[] =
+    "Usage: sorrel-render --format FOURCC --width N --height N\n"
+    "                     --sequence PATTERN:FRAMES[,PATTERN:FRAMES...]\n"
+    "                     [--y4m [--fps RATE]] OUTPUT\n"
+    "Writes a clip of test pictures for the video analysis, as raw frames or Y4M.\n"
+    "\n"
+    "PATTERN: smpte smpte-mirrored smpte-flipped smpte-swapped smpte-soft\n"
+    "         smpte-noedge sw2 sw2-nodetail sw2-colour sw2-bw sw2-frame grey\n"
+    "OUTPUT: a file, or - for standard output. --y4m needs I420.\n";
+
 void Usage()
 {
-  std::fprintf(stderr, "usage: sorrel-render --format FOURCC --width N --height N\n"
-                       "                     --sequence PATTERN:FRAMES[,PATTERN:FRAMES...]\n"
-                       "                     [--y4m [--fps RATE]] OUTPUT\n"
-                       "PATTERN: smpte smpte-mirrored smpte-flipped smpte-swapped smpte-soft\n"
-                       "         smpte-noedge sw2 sw2-nodetail sw2-colour sw2-bw sw2-frame grey\n"
-                       "OUTPUT: a file, or - for standard output. --y4m needs I420.\n");
+  std::fputs(kHelp, stderr);
 }
 
 bool Render(const std::string& name, const FrameGeometry& g, PatternImage* image)
@@ -56,6 +63,9 @@ bool Render(const std::string& name, const FrameGeometry& g, PatternImage* image
 
 int main(int argc, char** argv)
 {
+  if (const auto answered = platform::AnswerStandardOption(argc, argv, "sorrel-render", kHelp)) {
+    return *answered;
+  }
   std::string format, sequence, output, fps = "30000/1001";
   int width = 0, height = 0;
   bool y4m = false;

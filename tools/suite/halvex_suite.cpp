@@ -16,6 +16,7 @@
 #include "plinth/testsuite.h"
 
 #include "platform/modules.h"
+#include "platform/standardoptions.h"
 
 #include <cstdio>
 #include <string>
@@ -25,6 +26,22 @@ namespace {
 
 constexpr int kExitOk = 0;
 constexpr int kExitUsage = 1;
+
+constexpr char kHelp[] =
+    "Usage: halvex-suite list-tests [--verbose]\n"
+    "  or:  halvex-suite new FILE.ts --name NAME\n"
+    "  or:  halvex-suite add FILE.ts --test \"COMPONENT/TEST\" [--iterations N] [--verbose]\n"
+    "  or:  halvex-suite dump FILE.ts [--load MODULE]...\n"
+    "Builds and reads test suite files without a display. list-tests prints COMPONENT/TEST for\n"
+    "every test case of the components the registry lists, loaded as the harness loads them;\n"
+    "new writes an empty suite; add appends a copy of a test case; dump prints a suite's fields\n"
+    "and test cases after loading the named plug-in modules.\n"
+    "\n"
+    "  --name NAME       the new suite's name\n"
+    "  --test C/T        test case T of component C\n"
+    "  --iterations N    how often the test case runs (default 1)\n"
+    "  --verbose         show the components' progress messages while they load\n"
+    "  --load MODULE     load a plug-in module first (\"Marlow.so\", or a path)\n";
 
 void Usage()
 {
@@ -78,6 +95,8 @@ int Dump(const std::string& path)
 int main(int argc, char** argv)
 {
   std::vector<std::string> args(argv + 1, argv + argc);
+  if (const auto answered = platform::AnswerStandardOption(args, "halvex-suite", kHelp))
+    return *answered;
   if (!args.empty() && (args[0] == "new" || args[0] == "add" || args[0] == "list-tests"))
     return suitebuilder::Run(args);
   if (args.size() < 2 || args[0] != "dump") {

@@ -1,5 +1,12 @@
 // halvex-reg as a user runs it: a real program on a private registry file.
+#include "platform/desktop_entry.h"
+#include "platform/process.h"
+
+#include "testsupport/tempfolder.h"
+
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include <cstdlib>
 #include <filesystem>
@@ -42,11 +49,10 @@ struct Outcome
 class HalvexRegTest : public ::testing::Test
 {
 protected:
+  testsupport::TempFolder m_temp;
   void SetUp() override
   {
-    char pattern[] = "/tmp/halvex-reg-tool-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_folder = pattern;
+    m_folder = m_temp.Path();
     m_registry = (m_folder / "registry.db").string();
     const char* build = std::getenv("HALVEX_BUILD_DIR");
     const char* source = std::getenv("HALVEX_SOURCE_DIR");
@@ -54,7 +60,6 @@ protected:
     m_program = (fs::path(build) / "bin" / "halvex-reg").string();
     m_seed = (fs::path(source) / "share" / "demo" / "registry.reg").string();
   }
-  void TearDown() override { fs::remove_all(m_folder); }
 
   // Runs halvex-reg with --registry and the arguments.
   Outcome Run(const std::vector<std::string>& args, bool withRegistry = true)
@@ -164,6 +169,7 @@ TEST_F(HalvexRegTest, BadInputAndUsageExitWithTwo)
       {"delete", "HKLM"},
       {"import", "/nonexistent/file.reg"},
       {"export", kRoot, "-x", "file"},
+      {"runonce", "--wait"},
   };
   for (const auto& args : cases) {
     SCOPED_TRACE(args.empty() ? "(none)" : args[0]);
@@ -204,3 +210,78 @@ TEST_F(HalvexRegTest, UsesTheEnvironmentsRegistryAndRefusesDamagedOnes)
 }
 
 } // namespace
+
+TEST_F(HalvexRegTest, RunOnceRunsEachValueOnceAndDeletesItFirst)
+{
+  const std::string runOnce = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+  EXPECT_EQ(Run({"runonce"}).status, 0) << "no RunOnce key: nothing to do";
+
+  // Each program records its arguments and whether its own value was still there.
+  const fs::path record = m_folder / "record.txt";
+  const fs::path script = m_folder / "restart entry.sh";
+  WriteText(script, "#!/bin/sh\n"
+                    "\"" +
+                        m_program + "\" query '" + runOnce +
+                        "' \"$1\" >/dev/null 2>&1\n"
+                        "echo \"$1 $2 value-status=$?\" >> '" +
+                        record.string() + "'\n");
+  fs::permissions(script, fs::perms::owner_all);
+  const std::string program = "\"" + script.string() + "\"";
+  ASSERT_EQ(Run({"set", runOnce, "Start HALVEX Exe", "--type", "REG_SZ", "--data",
+                 program + " \"Start HALVEX Exe\" \"-run suite.ts\""})
+                .status,
+            0);
+  ASSERT_EQ(
+      Run({"set", runOnce, "Another", "--type", "REG_SZ", "--data", program + " Another"}).status,
+      0);
+
+  Outcome ran = Run({"runonce"});
+  EXPECT_EQ(ran.status, 0) << ran.err;
+  EXPECT_EQ(ReadText(record), "Another  value-status=1\n"
+                              "Start HALVEX Exe -run suite.ts value-status=1\n")
+      << "the values ran in name order, each after its value was deleted";
+  EXPECT_NE(ran.out.find("started Start HALVEX Exe: "), std::string::npos) << ran.out;
+  EXPECT_EQ(Run({"query", runOnce, "Another"}).status, 1);
+
+  EXPECT_EQ(Run({"runonce"}).status, 0);
+  EXPECT_EQ(ReadText(record), "Another  value-status=1\n"
+                              "Start HALVEX Exe -run suite.ts value-status=1\n")
+      << "nothing runs twice";
+
+  // A program that is not there, and a value that is no command line: both deleted.
+  ASSERT_EQ(Run({"set", runOnce, "Gone", "--type", "REG_SZ", "--data", "/nonexistent/prog"}).status,
+            0);
+  Outcome missing = Run({"runonce"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("Gone: cannot start /nonexistent/prog (error 2)"), std::string::npos)
+      << missing.err;
+  ASSERT_EQ(Run({"set", runOnce, "Number", "--type", "REG_DWORD", "--data", "5"}).status, 0);
+  Outcome number = Run({"runonce", "--no-wait"});
+  EXPECT_EQ(number.status, 2);
+  EXPECT_NE(number.err.find("Number: not a command line"), std::string::npos) << number.err;
+  EXPECT_EQ(Run({"query", runOnce}).out, runOnce + "\n") << "no value left";
+}
+
+TEST_F(HalvexRegTest, InstallationsAutostartEntryRunsTheRunOnceValues)
+{
+  const fs::path entry =
+      fs::path(std::getenv("HALVEX_BUILD_DIR")) / "share/halvex/autostart/halvex-runonce.desktop";
+  std::map<std::string, std::string> keys;
+  ASSERT_TRUE(platform::ReadDesktopEntryGroup(ReadText(entry), keys)) << entry;
+  std::vector<std::string> words;
+  ASSERT_TRUE(platform::SplitDesktopExecValue(keys["Exec"], keys["Name"], entry, words));
+  ASSERT_EQ(words, (std::vector<std::string>{m_program, "runonce"}));
+
+  const fs::path marker = m_folder / "ran";
+  ASSERT_EQ(Run({"set", "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "Touch",
+                 "--type", "REG_SZ", "--data", "touch \"" + marker.string() + "\""})
+                .status,
+            0);
+  setenv("HALVEX_REGISTRY", m_registry.c_str(), 1);
+  platform::ProgramResult result;
+  platform::ProcessError error;
+  ASSERT_TRUE(platform::RunProgram(words, 60000, result, error)) << error.message;
+  unsetenv("HALVEX_REGISTRY");
+  EXPECT_EQ(result.exitCode, 0u) << result.errors;
+  EXPECT_TRUE(fs::exists(marker));
+}

@@ -1,9 +1,12 @@
 // The .ini definition parser.
 #include "marlow/inisuite.h"
 
+#include "marlow/commandlinerules.h"
+
 #include "skeleton/logmessage.h"
 #include "skeleton/strings.h"
 
+#include "platform/files.h"
 #include "platform/profile.h"
 
 #include <cstdlib>
@@ -126,5 +129,40 @@ bool CIniSuite::ParseText(const std::string& iniPath, std::string_view text)
     m_TestDefs.push_back(std::move(def));
     ++m_nTestDefs;
   }
+  return true;
+}
+
+std::string CIniSuite::ResolvePath(const std::string& path) const
+{
+  return marlow::ResolveInFolder(path, m_strBaseFolder);
+}
+
+bool CIniSuite::PrepareCommandLine(const std::string& image, bool bDosBoot, std::string& logFile,
+                                   std::string& cmdLine) const
+{
+  (void)bDosBoot;
+  const std::string writtenLog = logFile;
+  logFile = ResolvePath(writtenLog);
+  cmdLine = marlow::ReplaceInCommandLine(cmdLine, writtenLog, logFile);
+
+  const std::size_t imageAt = marlow::FindIgnoringCase(cmdLine, image);
+  if (imageAt == std::string::npos) {
+    LogMessage(components::kLogError, "Invalid Image Value");
+    return false;
+  }
+  // The program as written: everything before the image, and the image, without the quote
+  // that opens a quoted program path.
+  std::size_t programAt = 0;
+  while (programAt < imageAt && (cmdLine[programAt] == ' ' || cmdLine[programAt] == '\t'))
+    ++programAt;
+  if (programAt < imageAt && cmdLine[programAt] == '"')
+    ++programAt;
+  const std::string writtenProgram = cmdLine.substr(programAt, imageAt + image.size() - programAt);
+  std::string program;
+  if (platform::GetShortPathName(ResolvePath(writtenProgram), program) != platform::kErrorSuccess) {
+    LogMessage(components::kLogError, "Invalid Cmd Line Path");
+    return false;
+  }
+  cmdLine = marlow::ReplaceInCommandLine(cmdLine, writtenProgram, program);
   return true;
 }

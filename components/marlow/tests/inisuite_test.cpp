@@ -266,7 +266,9 @@ TEST_F(IniSuiteTest, DemoDefinitionsParse)
     std::vector<std::string> tests;
   } cases[] = {
       {"demo_tagged.ini", "Demo Tagged Tests", {"Tagged pass", "Tagged fail", "Tagged warning"}},
-      {"demo_plain.ini", "Demo Plain Tests", {"Plain pass", "Plain fail", "Slow program"}},
+      {"demo_plain.ini",
+       "Demo Plain Tests",
+       {"Plain pass", "Plain fail", "Slow program fails at its limit", "Missing program fails"}},
       {"demo_dos.ini", "Demo DOS Tests", {"Memory test under DOS"}},
   };
   for (const auto& c : cases) {

@@ -1,14 +1,20 @@
 // CTestcaseEx: construction from a definition, copying, and its bytes in a .ts file.
 #include "marlow/inicomponent.h"
 #include "marlow/testcaseex.h"
+#include "marlow/testcaseexdialog.h"
 
 #include "plinth/archive.h"
 #include "plinth/testsuite.h"
 
 #include "testsupport/logcapture.h"
+#include "testsupport/offscreen.h"
 #include "testsupport/privateregistry.h"
 #include "testsupport/tempfolder.h"
 
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -185,11 +191,42 @@ TEST(TestcaseEx, CopyFromAndCloneCarryEveryField)
   EXPECT_EQ(copy.m_strTestCaseName, "Boot");
 }
 
-TEST(TestcaseEx, NotRunYet)
+TEST(TestcaseEx, ConfigurationDialogShowsTheDefinitionReadOnly)
 {
-  CTestcaseEx testCase;
-  EXPECT_EQ(testCase.Execute(), kTestStatusNotRun);
-  EXPECT_EQ(testCase.Configure(), 7);
+  TestApplication();
+  CLabComponent component;
+  CTestcaseEx testCase(&component, "lab.ini", "Probe", "WINDOWS", "probe.sh",
+                       "./probe.sh pass ./p.log", "60000", "./p.log");
+  QTimer::singleShot(0, [] {
+    auto* dialog = dynamic_cast<CTestcaseExDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "Probe Configuration");
+    const struct
+    {
+      const char* name;
+      const char* text;
+    } fields[] = {{"IniFile", "lab.ini"},
+                  {"ReturnType", "WINDOWS"},
+                  {"ExecutionPath", "./probe.sh pass ./p.log"},
+                  {"LogFile", "./p.log"},
+                  {"Version", "Unknown"}};
+    for (const auto& field : fields) {
+      SCOPED_TRACE(field.name);
+      auto* edit = dialog->findChild<QLineEdit*>(field.name);
+      ASSERT_NE(edit, nullptr);
+      EXPECT_EQ(edit->text(), field.text);
+      EXPECT_TRUE(edit->isReadOnly());
+    }
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    EXPECT_EQ(buttons->buttons().size(), 1);
+    buttons->button(QDialogButtonBox::Ok)->click();
+  });
+  EXPECT_EQ(testCase.Configure(), 1);
+  EXPECT_EQ(testCase.m_strCmdLine, "./probe.sh pass ./p.log");
+  EXPECT_EQ(testCase.m_strTestCaseName, "Probe");
+
+  QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+  EXPECT_EQ(testCase.Configure(), 2);
 }
 
 // A suite with one test case, byte by byte as the file holds it.

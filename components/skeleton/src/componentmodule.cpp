@@ -3,6 +3,7 @@
 
 #include "skeleton/logmessage.h"
 #include "skeleton/modelcomponent.h"
+#include "skeleton/modelpropsheet.h"
 #include "skeleton/stopbox.h"
 #include "skeleton/strings.h"
 
@@ -69,6 +70,7 @@ void SetCurrentComponent(CModelComponent* pComponent)
 
 bool BeginAttach(const char* displayName)
 {
+  CModelPropSheet::KeepWindowLibrariesLoaded();
   const std::string path = ThisModulePath();
   LogMessage(kLogProgress, FormatText("The %s Component Dll is now loading.", path.c_str()));
   if (path.empty()) {

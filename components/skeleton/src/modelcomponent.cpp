@@ -3,7 +3,10 @@
 
 #include "skeleton/componentmodule.h"
 #include "skeleton/logmessage.h"
+#include "skeleton/modelconfiguration.h"
+#include "skeleton/modelpropsheet.h"
 #include "skeleton/strings.h"
+#include "skeleton/versiontext.h"
 
 #include "platform/regkey.h"
 
@@ -37,7 +40,10 @@ constexpr ModelValue kModelValues[] = {{"Manufacturer", &CComponent::m_strManufa
 
 } // namespace
 
-CModelComponent::CModelComponent(platform::HMODULE hInstance) : CComponent(hInstance) {}
+CModelComponent::CModelComponent(platform::HMODULE hInstance, components::ModelSheetLayout layout)
+    : CComponent(hInstance), m_modelSheetLayout(std::move(layout))
+{
+}
 
 CModelComponent::~CModelComponent()
 {
@@ -56,6 +62,27 @@ int CModelComponent::InitComponent()
 std::string CModelComponent::GetComponentKeyPath() const
 {
   return gszComponentRegistryKey + "\\" + m_strClassName;
+}
+
+std::string CModelComponent::GetDllVersion() const
+{
+  return components::FileVersionText(GetModuleName());
+}
+
+int CModelComponent::ConfigureComponent(std::string& strNewModel)
+{
+  // Called by the harness across the module boundary: nothing may leave as an exception.
+  try {
+    return components::ConfigureModel(*this, strNewModel, m_modelSheetLayout,
+                                      [this](components::ModelPageValues& values) {
+                                        return CModelPropSheet::Run(m_modelSheetLayout, values);
+                                      });
+  } catch (...) {
+    LogMessage(kLogError, FormatText("ERROR (%s): The model properties could not be shown.",
+                                     m_strClassName.c_str()));
+    strNewModel.clear();
+    return kConfigureFailed;
+  }
 }
 
 int CModelComponent::CreateDefaultRegistryEntry()

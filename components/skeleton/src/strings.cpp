@@ -24,6 +24,9 @@ std::string LoadComponentString(int id)
     return "ERROR 0012: Null component object found in the component list.";
   case kIdsInvalidComponent:
     return "ERROR 0013: Invalid component object found in the component list.";
+  case kIdsProgramStartFailed:
+    return "\"ERROR 0009: Unable to start the results file viewer application, error code "
+           "%1!d!.\"\n";
   default:
     return {};
   }

@@ -6,6 +6,7 @@
 
 #include "testsupport/logcapture.h"
 #include "testsupport/privateregistry.h"
+#include "testsupport/stopboxcapture.h"
 #include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
@@ -15,13 +16,6 @@
 using namespace testsupport;
 
 namespace {
-
-std::vector<std::string> g_boxes;
-
-void KeepBox(const std::string& text)
-{
-  g_boxes.push_back(text);
-}
 
 // A component whose initialisation can be made to fail, and that counts its deletion.
 class CProbeComponent : public CModelComponent
@@ -57,19 +51,17 @@ protected:
   {
     m_registry.SeedRoot("/opt/halvex", "");
     guiLoggingLevel = 2;
-    g_boxes.clear();
-    components::SetStopBoxHandler(&KeepBox);
   }
   void TearDown() override
   {
     components::EndDetach();
-    components::SetStopBoxHandler(nullptr);
     components::SetHarnessIniPath("");
   }
 
   TempFolder m_folder;
   PrivateRegistry m_registry{m_folder};
   LogCapture m_log;
+  StopBoxCapture m_boxes;
 };
 
 } // namespace
@@ -184,7 +176,7 @@ TEST_F(ComponentModuleTest, IniFolderLookUp)
     EXPECT_TRUE(components::GetIniFolder(folder));
     EXPECT_EQ(folder, c.expected);
   }
-  EXPECT_TRUE(g_boxes.empty());
+  EXPECT_TRUE(m_boxes.Boxes().empty());
 }
 
 TEST_F(ComponentModuleTest, IniFolderFailuresShowStopBoxes)
@@ -193,19 +185,20 @@ TEST_F(ComponentModuleTest, IniFolderFailuresShowStopBoxes)
   components::SetHarnessIniPath(m_folder.File("bin/halvex.ini"));
   std::string folder = "unchanged";
   EXPECT_FALSE(components::GetIniFolder(folder));
-  ASSERT_EQ(g_boxes.size(), 1u);
-  EXPECT_EQ(g_boxes[0], " \"ERROR 0015: Could not read the registry key from the file " +
-                            m_folder.File("bin/halvex.ini") +
-                            ". Please make sure that this file is in the same folder as the "
-                            "halvex.exe file.\"\n");
+  ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+  EXPECT_EQ(m_boxes.Boxes()[0],
+            " \"ERROR 0015: Could not read the registry key from the file " +
+                m_folder.File("bin/halvex.ini") +
+                ". Please make sure that this file is in the same folder as the "
+                "halvex.exe file.\"\n");
   EXPECT_EQ(folder, "unchanged");
 
   // A root key that does not exist.
   m_folder.Write("bin/halvex.ini", "[General]\nRegistryKey=SOFTWARE\\Nobody\n");
-  g_boxes.clear();
+  m_boxes.Clear();
   EXPECT_FALSE(components::GetIniFolder(folder));
-  ASSERT_EQ(g_boxes.size(), 1u);
-  EXPECT_EQ(g_boxes[0],
+  ASSERT_EQ(m_boxes.Boxes().size(), 1u);
+  EXPECT_EQ(m_boxes.Boxes()[0],
             "\"ERROR 0004: Could not read registry key \"SOFTWARE\\Nobody\", error code = 2.\"\n");
 
   // The key without InstallationFolder.
@@ -215,10 +208,10 @@ TEST_F(ComponentModuleTest, IniFolderFailuresShowStopBoxes)
     ASSERT_EQ(root.Open(platform::HKEY_LOCAL_MACHINE, kRootKey), 0);
     ASSERT_EQ(platform::RegDeleteValue(root, "InstallationFolder"), 0);
   }
-  g_boxes.clear();
+  m_boxes.Clear();
   EXPECT_FALSE(components::GetIniFolder(folder));
-  ASSERT_EQ(g_boxes.size(), 1u);
+  ASSERT_EQ(m_boxes.Boxes().size(), 1u);
   EXPECT_EQ(
-      g_boxes[0],
+      m_boxes.Boxes()[0],
       "\"ERROR 0004: Could not read registry key \"InstallationFolder\", error code = 2.\"\n");
 }

@@ -6,7 +6,7 @@
 using components::FormatMessageText;
 using components::LoadComponentString;
 
-TEST(ComponentStrings, TableHoldsEntriesTwoToEight)
+TEST(ComponentStrings, TableHoldsEntriesTwoToNine)
 {
   EXPECT_EQ(LoadComponentString(2), "halvex.ini");
   EXPECT_EQ(LoadComponentString(7),
@@ -14,7 +14,9 @@ TEST(ComponentStrings, TableHoldsEntriesTwoToEight)
   EXPECT_EQ(LoadComponentString(8),
             "ERROR 0013: Invalid component object found in the component list.");
   EXPECT_EQ(LoadComponentString(1), "");
-  EXPECT_EQ(LoadComponentString(9), "");
+  EXPECT_EQ(LoadComponentString(10), "");
+  EXPECT_EQ(FormatMessageText(LoadComponentString(9), {"2"}),
+            "\"ERROR 0009: Unable to start the results file viewer application, error code 2.\"\n");
   // Entries 3 and 4 keep their quote marks and line end.
   EXPECT_EQ(LoadComponentString(3).front(), '"');
   EXPECT_EQ(LoadComponentString(3).substr(LoadComponentString(3).size() - 2), "\"\n");

@@ -17,14 +17,18 @@ inline constexpr int kErrorAccessDenied = 5;
 inline constexpr int kErrorNotEnoughMemory = 8;
 inline constexpr int kErrorNoMoreFiles = 18;
 inline constexpr int kErrorWriteProtect = 19;
+inline constexpr int kErrorNotReady = 21; // no readable medium in the drive
 inline constexpr int kErrorGenFailure = 31;
 inline constexpr int kErrorSharingViolation = 32;
 inline constexpr int kErrorFileExists = 80;
 inline constexpr int kErrorInvalidParameter = 87;
 inline constexpr int kErrorDiskFull = 112;
+inline constexpr int kErrorInvalidName = 123; // a name the target cannot hold
 inline constexpr int kErrorDirNotEmpty = 145;
+inline constexpr int kErrorBadPathname = 161; // a path the target cannot reach
 inline constexpr int kErrorAlreadyExists = 183;
 inline constexpr int kErrorFilenameTooLong = 206;
+inline constexpr int kErrorUnrecognizedVolume = 1005; // no file system known on the medium
 
 // errno to error number. ENOENT is "file not found" here; the calls below tell a missing
 // folder ("path not found") from a missing file themselves.
@@ -44,6 +48,9 @@ struct FileStatus
   std::int64_t creationTime = 0; // seconds since 1970; birth time where the file system
                                  // keeps it, else the last status change
   std::int64_t modificationTime = 0;
+  // The same in nanoseconds, as finely as the file system keeps it: a file rewritten within
+  // the second it was read tells apart only here.
+  std::int64_t modificationTimeNs = 0;
   std::int64_t accessTime = 0;
   std::uint64_t size = 0;
   std::uint32_t attributes = 0;
@@ -56,7 +63,7 @@ std::string GetTempPath();
 // The short form of an existing path is the path itself; a missing path fails (2 or 3).
 int GetShortPathName(const std::string& path, std::string& shortPath);
 
-// Times in whole seconds. Follows symbolic links.
+// Times in whole seconds (the modification time also in nanoseconds). Follows symbolic links.
 int GetFileStatus(const std::string& path, FileStatus& status);
 
 int GetFileAttributes(const std::string& path, std::uint32_t& attributes);
@@ -88,9 +95,12 @@ struct FindData
   std::int64_t modificationTime = 0;
 };
 
-// Walks the entries of one folder that match a wildcard pattern ("*" and "?", ignoring case;
-// "*.*" matches every name; other characters stand for themselves), in name order ignoring
-// case. "." and ".." are never listed. One finder belongs to one thread at a time.
+// Whether a name matches a wildcard pattern: "*" and "?", ignoring case; "*.*" matches every
+// name; other characters stand for themselves.
+bool MatchesWildcard(const std::string& pattern, const std::string& name);
+
+// Walks the entries of one folder that match a wildcard pattern (MatchesWildcard), in name order
+// ignoring case. "." and ".." are never listed. One finder belongs to one thread at a time.
 class FileFinder
 {
 public:

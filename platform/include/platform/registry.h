@@ -30,6 +30,7 @@ inline constexpr LONG ERROR_SUCCESS = 0;
 inline constexpr LONG ERROR_FILE_NOT_FOUND = 2;
 inline constexpr LONG ERROR_ACCESS_DENIED = 5;
 inline constexpr LONG ERROR_INVALID_HANDLE = 6;
+inline constexpr LONG ERROR_INVALID_DATA = 13;
 inline constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
 inline constexpr LONG ERROR_DISK_FULL = 112;
@@ -112,6 +113,15 @@ std::string RegDefaultFile();
 // inside it all take effect when it returns ERROR_SUCCESS, and none otherwise. Other threads of
 // the process wait; other processes see nothing until the end.
 LONG RegRunTransaction(HKEY key, const std::function<LONG()>& body);
+
+// Shorthands over the calls above. RegGetString reads a REG_SZ or REG_EXPAND_SZ value of `subKey`
+// below `key` (empty: `key` itself) without its terminating NUL; a value of another type gives
+// ERROR_INVALID_DATA. RegSetString creates `subKey` when missing and writes a REG_SZ value with
+// its terminating NUL.
+LONG RegGetString(HKEY key, const std::string& subKey, const std::string& valueName,
+                  std::string& text);
+LONG RegSetString(HKEY key, const std::string& subKey, const std::string& valueName,
+                  const std::string& text);
 
 // A sentence for an error code, and the details of the last failure on this thread (file name
 // and the store's own reason) when a store was involved.

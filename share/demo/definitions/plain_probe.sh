@@ -5,7 +5,6 @@ set -eu
 verdict=${1:?verdict}
 log=${2:?log file}
 mkdir -p "$(dirname "$log")"
-sleep 1
 {
   echo "Halvex demo: plain probe"
   echo "Checking the serial loop-back"

@@ -1,25 +1,36 @@
-// Collects the log lines that code under test sends to this thread's main window.
+// Collects the log lines, result texts and NTLog records that code under test sends to this
+// thread's main window.
 #pragma once
 
 #include "platform/messages.h"
+#include "plinth/ntlogentry.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace testsupport {
 
-// Collects the log lines sent to this thread's main window. Lines sent from this thread arrive
-// at once.
+// Collects what is sent to this thread's main window. What is sent from this thread arrives
+// at once; from other threads when this one processes its messages.
 class LogCapture
 {
 public:
   LogCapture()
   {
     m_msg = platform::RegisterWindowMessage("HALVEX Log Message");
+    m_resultsMsg = platform::RegisterWindowMessage("HALVEX Test Results Message");
+    m_ntLogMsg = platform::RegisterWindowMessage("HALVEX NTLog Message");
     m_window = platform::CreateWindow(
         "HALVEXclass", [this](platform::UINT msg, platform::WPARAM, platform::LPARAM lParam) {
           if (msg == m_msg)
             m_lines.emplace_back(reinterpret_cast<const char*>(lParam));
+          if (msg == m_resultsMsg)
+            m_results.emplace_back(reinterpret_cast<const char*>(lParam));
+          if (msg == m_ntLogMsg) {
+            const auto* entry = reinterpret_cast<const NtLogEntry*>(lParam);
+            m_ntLog.push_back({entry->flags, entry->sourceFile, entry->text});
+          }
           return platform::LRESULT{0};
         });
     m_previous = platform::GetMainWnd();
@@ -33,8 +44,23 @@ public:
   LogCapture(const LogCapture&) = delete;
   LogCapture& operator=(const LogCapture&) = delete;
 
+  struct NtLogRecord
+  {
+    std::uint32_t flags;
+    std::string sourceFile;
+    std::string text;
+  };
+
   const std::vector<std::string>& Lines() const { return m_lines; }
-  void Clear() { m_lines.clear(); }
+  // "HALVEX Test Results Message" texts and "HALVEX NTLog Message" records, in arrival order.
+  const std::vector<std::string>& Results() const { return m_results; }
+  const std::vector<NtLogRecord>& NtLog() const { return m_ntLog; }
+  void Clear()
+  {
+    m_lines.clear();
+    m_results.clear();
+    m_ntLog.clear();
+  }
   bool Has(const std::string& line) const
   {
     for (const auto& l : m_lines)
@@ -59,9 +85,13 @@ public:
 
 private:
   platform::UINT m_msg = 0;
+  platform::UINT m_resultsMsg = 0;
+  platform::UINT m_ntLogMsg = 0;
   platform::HWND m_window = nullptr;
   platform::HWND m_previous = nullptr;
   std::vector<std::string> m_lines;
+  std::vector<std::string> m_results;
+  std::vector<NtLogRecord> m_ntLog;
 };
 
 } // namespace testsupport

@@ -50,6 +50,11 @@ private:
   std::string m_path;
 };
 
+inline void WriteAll(const std::string& path, const std::string& bytes)
+{
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
 inline std::string ReadAll(const std::string& path)
 {
   std::ifstream in(path, std::ios::binary);

@@ -42,6 +42,18 @@ public:
   // The same over text already read; iniPath only names the file in messages.
   bool ParseText(const std::string& iniPath, std::string_view text);
 
+  // As a path-resolution object (m_strBaseFolder set): logFile and cmdLine in, resolved out.
+  // The log path is resolved (ResolvePath) and put in its place in the command line; then
+  // the program (the command line up to and including image, compared ignoring case) is
+  // resolved against the base folder and must exist. False after "Invalid Image Value" or
+  // "Invalid Cmd Line Path" at level 0; the buffers then hold what was resolved up to there.
+  // A resolved path holding a blank is quoted in the command line. bDosBoot says the command
+  // line is for a DOS boot; it does not change the resolution.
+  bool PrepareCommandLine(const std::string& image, bool bDosBoot, std::string& logFile,
+                          std::string& cmdLine) const;
+  // A path that starts with "." below the base folder; other paths as they are.
+  std::string ResolvePath(const std::string& path) const;
+
   std::vector<CIniTestDef> m_TestDefs;
   int m_nTestDefs = 0;
   std::string m_strIniPath;

@@ -3,6 +3,8 @@
 // plug-ins derive their components from it.
 #pragma once
 
+#include "skeleton/modelsheetlayout.h"
+
 #include "plinth/component.h"
 
 #include <string>
@@ -18,7 +20,10 @@ inline constexpr uint32_t kComponentInitialised = 4;
 class CModelComponent : public CComponent
 {
 public:
-  explicit CModelComponent(platform::HMODULE hInstance);
+  // layout: what this component's model sheet shows.
+  explicit CModelComponent(
+      platform::HMODULE hInstance,
+      components::ModelSheetLayout layout = components::ModelSheetLayout::WithVersion());
   // Leaves the module's own component list (componentmodule.h), so it never holds a deleted one.
   ~CModelComponent() override;
 
@@ -33,6 +38,17 @@ public:
   // the key exists already. 1 or, after a log line, 0.
   int CreateDefaultRegistryEntry() override;
 
+  // The model sheet over the current model; a model saved from it is stored under the name
+  // given on the sheet, which strNewModel then holds (the caller makes it current).
+  // kConfigureSaved, kConfigureCancelled or kConfigureFailed. User-interface thread.
+  int ConfigureComponent(std::string& strNewModel) override;
+
   // gszComponentRegistryKey, a backslash and the class name.
   std::string GetComponentKeyPath() const;
+  // The version of the module file (GetModuleName), "Unknown" without one.
+  std::string GetDllVersion() const;
+  const components::ModelSheetLayout& GetModelSheetLayout() const { return m_modelSheetLayout; }
+
+private:
+  components::ModelSheetLayout m_modelSheetLayout;
 };

@@ -14,6 +14,7 @@ inline constexpr int kIdsInvalidTestCase = 5;       // %1 the .ini path
 inline constexpr int kIdsInvalidTestSuite = 6;      // %1 the .ini path
 inline constexpr int kIdsNullComponent = 7;
 inline constexpr int kIdsInvalidComponent = 8;
+inline constexpr int kIdsProgramStartFailed = 9; // %1!d! error code
 
 // The text stored under id; empty for an id the table does not hold.
 std::string LoadComponentString(int id);

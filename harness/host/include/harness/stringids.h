@@ -119,18 +119,18 @@ inline constexpr int kComponentButtonConfigure = 2477;
 inline constexpr int kComponentButtonModel = 2478;
 
 // The trees of the left bar, drops into suites, and the texts a suite starts with.
-inline constexpr int kSuitesFallbackFolder = 2480; // the suites folder when none is set
-inline constexpr int kSuiteFilePattern = 2481;
-inline constexpr int kSuiteFileUnopenable = 2482; // %1: file, %2: reason
-inline constexpr int kNoProperties = 2483;
-inline constexpr int kSelectComponentItem = 2484;
-inline constexpr int kDropNoObject = 2485;    // %1: item text
-inline constexpr int kDropNotTestCase = 2486; // %1: item text
-inline constexpr int kDropCopyFailed = 2487;  // %1: test case
-inline constexpr int kNewSuiteTitle = 2488;
-inline constexpr int kInitialSuiteComponent = 2489;
-inline constexpr int kInitialSuitePath = 2490;
-inline constexpr int kInitialSuiteName = 2491;
+inline constexpr int kSuitesFallbackFolder = 2560; // the suites folder when none is set
+inline constexpr int kSuiteFilePattern = 2561;
+inline constexpr int kSuiteFileUnopenable = 2562; // %1: file, %2: reason
+inline constexpr int kNoProperties = 2563;
+inline constexpr int kSelectComponentItem = 2564;
+inline constexpr int kDropNoObject = 2565;    // %1: item text
+inline constexpr int kDropNotTestCase = 2566; // %1: item text
+inline constexpr int kDropCopyFailed = 2567;  // %1: test case
+inline constexpr int kNewSuiteTitle = 2568;
+inline constexpr int kInitialSuiteComponent = 2569;
+inline constexpr int kInitialSuitePath = 2570;
+inline constexpr int kInitialSuiteName = 2571;
 
 // The harness properties sheet: caption, page titles, then the controls' labels in page order.
 inline constexpr int kHarnessPropertiesTitle = 2500;
@@ -162,6 +162,18 @@ inline constexpr int kSuspectFilesChecked = 57673;
 inline constexpr int kStartupBoxTitle = 2540;
 inline constexpr int kStartupPageTitleFirst = 2541;
 inline constexpr int kDontShowStartupBox = 2546;
+
+// Model selection.
+inline constexpr int kModelKeyUnreadable = 2004; // %1: key path, %2: error code
+inline constexpr int kModelNotLoaded = 2047;     // %1: component class name, %2: model
+inline constexpr int kModelNotLoadedBox = 2048;
+inline constexpr int kSelectModelFirst = 2479;
+inline constexpr int kNewModelButton = 2480;
+inline constexpr int kModelSelectionComponent = 2481;
+inline constexpr int kModelSelectionModels = 2482;
+
+// Texts of the base library's resource library ("Plinth.lrc").
+inline constexpr int kDefaultModelName = 2900;
 
 // Command labels use the command's own number as their text number.
 
