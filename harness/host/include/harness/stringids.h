@@ -78,7 +78,6 @@ inline constexpr int kAboutVersion = 2420;      // %1: version
 inline constexpr int kAboutNoVersion = 2421;
 inline constexpr int kGuideMissing = 2422; // %1: path
 inline constexpr int kAppTitle = 2423;
-inline constexpr int kNotAvailableYet = 2424; // %1: command label
 inline constexpr int kStatusTestCase = 2430;  // field captions of the status panel
 inline constexpr int kStatusFailures = 2431;
 inline constexpr int kStatusProgress = 2432;
