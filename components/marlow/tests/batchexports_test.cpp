@@ -9,6 +9,7 @@
 #include "testsupport/doslayout.h"
 #include "testsupport/logcapture.h"
 #include "testsupport/privateregistry.h"
+#include "testsupport/suiteitemlist.h"
 #include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
@@ -20,32 +21,6 @@ using namespace testsupport;
 namespace fs = std::filesystem;
 
 namespace {
-
-// The suite window's list: every item, or the selected ones.
-class ItemList : public CSuiteItemList
-{
-public:
-  void Add(CTestCase* pTestCase, bool selected = false)
-  {
-    m_items.push_back({pTestCase, selected});
-  }
-  int GetNextItem(int item, unsigned flags) const override
-  {
-    for (int next = item + 1; next < static_cast<int>(m_items.size()); ++next)
-      if (flags != kListNextSelected || m_items[static_cast<std::size_t>(next)].second)
-        return next;
-    return -1;
-  }
-  CTestCase* GetItemTestCase(int item) const override
-  {
-    return item >= 0 && item < static_cast<int>(m_items.size())
-               ? m_items[static_cast<std::size_t>(item)].first
-               : nullptr;
-  }
-
-private:
-  std::vector<std::pair<CTestCase*, bool>> m_items;
-};
 
 class BatchExportsTest : public ::testing::Test
 {
@@ -93,7 +68,7 @@ protected:
 
 TEST_F(BatchExportsTest, PreparationPassCodesKindAndBatchStates)
 {
-  ItemList list;
+  SuiteItemList list;
   for (CTestCase* p : {static_cast<CTestCase*>(&Dos()), static_cast<CTestCase*>(&Windows()),
                        static_cast<CTestCase*>(&DosBatch()), &m_foreign})
     list.Add(p);
@@ -132,7 +107,7 @@ TEST_F(BatchExportsTest, KindsAndChecksByWhatTheVisitedItemsHold)
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    ItemList list;
+    SuiteItemList list;
     for (int i : c.items)
       list.Add(i == 3 ? &m_foreign : static_cast<CTestCase*>(m_testCases[std::size_t(i)].get()));
     CBatchCodeList codes;
@@ -147,7 +122,7 @@ TEST_F(BatchExportsTest, KindsAndChecksByWhatTheVisitedItemsHold)
 
 TEST_F(BatchExportsTest, OnlySelectedItemsAreVisitedWithTheSelectionFlag)
 {
-  ItemList list;
+  SuiteItemList list;
   list.Add(&Dos());
   list.Add(&Windows(), true);
   CBatchCodeList codes;
@@ -166,7 +141,7 @@ TEST_F(BatchExportsTest, ResumePassMarksForJudgingAndClearsTheBatchFolder)
   fs::create_directories(m_dos.BatchFolder());
   WriteAll(m_dos.BatchFile("Marlow.bat"), "\r\ncall Mem001.bat");
   WriteAll(m_dos.BatchFile("Mem001.bat"), "REM");
-  ItemList list;
+  SuiteItemList list;
   list.Add(&Dos());
   list.Add(&Windows());
   CBatchCodeList codes;
@@ -197,7 +172,7 @@ TEST_F(BatchExportsTest, MissingArgumentsAreNoFault)
   int kind = 0;
   EXPECT_EQ(marlow::PrepareBatchComponentList(nullptr, nullptr, nullptr, 0, &kind, 1), 1);
   EXPECT_EQ(kind, kBatchKindNone);
-  ItemList list;
+  SuiteItemList list;
   list.Add(&Dos());
   EXPECT_EQ(marlow::PrepareBatchComponentList(&list, nullptr, nullptr, 0, nullptr, 1), 1);
   EXPECT_EQ(marlow::CheckForDosTestCases(nullptr, 0), 0);
