@@ -1,6 +1,7 @@
 // The numbered batch files, the batch list and the first-time backups of the start-up files.
 #include "marlow/dosbatch.h"
 
+#include "marlow/commandlinerules.h"
 #include "marlow/fileerrorbox.h"
 
 #include "skeleton/logmessage.h"
@@ -12,6 +13,8 @@
 #include "platform/volumes.h"
 
 #include <cerrno>
+#include <fstream>
+#include <iterator>
 
 #include <fcntl.h>
 #include <strings.h>
@@ -178,20 +181,62 @@ bool BackUp(const std::string& file, const std::string& backup)
   return false;
 }
 
+// The whole file; false when it cannot be read.
+bool ReadFileBytes(const std::string& path, std::string& bytes)
+{
+  std::ifstream in(path, std::ios::binary);
+  if (!in)
+    return false;
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+// AUTOEXEC.BAT is its backup followed by start lines that call the batch list: a preparation
+// ended (killed, or its restart declined) before the machine's own was put back.
+bool HoldsLeftOverStartLines(const std::string& autoexec, const std::string& backup)
+{
+  std::string current;
+  std::string saved;
+  if (!ReadFileBytes(autoexec, current) || !ReadFileBytes(backup, saved))
+    return false;
+  return current.size() > saved.size() && current.compare(0, saved.size(), saved) == 0 &&
+         marlow::FindIgnoringCase(current, marlow::kBatchListName, saved.size()) !=
+             std::string::npos;
+}
+
 } // namespace
 
 void CDosBatch::BackUpStartupFiles(const std::string& iniFolder)
 {
   const std::string root = platform::SystemRootFolder();
-  BackUp(Join(root, marlow::kAutoexecName), Join(root, marlow::kAutoexecBackupName));
-  const std::string config = Join(root, marlow::kConfigName);
-  if (!BackUp(config, Join(root, marlow::kConfigBackupName)))
-    return;
+  const std::string autoexec = Join(root, marlow::kAutoexecName);
+  const std::string autoexecBackup = Join(root, marlow::kAutoexecBackupName);
+  if (HoldsLeftOverStartLines(autoexec, autoexecBackup)) {
+    components::LogMessage(components::kLogNotice,
+                           FormatText("%s still held the start lines of an earlier DOS run; it "
+                                      "is put back from %s.",
+                                      autoexec.c_str(), autoexecBackup.c_str()));
+    platform::CopyFile(autoexecBackup, autoexec, false);
+  }
+  BackUp(autoexec, autoexecBackup);
+
   std::string folder = iniFolder;
   while (!folder.empty() && folder.back() == ' ')
     folder.pop_back();
-  if (platform::CopyFile(Join(folder, marlow::kConfigName), config, false) !=
-      platform::kErrorSuccess)
+  const std::string testConfig = Join(folder, marlow::kConfigName);
+  const std::string config = Join(root, marlow::kConfigName);
+  const std::string configBackup = Join(root, marlow::kConfigBackupName);
+  // A CONFIG.SYS that is already the tests' one was put there by an earlier load, which kept
+  // the machine's own in the backup; backing it up again would overwrite that.
+  std::string wanted;
+  std::string current;
+  std::string saved;
+  ReadFileBytes(testConfig, wanted);
+  const bool inPlace =
+      ReadFileBytes(config, current) && current == wanted && ReadFileBytes(configBackup, saved);
+  if (!inPlace && !BackUp(config, configBackup))
+    return;
+  if (platform::CopyFile(testConfig, config, false) != platform::kErrorSuccess)
     WriteFileBytes(config, "", true);
 }
 

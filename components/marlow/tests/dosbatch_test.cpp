@@ -142,6 +142,38 @@ TEST_F(DosBatchTest, AConfigSysThatCannotBeBackedUpIsLeftAlone)
   EXPECT_TRUE(m_log.HasPart("CONFIG.SYS could not be backed up")) << m_log.All();
 }
 
+TEST_F(DosBatchTest, StartupFilesLeftByAnEarlierLoadKeepTheMachinesBackups)
+{
+  const std::string own = "PATH C:\\DOS\r\n";
+  const std::string startLines = "\r\n\r\n@ECHO OFF\r\ncall Marlow.bat\r\ncall reboot.bat\r\n";
+  const struct
+  {
+    const char* what;
+    std::string autoexec;
+    std::string config;
+    std::string autoexecAfter; // AUTOEXEC.BAT and AUTOEXEC.BAK afterwards
+    std::string configBackupAfter;
+  } cases[] = {
+      {"start lines left after the backup", own + startLines, "FILES=30\r\n", own,
+       "DEVICE=HIMEM.SYS\r\n"},
+      {"edited by hand since", own + "SET X=1\r\n", "FILES=20\r\n", own + "SET X=1\r\n",
+       "FILES=20\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteAll(m_dos.File("AUTOEXEC.BAT"), c.autoexec);
+    WriteAll(m_dos.File("AUTOEXEC.BAK"), own);
+    WriteAll(m_dos.File("CONFIG.SYS"), c.config);
+    WriteAll(m_dos.File("CONFIG.BAK"), "DEVICE=HIMEM.SYS\r\n");
+    CDosBatch newLoad;
+    ASSERT_EQ(newLoad.WriteDosBatch("One", "C:\\X.EXE", IniFolder()), DosBatchResult::Written);
+    EXPECT_EQ(ReadAll(m_dos.File("AUTOEXEC.BAT")), c.autoexecAfter);
+    EXPECT_EQ(ReadAll(m_dos.File("AUTOEXEC.BAK")), c.autoexecAfter);
+    EXPECT_EQ(ReadAll(m_dos.File("CONFIG.BAK")), c.configBackupAfter);
+    EXPECT_EQ(ReadAll(m_dos.File("CONFIG.SYS")), "FILES=30\r\n");
+  }
+}
+
 TEST_F(DosBatchTest, EmptyCommandLineWritesNothing)
 {
   for (const char* cmd : {"", "   ", "\" \""}) {
