@@ -86,8 +86,9 @@ int PrepareBatchComponentList(const CSuiteItemList* list, const std::string* res
   });
   if (kind != nullptr)
     *kind = found;
-  if (preparationPass == 0)
-    CDosBatch::ClearBatchFolder();
+  // Both passes start from an empty batch list: one left by a preparation that never reached
+  // DOS would otherwise run its tests again, next to this pass's.
+  CDosBatch::ClearBatchFolder();
   return 1;
 }
 

@@ -136,7 +136,7 @@ TEST_F(BatchExportsTest, OnlySelectedItemsAreVisitedWithTheSelectionFlag)
   EXPECT_EQ(marlow::CheckForDosTestCases(&list, kListNextAll), kBatchKindDos);
 }
 
-TEST_F(BatchExportsTest, ResumePassMarksForJudgingAndClearsTheBatchFolder)
+TEST_F(BatchExportsTest, EachPassStartsFromAnEmptyBatchList)
 {
   fs::create_directories(m_dos.BatchFolder());
   WriteAll(m_dos.BatchFile("Marlow.bat"), "\r\ncall Mem001.bat");
@@ -153,10 +153,12 @@ TEST_F(BatchExportsTest, ResumePassMarksForJudgingAndClearsTheBatchFolder)
   EXPECT_FALSE(fs::exists(m_dos.BatchFile("Mem001.bat")));
   EXPECT_EQ(ReadAll(m_dos.BatchFile("Marlow.bat")), "");
 
-  // The preparation pass leaves the folder as it is.
+  // A preparation pass starts a new list too: what an earlier one left never reached DOS.
+  WriteAll(m_dos.BatchFile("Marlow.bat"), "\r\ncall Mem001.bat");
   WriteAll(m_dos.BatchFile("Mem001.bat"), "REM");
   marlow::PrepareBatchComponentList(&list, nullptr, &codes, kListNextAll, &kind, 1);
-  EXPECT_TRUE(fs::exists(m_dos.BatchFile("Mem001.bat")));
+  EXPECT_FALSE(fs::exists(m_dos.BatchFile("Mem001.bat")));
+  EXPECT_EQ(ReadAll(m_dos.BatchFile("Marlow.bat")), "");
 }
 
 TEST_F(BatchExportsTest, DebugLevelOfOwnComponentsOnly)

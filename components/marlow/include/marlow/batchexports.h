@@ -12,7 +12,7 @@ namespace marlow {
 
 int CheckForDosTestCases(const CSuiteItemList* list, unsigned flags);
 int CheckForWindowsTestCases(const CSuiteItemList* list, unsigned flags);
-// In the resume pass (preparationPass 0) the batch folder is cleared as well.
+// Clears the batch folder as well, in both passes.
 int PrepareBatchComponentList(const CSuiteItemList* list, const std::string* resultsFilePath,
                               CBatchCodeList* codes, unsigned flags, int* kind,
                               int preparationPass);
