@@ -1,5 +1,7 @@
 #include "platform/files.h"
 
+#include "testsupport/tempfolder.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -21,18 +23,13 @@ namespace {
 class FilesTest : public ::testing::Test
 {
 protected:
-  void SetUp() override
-  {
-    char pattern[] = "/tmp/halvex-files-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-  }
+  testsupport::TempFolder m_temp;
+  void SetUp() override { folder_ = m_temp.Path(); }
   void TearDown() override
   {
     // Read-only entries must not stop the clean-up.
     for (const auto& entry : fs::recursive_directory_iterator(folder_))
       fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(folder_);
   }
 
   std::string Make(const std::string& name, const std::string& text = "text")

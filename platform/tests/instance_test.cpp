@@ -1,5 +1,7 @@
 #include "platform/instance.h"
 
+#include "testsupport/tempfolder.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -37,11 +39,10 @@ std::string HelperPath()
 class InstanceTest : public ::testing::Test
 {
 protected:
+  testsupport::TempFolder m_temp;
   void SetUp() override
   {
-    char pattern[] = "/tmp/halvex-instance-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_runtime = pattern;
+    m_runtime = m_temp.Path();
     setenv("XDG_RUNTIME_DIR", m_runtime.c_str(), 1);
   }
   void TearDown() override
@@ -51,8 +52,6 @@ protected:
       waitpid(pid, nullptr, 0);
     }
     unsetenv("XDG_RUNTIME_DIR");
-    std::error_code ignored;
-    fs::remove_all(m_runtime, ignored);
   }
 
   // Starts the helper and waits until it listens.

@@ -1,5 +1,7 @@
 #include "platform/modules.h"
 
+#include "testsupport/tempfolder.h"
+
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -30,19 +32,14 @@ std::string ReadAll(const fs::path& path)
 class ModulesTest : public ::testing::Test
 {
 protected:
+  testsupport::TempFolder m_temp;
   void SetUp() override
   {
-    char pattern[] = "/tmp/halvex-modules-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
+    folder_ = m_temp.Path();
     trace_ = folder_ / "trace.txt";
     setenv("HALVEX_MODULE_TRACE", trace_.c_str(), 1);
   }
-  void TearDown() override
-  {
-    unsetenv("HALVEX_MODULE_TRACE");
-    fs::remove_all(folder_);
-  }
+  void TearDown() override { unsetenv("HALVEX_MODULE_TRACE"); }
   std::string Trace() const { return ReadAll(trace_); }
 
   fs::path folder_;

@@ -1,6 +1,8 @@
 #include "platform/process.h"
 #include "platform/subreaper.h"
 
+#include "testsupport/tempfolder.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -32,17 +34,9 @@ std::string Helper()
 class ProcessTest : public ::testing::Test
 {
 protected:
-  void SetUp() override
-  {
-    char pattern[] = "/tmp/halvex-process-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_folder = pattern;
-  }
-  void TearDown() override
-  {
-    std::error_code ignored;
-    fs::remove_all(m_folder, ignored);
-  }
+  testsupport::TempFolder m_temp;
+  void SetUp() override { m_folder = m_temp.Path(); }
+  void TearDown() override {}
   std::string m_folder;
 };
 

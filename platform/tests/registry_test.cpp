@@ -351,7 +351,7 @@ TEST(RegistryDefaultFileTest, FollowsTheEnvironment)
 
   setenv("XDG_DATA_HOME", folder.Path().c_str(), 1);
   EXPECT_EQ(RegDefaultFile(), folder.File("halvex/registry.db"));
-  setenv("XDG_DATA_HOME", (folder.Path().string() + "/").c_str(), 1);
+  setenv("XDG_DATA_HOME", (folder.Path() + "/").c_str(), 1);
   EXPECT_EQ(RegDefaultFile(), folder.File("halvex/registry.db"));
   std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
   setenv("HOME", "/home/someone", 1);

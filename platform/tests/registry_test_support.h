@@ -1,41 +1,15 @@
-// Shared helpers for the registry tests: a private temporary folder per test.
+// Shared helpers for the registry tests: private registry files and their values.
 #pragma once
 
 #include "platform/registry.h"
+#include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-class TempFolder
-{
-public:
-  TempFolder()
-  {
-    std::string pattern = (std::filesystem::temp_directory_path() / "halvex-reg-XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const char* made = mkdtemp(buffer.data());
-    EXPECT_NE(made, nullptr);
-    m_path = made ? made : "";
-  }
-  ~TempFolder()
-  {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  std::string File(const std::string& name) const { return (m_path / name).string(); }
-  const std::filesystem::path& Path() const { return m_path; }
-
-private:
-  std::filesystem::path m_path;
-};
+using testsupport::TempFolder;
 
 // A root key on a private registry file, closed at the end of the test.
 class ConnectedRoot

@@ -3,6 +3,8 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 
+#include "testsupport/tempfolder.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -21,19 +23,14 @@ namespace {
 class SystemTest : public ::testing::Test
 {
 protected:
-  void SetUp() override
-  {
-    char pattern[] = "/tmp/halvex-system-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-  }
+  testsupport::TempFolder m_temp;
+  void SetUp() override { folder_ = m_temp.Path(); }
   void TearDown() override
   {
     for (const char* name : {"HALVEX_RESTART_COMMAND", "HALVEX_SYSTEM_ROOT", "XDG_DATA_HOME"})
       unsetenv(name);
     if (!home_.empty())
       setenv("HOME", home_.c_str(), 1);
-    fs::remove_all(folder_);
   }
   void SetHome(const fs::path& home)
   {

@@ -1,6 +1,8 @@
 #include "platform/modules.h"
 #include "platform/version.h"
 
+#include "testsupport/tempfolder.h"
+
 #include <gtest/gtest.h>
 
 #include <elf.h>
@@ -28,13 +30,8 @@ Bytes ReadBytes(const fs::path& path)
 class VersionTest : public ::testing::Test
 {
 protected:
-  void SetUp() override
-  {
-    char pattern[] = "/tmp/halvex-version-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(folder_); }
+  testsupport::TempFolder m_temp;
+  void SetUp() override { folder_ = m_temp.Path(); }
 
   fs::path Write(const std::string& name, const Bytes& bytes)
   {

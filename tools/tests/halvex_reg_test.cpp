@@ -2,6 +2,8 @@
 #include "platform/desktop_entry.h"
 #include "platform/process.h"
 
+#include "testsupport/tempfolder.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -47,11 +49,10 @@ struct Outcome
 class HalvexRegTest : public ::testing::Test
 {
 protected:
+  testsupport::TempFolder m_temp;
   void SetUp() override
   {
-    char pattern[] = "/tmp/halvex-reg-tool-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_folder = pattern;
+    m_folder = m_temp.Path();
     m_registry = (m_folder / "registry.db").string();
     const char* build = std::getenv("HALVEX_BUILD_DIR");
     const char* source = std::getenv("HALVEX_SOURCE_DIR");
@@ -59,7 +60,6 @@ protected:
     m_program = (fs::path(build) / "bin" / "halvex-reg").string();
     m_seed = (fs::path(source) / "share" / "demo" / "registry.reg").string();
   }
-  void TearDown() override { fs::remove_all(m_folder); }
 
   // Runs halvex-reg with --registry and the arguments.
   Outcome Run(const std::vector<std::string>& args, bool withRegistry = true)
