@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace parlo {
@@ -90,26 +91,35 @@ void LogFileReader::Close()
 
 qint64 LogFileReader::Read(QByteArray& out, qint64 maxBytes, QString* error)
 {
-  out.clear();
+  out.resize(maxBytes);
+  const qint64 got = ReadAt(m_nOffset, out.data(), maxBytes, error);
+  out.resize(std::max<qint64>(got, 0));
+  if (got > 0)
+    m_nOffset += got;
+  return got;
+}
+
+qint64 LogFileReader::ReadAt(qint64 offset, char* data, qint64 maxBytes, QString* error) const
+{
   if (m_fd < 0) {
     SetError(error, QStringLiteral("No file is open."));
     return -1;
   }
-  out.resize(maxBytes);
-  for (;;) {
-    const ssize_t got = ::pread(m_fd, out.data(), static_cast<size_t>(maxBytes), m_nOffset);
+  qint64 total = 0;
+  while (total < maxBytes) {
+    const ssize_t got =
+        ::pread(m_fd, data + total, static_cast<size_t>(maxBytes - total), offset + total);
     if (got < 0 && errno == EINTR)
       continue;
     if (got < 0) {
-      const int saved = errno;
-      out.clear();
-      SetError(error, QStringLiteral("Cannot read %1: %2.").arg(m_path, SystemReason(saved)));
+      SetError(error, QStringLiteral("Cannot read %1: %2.").arg(m_path, SystemReason(errno)));
       return -1;
     }
-    out.resize(got);
-    m_nOffset += got;
-    return got;
+    if (got == 0)
+      break;
+    total += got;
   }
+  return total;
 }
 
 qint64 LogFileReader::Size() const

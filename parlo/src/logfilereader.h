@@ -32,6 +32,9 @@ public:
 
   // Reads at most maxBytes from the current offset; 0 at the end, -1 on error.
   qint64 Read(QByteArray& out, qint64 maxBytes, QString* error);
+  // Reads at most maxBytes at the offset, leaving the current offset alone; fewer only at the
+  // end of the file. Safe from any thread while the file is open.
+  qint64 ReadAt(qint64 offset, char* data, qint64 maxBytes, QString* error) const;
   qint64 Offset() const { return m_nOffset; }
   void Seek(qint64 offset) { m_nOffset = offset; }
   // Size of the open file now; -1 on error.

@@ -6,12 +6,17 @@
 #include "ctheview.h"
 #include "findbar.h"
 #include "linehighlighter.h"
+#include "logprinter.h"
+#include "logtext.h"
+#include "logview.h"
 #include "parlosettings.h"
+#include "richtextview.h"
 #include "stringtable.h"
 #include "testenvironment.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -19,6 +24,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextObjectInterface>
@@ -64,6 +70,18 @@ protected:
     ASSERT_TRUE(test::WaitForLoad(*m_frame, before));
   }
 
+  // Finds through the find bar, as Enter or the buttons do, and waits for the outcome.
+  bool Find(const QString& text, bool backward, bool matchCase)
+  {
+    QSignalSpy finished(m_frame->View(), &CTheView::findFinished);
+    m_frame->Find()->SetText(text);
+    m_frame->Find()->SetMatchCase(matchCase);
+    emit m_frame->Find()->findRequested(text, backward, matchCase);
+    if (!test::WaitFor([&] { return finished.count() > 0; }))
+      return false;
+    return finished.first().first().toBool();
+  }
+
   void Reload()
   {
     const int before = test::LoadCount(*m_frame);
@@ -71,14 +89,22 @@ protected:
     ASSERT_TRUE(test::WaitForLoad(*m_frame, before));
   }
 
-  QString Text() const { return m_frame->View()->toPlainText(); }
+  QString Text() const { return m_frame->View()->Text(); }
+
+  // One check of the followed file, and the wait until what it found is indexed.
+  void Poll()
+  {
+    QSignalSpy appended(m_frame->Doc(), &CParloDoc::appended);
+    m_frame->Doc()->PollFile();
+    ASSERT_TRUE(test::WaitFor([&] { return appended.count() > 0; }));
+  }
 
   void ExpectLatestLinesVisible()
   {
-    CTheView* view = m_frame->View();
-    EXPECT_TRUE(view->textCursor().atEnd());
+    LogView* view = m_frame->View()->Log();
+    EXPECT_TRUE(view->CaretAtEnd());
     EXPECT_EQ(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
-    EXPECT_TRUE(view->viewport()->rect().contains(view->cursorRect()));
+    EXPECT_TRUE(view->viewport()->rect().contains(view->CaretRect()));
   }
 
   std::unique_ptr<ParloSettings> m_settings;
@@ -95,9 +121,9 @@ TEST_F(MainFrameTest, ReloadWithoutAFileDoesNothing)
   for (const Case c : {Case{"no document opened", false}, Case{"untitled document", true}}) {
     SCOPED_TRACE(c.name);
     if (c.untitled) {
+      // A file shown before, then a new document.
+      Open(test::WriteFile(UniqueName("before-new") + ".log", "shown before\n"));
       m_frame->OnFileNew();
-      QTextCursor cursor(m_frame->View()->document());
-      cursor.insertText(QStringLiteral("typed into the untitled document"));
     }
     const QString before = Text();
     const int loads = test::LoadCount(*m_frame);
@@ -117,14 +143,15 @@ TEST_F(MainFrameTest, ReloadingAGrownLogShowsTheNewLinesWithTheCaretAtTheEnd)
   Open(path);
   EXPECT_TRUE(Text().contains(QLatin1String("old line 299")));
   ExpectLatestLinesVisible();
-  m_frame->View()->moveCursor(QTextCursor::Start);
+  m_frame->View()->Log()->CaretToStart();
 
   test::AppendFile(path, NumberedLines("new line", 0, 120));
   Reload();
   EXPECT_TRUE(Text().contains(QLatin1String("old line 0\n")));
   EXPECT_TRUE(Text().contains(QLatin1String("new line 119")));
   EXPECT_FALSE(Text().contains(QLatin1Char('\r')));
-  EXPECT_EQ(m_frame->View()->document()->blockCount(), 300 + 120 + 1);
+  EXPECT_EQ(m_frame->View()->Log()->Text()->Rows(), 300 + 120 + 1);
+  EXPECT_EQ(m_frame->View()->LineCount(), 300 + 120);
   ExpectLatestLinesVisible();
 }
 
@@ -187,7 +214,7 @@ TEST_F(MainFrameTest, ShowsAFileThatAnotherProcessHoldsOpenForWriting)
   EXPECT_TRUE(m_frame->Action(ID_FOLLOW)->isChecked());
   EXPECT_TRUE(m_frame->Doc()->IsFollowing());
   write("fourth line, followed");
-  m_frame->Doc()->PollFile();
+  Poll();
   EXPECT_TRUE(Text().contains(QLatin1String("fourth line, followed\n")));
   ExpectLatestLinesVisible();
   m_frame->SetFollow(false);
@@ -250,17 +277,15 @@ TEST_F(MainFrameTest, BinaryJunkIsShownAndNamed)
   EXPECT_FALSE(Text().isEmpty());
 }
 
-TEST_F(MainFrameTest, AFileAboveTheLoadLimitShowsItsLastWholeLines)
+TEST_F(MainFrameTest, AFileOfAnySizeOpensWhole)
 {
-  const QByteArray lines = NumberedLines("a line of the big log", 0, 4000);
-  const QString path = test::WriteFile(UniqueName("big") + ".log", lines);
-  m_frame->Doc()->SetLoadLimit(64 * 1024);
-  Open(path);
-  EXPECT_GT(m_frame->Doc()->SkippedBytes(), 0);
-  EXPECT_TRUE(Text().startsWith(QLatin1String("a line of the big log ")));
-  EXPECT_TRUE(Text().contains(QLatin1String("a line of the big log 3999\n")));
-  EXPECT_FALSE(Text().contains(QLatin1String("a line of the big log 0\n")));
-  EXPECT_TRUE(m_frame->Notice().contains(QLatin1String("only its last")));
+  // There is no load limit: the first line and the last are both shown, and nothing is noted.
+  const QByteArray lines = NumberedLines("a line of the big log", 0, 40000);
+  Open(test::WriteFile(UniqueName("big") + ".log", lines));
+  EXPECT_TRUE(Text().startsWith(QLatin1String("a line of the big log 0\n")));
+  EXPECT_TRUE(Text().endsWith(QLatin1String("a line of the big log 39999\n")));
+  EXPECT_EQ(m_frame->View()->LineCount(), 40000);
+  EXPECT_TRUE(m_frame->Notice().isEmpty());
   ExpectLatestLinesVisible();
 }
 
@@ -330,7 +355,7 @@ TEST_F(MainFrameTest, DroppedFilesAreOpened)
     QWidget* target;
   };
   const Case cases[] = {{"on the frame", m_frame.get()},
-                        {"on the text", m_frame->View()->viewport()}};
+                        {"on the text", m_frame->View()->Log()->viewport()}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const QString path = test::WriteFile(UniqueName("dropped") + ".log", "dropped text\n");
@@ -384,6 +409,155 @@ TEST_F(MainFrameTest, PrintsToAPdfFile)
   }
 }
 
+int PdfPages(const QString& path)
+{
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    return -1;
+  const QByteArray bytes = file.readAll();
+  return static_cast<int>(bytes.count("/Type /Page\n") + bytes.count("/Type /Page "));
+}
+
+TEST_F(MainFrameTest, PrintsAFileLargerThanTheScreenWholeOrInPart)
+{
+  const QByteArray longRow(10000, 'w');
+  Open(test::WriteFile(UniqueName("paper") + ".log",
+                       NumberedLines("printed line", 0, 1500) + "ERROR: a failure\r\n" + longRow));
+  LogView* view = m_frame->View()->Log();
+  ASSERT_LT(view->viewport()->height() / view->RowHeight(), 1500);
+  const LogText& text = *view->Text();
+  struct Case
+  {
+    const char* name;
+    QPrinter::PrintRange range;
+    int fromPage, toPage;
+    qint64 selectionFrom, selectionTo;
+    qint64 rows;
+  };
+  const Case cases[] = {
+      {"whole file", QPrinter::AllPages, 0, 0, 0, 0, 1502},
+      {"selection", QPrinter::Selection, 0, 0, text.Row(10).start + 3, text.Row(12).End(), 3},
+      {"selection up to a row's start", QPrinter::Selection, 0, 0, text.Row(10).start,
+       text.Row(13).start, 3},
+      {"pages two and three", QPrinter::PageRange, 2, 3, 0, 0, 1502},
+  };
+  int wholePages = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    view->SetSelection(c.selectionFrom, c.selectionTo);
+    const QString pdf = QDir(test::TempFolder()).filePath(UniqueName("paper") + ".pdf");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setPrintRange(c.range);
+    if (c.fromPage > 0)
+      printer.setFromTo(c.fromPage, c.toPage);
+    LogPrinter paper(text, CTheView::DefaultFormat());
+    const bool selection = c.range == QPrinter::Selection;
+    ASSERT_TRUE(paper.Print(&printer, selection ? view->SelectionStart() : 0,
+                            selection ? view->SelectionEnd() : text.State().end));
+    EXPECT_EQ(paper.Rows(), c.rows);
+    EXPECT_EQ(PdfPages(pdf), paper.PrintedPages());
+    if (c.range == QPrinter::AllPages) {
+      wholePages = paper.Pages();
+      EXPECT_EQ(paper.PrintedPages(), paper.Pages());
+      EXPECT_GT(paper.Pages(), 1500 / 100);
+      // The long row goes on over the following lines of the page.
+      EXPECT_GT(paper.Lines(), 1501 + 50);
+    } else if (selection) {
+      EXPECT_EQ(paper.Pages(), 1);
+      EXPECT_EQ(paper.Lines(), 3);
+    } else {
+      EXPECT_EQ(paper.Pages(), wholePages);
+      EXPECT_EQ(paper.PrintedPages(), 2);
+    }
+  }
+  // The view prints the selection when the printer's range says so.
+  view->SetSelection(text.Row(100).start, text.Row(101).End());
+  const QString pdf = QDir(test::TempFolder()).filePath(UniqueName("selection") + ".pdf");
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(pdf);
+  printer.setPrintRange(QPrinter::Selection);
+  EXPECT_TRUE(m_frame->View()->Print(&printer));
+  EXPECT_EQ(PdfPages(pdf), 1);
+  // A print cancelled part way stops there, and is no failure.
+  int calls = 0;
+  printer.setPrintRange(QPrinter::AllPages);
+  printer.setOutputFileName(QDir(test::TempFolder()).filePath(UniqueName("cancelled") + ".pdf"));
+  LogPrinter cancelled(text, CTheView::DefaultFormat());
+  EXPECT_TRUE(
+      cancelled.Print(&printer, 0, text.State().end, [&calls](int) { return ++calls < 2; }));
+  EXPECT_EQ(calls, 2);
+  EXPECT_LT(cancelled.Pages(), wholePages);
+}
+
+TEST_F(MainFrameTest, AFileGrowingWhileFollowedShowsEveryNewLine)
+{
+  const QString path =
+      test::WriteFile(UniqueName("followed") + ".log", NumberedLines("start", 0, 50));
+  Open(path);
+  m_frame->SetFollow(true);
+  m_frame->Doc()->SetFollow(true, 10); // check often: the test waits for the timer, not a poll
+  struct Step
+  {
+    const char* name;
+    QByteArray added;
+    qint64 lines;
+    const char* last;
+  };
+  const Step steps[] = {
+      {"a few lines", NumberedLines("one", 0, 3), 53, "one 2"},
+      {"an unfinished line", "partial", 54, "partial"},
+      {"the line finished", "ly done\r\n", 54, "partially done"},
+      {"megabytes at once", NumberedLines("bulk line of the soak run", 0, 200000), 200054,
+       "bulk line of the soak run 199999"},
+      {"a line end split after its CR", "split\r", 200055, "split"},
+      {"and its LF", "\nafter\r\n", 200056, "after"},
+  };
+  LogView* view = m_frame->View()->Log();
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    QSignalSpy appended(m_frame->Doc(), &CParloDoc::appended);
+    test::AppendFile(path, step.added);
+    ASSERT_TRUE(test::WaitFor(
+        [&] { return appended.count() > 0 && m_frame->View()->LineCount() == step.lines; }));
+    // The last line counted is the last row but one after a line end, else the last row.
+    EXPECT_EQ(view->RowLayout(step.lines - 1)->text(), QString::fromLatin1(step.last));
+    ExpectLatestLinesVisible();
+  }
+  EXPECT_EQ(view->Text()->Row(50).start, NumberedLines("start", 0, 50).size());
+  m_frame->SetFollow(false);
+}
+
+TEST_F(MainFrameTest, FindsWhileTheFileIsStillBeingIndexed)
+{
+  const QByteArray bytes = NumberedLines("a line before the one looked for", 0, 150000) +
+                           "here is the needle\r\n" + NumberedLines("after", 0, 10);
+  const int before = test::LoadCount(*m_frame);
+  ASSERT_TRUE(m_frame->OpenDocumentFile(test::WriteFile(UniqueName("indexing") + ".log", bytes)));
+  // Asked at once, before the index has got far: the match is selected when it has.
+  EXPECT_TRUE(Find(QStringLiteral("the needle"), false, true));
+  EXPECT_EQ(m_frame->View()->Log()->CaretRow(), 150000);
+  EXPECT_EQ(m_frame->View()->SelectedText(), QStringLiteral("the needle"));
+  ASSERT_TRUE(test::WaitForLoad(*m_frame, before));
+}
+
+TEST_F(MainFrameTest, ASelectionTooLargeForTheClipboardIsRefusedAndSaid)
+{
+  // A file of 65 MB without a single line end (sparse: it costs no disk).
+  const QString path = test::WriteFile(UniqueName("huge") + ".bin", "start");
+  ASSERT_TRUE(QFile::resize(path, LogView::kMaxCopyBytes + 1024 * 1024));
+  Open(path);
+  EXPECT_EQ(m_frame->View()->LineCount(), 1);
+  ExpectLatestLinesVisible();
+  QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+  m_frame->Action(ID_EDIT_SELECT_ALL)->trigger();
+  m_frame->Action(ID_EDIT_COPY)->trigger();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+  EXPECT_TRUE(m_frame->statusBar()->currentMessage().contains(QLatin1String("at most 64 MB")));
+}
+
 TEST_F(MainFrameTest, APrintThatCannotBeWrittenIsReportedAsAFailure)
 {
   Open(test::WriteFile(UniqueName("unprintable") + ".log", "a line to print\n"));
@@ -404,19 +578,32 @@ TEST_F(MainFrameTest, FailureAndWarningLinesAreColoured)
   const QColor expected[] = {QColor(), LineHighlighter::FailureColour(),
                              LineHighlighter::WarningColour(), LineHighlighter::FailureColour(),
                              QColor()};
-  QTextBlock block = m_frame->View()->document()->firstBlock();
-  for (const QColor& colour : expected) {
-    SCOPED_TRACE(block.text().toStdString());
-    ASSERT_TRUE(block.isValid());
-    const QList<QTextLayout::FormatRange> formats = block.layout()->formats();
+  LogView* view = m_frame->View()->Log();
+  for (qint64 row = 0; row < 5; ++row) {
+    const QTextLayout* layout = view->RowLayout(row);
+    ASSERT_NE(layout, nullptr);
+    SCOPED_TRACE(layout->text().toStdString());
+    const QColor& colour = expected[row];
+    const QList<QTextLayout::FormatRange> formats = layout->formats();
     if (!colour.isValid()) {
       EXPECT_TRUE(formats.isEmpty());
     } else {
       ASSERT_EQ(formats.size(), 1);
       EXPECT_EQ(formats[0].format.foreground().color(), colour);
-      EXPECT_EQ(formats[0].length, block.length() - 1);
+      EXPECT_EQ(formats[0].length, layout->text().size());
     }
-    block = block.next();
+  }
+  // And on the screen: the failure rows on their light red ground, the others not.
+  const QImage screen = view->viewport()->grab().toImage();
+  const QRgb failureGround =
+      LineHighlighter::FormatFor(LineKind::Failure).background().color().rgb();
+  for (qint64 row = 0; row < 5; ++row) {
+    SCOPED_TRACE(row);
+    int ground = 0;
+    const int y = static_cast<int>(row * view->RowHeight() + view->RowHeight() / 2);
+    for (int x = 0; x < screen.width() / 4; ++x)
+      ground += screen.pixel(x, y) == failureGround ? 1 : 0;
+    EXPECT_EQ(ground > 0, expected[row] == LineHighlighter::FailureColour());
   }
 }
 
@@ -427,8 +614,8 @@ TEST_F(MainFrameTest, FindsTextWithCtrlF)
   EXPECT_TRUE(m_frame->Find()->isVisible());
   EXPECT_EQ(m_frame->Action(ID_EDIT_FIND)->shortcut(), QKeySequence(QKeySequence::Find));
 
-  CTheView* view = m_frame->View();
-  view->moveCursor(QTextCursor::Start);
+  LogView* view = m_frame->View()->Log();
+  view->CaretToStart();
   struct Step
   {
     const char* text;
@@ -442,9 +629,10 @@ TEST_F(MainFrameTest, FindsTextWithCtrlF)
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.text);
-    EXPECT_EQ(view->FindText(QString::fromLatin1(step.text), step.backward, step.matchCase),
-              step.found);
-    EXPECT_EQ(view->textCursor().blockNumber(), step.line);
+    EXPECT_EQ(Find(QString::fromLatin1(step.text), step.backward, step.matchCase), step.found);
+    EXPECT_EQ(view->CaretRow(), step.line);
+    EXPECT_EQ(m_frame->statusBar()->currentMessage().contains(QLatin1String("was not found")),
+              !step.found);
   }
 }
 
@@ -459,7 +647,7 @@ TEST_F(MainFrameTest, RichTextShowsItsPictures)
   EXPECT_TRUE(m_frame->Doc()->IsRichText());
   EXPECT_TRUE(Text().contains(QLatin1String("Before")));
 
-  QTextDocument* document = m_frame->View()->document();
+  QTextDocument* document = m_frame->View()->Rich()->document();
   QTextCharFormat image;
   for (QTextBlock block = document->firstBlock(); block.isValid(); block = block.next()) {
     for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -503,7 +691,7 @@ TEST(ParloAppTest, StartsWithTheFileOnItsCommandLine)
   ASSERT_TRUE(app.InitInstance({QStringLiteral("parlo"), path}, bin));
   test::CountLoads(*app.MainFrame());
   ASSERT_TRUE(test::WaitForLoad(*app.MainFrame(), 0));
-  EXPECT_EQ(app.MainFrame()->View()->toPlainText(), QStringLiteral("from the command line\n"));
+  EXPECT_EQ(app.MainFrame()->View()->Text(), QStringLiteral("from the command line\n"));
   EXPECT_TRUE(app.MainFrame()->windowTitle().startsWith(QFileInfo(path).fileName()));
   EXPECT_TRUE(app.MainFrame()->isVisible());
 

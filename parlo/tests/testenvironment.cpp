@@ -7,8 +7,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -23,8 +21,7 @@ public:
   void SetUp() override
   {
     qputenv("HALVEX_UNATTENDED", "1");
-    m_folder = std::make_unique<QTemporaryDir>();
-    qputenv("HALVEX_REGISTRY", m_folder->filePath(QStringLiteral("registry.db")).toLocal8Bit());
+    qputenv("HALVEX_REGISTRY", TempPath(QStringLiteral("registry.db")).toLocal8Bit());
     m_application = std::make_unique<QApplication>(m_argc, m_argv);
     QString error;
     const QString bin =
@@ -35,43 +32,19 @@ public:
   {
     ResourceLibrary::MutableInstance().Unload();
     m_application.reset();
-    m_folder.reset();
   }
-  QString Folder() const { return m_folder->path(); }
 
 private:
   int m_argc = 1;
   char m_name[16] = "parlo_test";
   char* m_argv[2] = {m_name, nullptr};
   std::unique_ptr<QApplication> m_application;
-  std::unique_ptr<QTemporaryDir> m_folder;
 };
 
-WindowEnvironment* g_environment =
-    static_cast<WindowEnvironment*>(testing::AddGlobalTestEnvironment(new WindowEnvironment));
+[[maybe_unused]] testing::Environment* const g_environment =
+    testing::AddGlobalTestEnvironment(new WindowEnvironment);
 
 } // namespace
-
-QString TempFolder()
-{
-  return g_environment->Folder();
-}
-
-QString WriteFile(const QString& name, const QByteArray& bytes)
-{
-  const QString path = QDir(TempFolder()).filePath(name);
-  QFile file(path);
-  EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  EXPECT_EQ(file.write(bytes), bytes.size());
-  return path;
-}
-
-void AppendFile(const QString& path, const QByteArray& bytes)
-{
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::Append));
-  ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 int LoadCount(CMainFrame& frame)
 {
@@ -85,16 +58,21 @@ void CountLoads(CMainFrame& frame)
   });
 }
 
-bool WaitForLoad(CMainFrame& frame, int loadsBefore)
+bool WaitFor(const std::function<bool()>& condition)
 {
   QElapsedTimer safety;
   safety.start();
-  while (LoadCount(frame) <= loadsBefore) {
+  while (!condition()) {
     if (safety.elapsed() > 120000)
       return false;
     QApplication::processEvents(QEventLoop::AllEvents, 50);
   }
   return true;
+}
+
+bool WaitForLoad(CMainFrame& frame, int loadsBefore)
+{
+  return WaitFor([&] { return LoadCount(frame) > loadsBefore; });
 }
 
 } // namespace parlo::test

@@ -85,5 +85,49 @@ TEST(TextDecoderTest, TellsJunkFromAStrayNul)
   EXPECT_FALSE(junk.LooksBinary());
 }
 
+TEST(TextDecoderTest, RangesDecodeLikeTheWholeAndMapEveryUnitToItsByte)
+{
+  struct Case
+  {
+    const char* name;
+    QByteArray bytes;
+    std::vector<qint32> offsets;
+  };
+  const Case cases[] = {
+      {"ascii", "ab", {0, 1, 2}},
+      {"utf8 two and three bytes", "\xc3\xa9\xe2\x82\xac!", {0, 2, 5, 6}},
+      {"surrogate pair", "\xf0\x9f\x98\x80x", {0, 0, 4, 5}},
+      {"latin-1 byte", "caf\xe9", {0, 1, 2, 3, 4}},
+      {"crlf is one unit", "a\r\nb", {0, 1, 3, 4}},
+      {"cut sequence at the end", "x\xe2\x82", {0, 1, 2, 3}},
+      {"control byte", QByteArray("\0a", 2), {0, 1, 2}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TextDecoder whole;
+    const QString expected = DecodeAll({c.bytes}, whole);
+    std::vector<qint32> offsets;
+    EXPECT_EQ(TextDecoder::DecodeRange(c.bytes.constData(), c.bytes.size(), &offsets), expected);
+    EXPECT_EQ(TextDecoder::DecodeRange(c.bytes.constData(), c.bytes.size()), expected);
+    EXPECT_EQ(offsets, c.offsets);
+  }
+}
+
+TEST(TextDecoderTest, RangesCutWhereCharactersStartDecodeAsTheWhole)
+{
+  const QByteArray bytes(
+      "a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\xa9\xa9\xa9\xa9\xa9z\r\n\xe9\r\r\n");
+  const QString whole = TextDecoder::DecodeRange(bytes.constData(), bytes.size());
+  for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
+    SCOPED_TRACE(cut);
+    const qsizetype at = TextDecoder::CharacterStart(bytes.constData(), bytes.size(), cut);
+    EXPECT_GE(at, cut);
+    EXPECT_LE(at, cut + 3);
+    EXPECT_EQ(TextDecoder::DecodeRange(bytes.constData(), at) +
+                  TextDecoder::DecodeRange(bytes.constData() + at, bytes.size() - at),
+              whole);
+  }
+}
+
 } // namespace
 } // namespace parlo

@@ -20,9 +20,9 @@
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QProgressDialog>
 #include <QStatusBar>
 #include <QStyle>
-#include <QTextBlock>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -49,7 +49,7 @@ CMainFrame::CMainFrame(ParloSettings* settings, QWidget* parent)
   statusBar()->showMessage(LoadString(IDS_READY));
   setAcceptDrops(true);
 
-  connect(m_pDoc, &CParloDoc::documentChanged, m_pView, &CTheView::SetDocument);
+  m_pView->SetDocument(m_pDoc);
   connect(m_pDoc, &CParloDoc::loaded, this, &CMainFrame::OnLoaded);
   connect(m_pDoc, &CParloDoc::loadProgress, this, &CMainFrame::OnProgress);
   connect(m_pDoc, &CParloDoc::notice, this, &CMainFrame::SetNotice);
@@ -59,16 +59,25 @@ CMainFrame::CMainFrame(ParloSettings* settings, QWidget* parent)
   });
   connect(m_pView, &CTheView::filesDropped, this,
           [this](const QStringList& paths) { OpenDocumentFile(paths.first()); });
+  connect(m_pView, &CTheView::message, this,
+          [this](const QString& text) { statusBar()->showMessage(text); });
   connect(m_pFindBar, &FindBar::findRequested, this,
           [this](const QString& text, bool backward, bool matchCase) {
-            if (!m_pView->FindText(text, backward, matchCase))
-              statusBar()->showMessage(ResourceLibrary::Instance().Format(IDS_NOT_FOUND, text));
-            else
-              statusBar()->clearMessage();
+            m_strFinding = text;
+            m_pView->FindText(text, backward, matchCase);
           });
+  connect(m_pView, &CTheView::findProgress, this, [this](int percent) {
+    statusBar()->showMessage(
+        ResourceLibrary::Instance().Format(IDS_SEARCHING, m_strFinding, QString::number(percent)));
+  });
+  connect(m_pView, &CTheView::findFinished, this, [this](bool found) {
+    if (!found)
+      statusBar()->showMessage(ResourceLibrary::Instance().Format(IDS_NOT_FOUND, m_strFinding));
+    else
+      statusBar()->clearMessage();
+  });
 
   BuildMenus();
-  m_pView->SetDocument(m_pDoc->Document());
   UpdateTitle();
   resize(900, 640);
 }
@@ -115,8 +124,8 @@ void CMainFrame::BuildMenus()
   connect(preview, &QAction::triggered, this, &CMainFrame::OnFilePrintPreview);
   connect(setup, &QAction::triggered, this, &CMainFrame::OnFilePrintSetup);
   connect(exit, &QAction::triggered, this, &QWidget::close);
-  connect(copy, &QAction::triggered, m_pView, &QPlainTextEdit::copy);
-  connect(selectAll, &QAction::triggered, m_pView, &QPlainTextEdit::selectAll);
+  connect(copy, &QAction::triggered, m_pView, &CTheView::Copy);
+  connect(selectAll, &QAction::triggered, m_pView, &CTheView::SelectAll);
   connect(find, &QAction::triggered, this, &CMainFrame::OnEditFind);
   connect(about, &QAction::triggered, this, &CMainFrame::OnAppAbout);
 
@@ -211,10 +220,8 @@ bool CMainFrame::OpenRecentFile(const QString& path)
 
 void CMainFrame::OnLoaded()
 {
-  // A line end closes a line; the empty block after the last one is no line of the file.
-  const QTextDocument* text = m_pView->document();
-  const int lines = text->blockCount() - (text->lastBlock().length() <= 1 ? 1 : 0);
-  statusBar()->showMessage(ResourceLibrary::Instance().Format(IDS_LOADED, QString::number(lines)));
+  statusBar()->showMessage(
+      ResourceLibrary::Instance().Format(IDS_LOADED, QString::number(m_pView->LineCount())));
   // After a load the caret goes to the end so that the latest lines are visible.
   m_pView->CaretToEnd();
   // A few stray bytes only note themselves where nothing else is noted; junk always does.
@@ -292,13 +299,30 @@ void CMainFrame::OnFilePrint()
   if (IsUnattended())
     return;
   QPrintDialog dialog(&m_printer, this);
+  dialog.setOption(QAbstractPrintDialog::PrintSelection, m_pView->HasSelection());
   if (dialog.exec() == QDialog::Accepted)
     OnFilePrintDirect();
 }
 
+bool CMainFrame::Print(QPrinter* printer)
+{
+  if (IsUnattended())
+    return m_pView->Print(printer);
+  // A long log takes a while on paper: show how far it is, and let it be cancelled.
+  QProgressDialog progress(LoadString(IDS_PRINTING), LoadString(IDS_CANCEL), 0, 100, this);
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(500);
+  const bool printed = m_pView->Print(printer, [&progress](int percent) {
+    progress.setValue(percent);
+    return !progress.wasCanceled();
+  });
+  progress.reset();
+  return printed;
+}
+
 void CMainFrame::OnFilePrintDirect()
 {
-  if (!m_pView->Print(&m_printer)) {
+  if (!Print(&m_printer)) {
     const QString target =
         m_printer.outputFileName().isEmpty() ? m_printer.printerName() : m_printer.outputFileName();
     ShowMessage(this, QMessageBox::Warning,
@@ -310,10 +334,15 @@ void CMainFrame::OnFilePrintPreview()
 {
   if (IsUnattended())
     return;
+  // The preview has no choice of range: it shows the selection when there is one, else the
+  // whole file, and prints what it shows.
+  const QPrinter::PrintRange range = m_printer.printRange();
+  m_printer.setPrintRange(m_pView->HasSelection() ? QPrinter::Selection : QPrinter::AllPages);
   QPrintPreviewDialog dialog(&m_printer, this);
   connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-          [this](QPrinter* printer) { m_pView->Print(printer); });
+          [this](QPrinter* printer) { Print(printer); });
   dialog.exec();
+  m_printer.setPrintRange(range);
 }
 
 void CMainFrame::OnFilePrintSetup()
@@ -336,8 +365,10 @@ void CMainFrame::OnAppAbout()
 
 void CMainFrame::OnEditFind()
 {
-  const QString selected = m_pView->textCursor().selectedText();
-  if (!selected.isEmpty() && !selected.contains(QChar::ParagraphSeparator))
+  // A short selection on one line is what to look for.
+  const QString selected = m_pView->SelectedText(kMaxFindText * 4);
+  if (!selected.isEmpty() && selected.size() <= kMaxFindText &&
+      !selected.contains(QLatin1Char('\n')))
     m_pFindBar->SetText(selected);
   m_pFindBar->Activate();
 }

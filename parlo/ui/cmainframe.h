@@ -20,6 +20,9 @@ class CMainFrame : public QMainWindow
 {
   Q_OBJECT
 public:
+  // Longer selections are not taken into the find bar.
+  static constexpr qsizetype kMaxFindText = 256;
+
   explicit CMainFrame(ParloSettings* settings, QWidget* parent = nullptr);
   ~CMainFrame() override;
 
@@ -47,6 +50,8 @@ public:
   void OnAppAbout();
   void OnEditFind();
   QPrinter* Printer() { return &m_printer; }
+  // Prints what the view shows, with a progress box that can cancel when attended.
+  bool Print(QPrinter* printer);
 
 signals:
   // The document finished loading (opened or reloaded) and the caret is at the end.
@@ -72,6 +77,7 @@ private:
   QLabel* m_pNotice = nullptr;
   QMenu* m_pFileMenu = nullptr;
   QList<QAction*> m_recentActions;
+  QString m_strFinding; // the text of the last search, for its messages
   QHash<int, QAction*> m_actions;
   QPrinter m_printer;
 };

@@ -1,12 +1,17 @@
-// Step-wise loading, following and the rich-text case of the viewer's document.
+// Opening, indexing news from the worker, following, and the rich-text case of the document.
 #include "cparlodoc.h"
 
 #include "imagehandler.h"
+#include "indexbuilder.h"
+#include "lineindex.h"
+#include "logfilereader.h"
+#include "logtext.h"
 #include "stringtable.h"
+#include "textdecoder.h"
 
 #include <QFileInfo>
 #include <QPlainTextDocumentLayout>
-#include <QTextCursor>
+#include <QTextDocument>
 #include <QUrl>
 
 #include <utility>
@@ -15,44 +20,42 @@ namespace parlo {
 
 CParloDoc::CParloDoc(QObject* parent) : QObject(parent)
 {
-  m_loadTimer.setInterval(0);
-  connect(&m_loadTimer, &QTimer::timeout, this, &CParloDoc::LoadStep);
   connect(&m_followTimer, &QTimer::timeout, this, &CParloDoc::PollFile);
-  Clear();
 }
 
 CParloDoc::~CParloDoc()
 {
-  delete m_pDocument;
+  // The worker reports to this object: it must be gone first.
+  m_pBuilder.reset();
 }
 
-void CParloDoc::Clear()
+qint64 CParloDoc::BinaryBytes() const
 {
-  m_loadTimer.stop();
-  m_reader.Close();
-  m_decoder.Reset();
-  m_nSkippedBytes = 0;
-  m_bSkipToLineStart = false;
-  m_bGoneReported = false;
-  m_bRichText = false;
-  // A fresh document per file: the view is handed the new one by the frame.
-  QTextDocument* old = m_pDocument;
-  m_pDocument = new QTextDocument(this);
-  auto* layout = new QPlainTextDocumentLayout(m_pDocument);
-  m_pDocument->setDocumentLayout(layout);
-  m_pImageHandler = new ImageHandler(m_pDocument);
-  layout->registerHandler(QTextFormat::ImageObject, m_pImageHandler);
-  // A viewer has nothing to undo, and an undo stack would double the memory of a large log.
-  m_pDocument->setUndoRedoEnabled(false);
-  emit documentChanged(m_pDocument);
-  delete old;
+  return m_pText ? m_pText->State().nonTextBytes : 0;
+}
+
+bool CParloDoc::LooksBinary() const
+{
+  return m_pText && TextDecoder::LooksBinary(m_pText->State().nonTextBytes, m_pText->State().end);
+}
+
+QTextDocument* CParloDoc::Clear()
+{
+  m_pBuilder.reset();
+  ++m_nGeneration;
+  m_pText.reset();
+  m_pIndex.reset();
+  m_pReader.reset();
+  m_strPathName.clear();
+  m_bLoading = m_bAppending = m_bGoneReported = false;
+  return std::exchange(m_pRich, nullptr);
 }
 
 void CParloDoc::OnNewDocument()
 {
-  Clear();
-  m_strPathName.clear();
-  m_pDocument->setModified(false);
+  QTextDocument* old = Clear();
+  emit documentChanged();
+  delete old;
 }
 
 bool CParloDoc::IsRichTextName(const QString& path)
@@ -64,36 +67,61 @@ bool CParloDoc::IsRichTextName(const QString& path)
 
 bool CParloDoc::OnOpenDocument(const QString& path, QString* error)
 {
-  // The new file is opened (and rich text read whole) before the shown text is dropped, so a
+  // The new file is opened (and rich text read whole) before the shown one is dropped, so a
   // file that cannot be read costs nothing of what is on the screen.
   const QString absolute = QFileInfo(path).absoluteFilePath();
-  LogFileReader reader;
-  if (!reader.Open(absolute, error))
+  auto reader = std::make_shared<LogFileReader>();
+  if (!reader->Open(absolute, error))
     return false;
   const bool richText = IsRichTextName(absolute);
   QByteArray richBytes;
-  if (richText && !ReadRichText(reader, &richBytes, error))
+  if (richText && !ReadRichText(*reader, &richBytes, error))
     return false;
-  Clear();
-  m_reader = std::move(reader);
+  QTextDocument* old = Clear();
   m_strPathName = absolute;
   if (richText) {
     ShowRichText(richBytes);
-    return true;
+  } else {
+    const qint64 size = std::max<qint64>(reader->Size(), 0);
+    // The reader's offset marks how far the document reaches, for telling growth apart.
+    reader->Seek(size);
+    m_pReader = std::move(reader);
+    m_pIndex = std::make_shared<LineIndex>();
+    m_pText = std::make_shared<LogText>(m_pReader, m_pIndex);
+    m_pText->SetTarget(size);
+    m_bLoading = true;
+    const quint64 generation = m_nGeneration;
+    m_pBuilder = std::make_unique<IndexBuilder>(m_pReader, m_pIndex, size, [this, generation] {
+      QMetaObject::invokeMethod(
+          this, [this, generation] { OnIndexed(generation); }, Qt::QueuedConnection);
+    });
   }
-
-  m_nLoadTarget = m_reader.Size();
-  if (m_nLoadTarget > m_nLoadLimit) {
-    // The end of a log matters most: show the last part, starting at a line start.
-    m_nSkippedBytes = m_nLoadTarget - m_nLoadLimit;
-    m_reader.Seek(m_nSkippedBytes);
-    m_bSkipToLineStart = true;
-    emit notice(ResourceLibrary::Instance().Format(IDS_TRUNCATED,
-                                                   QString::number(m_nLoadTarget / (1024 * 1024)),
-                                                   QString::number(m_nLoadLimit / (1024 * 1024))));
-  }
-  m_loadTimer.start();
+  emit documentChanged();
+  delete old;
   return true;
+}
+
+void CParloDoc::OnIndexed(quint64 generation)
+{
+  if (generation != m_nGeneration || !m_pBuilder)
+    return;
+  // Asked before the state is taken: everything published before the end is then in it.
+  const bool done = m_pBuilder->IsDone();
+  m_pText->Refresh();
+  if (done) // what the file turned out to hold, should it have ended short of the target
+    m_pText->SetTarget(m_pText->State().end);
+  emit indexGrew();
+  if (m_bLoading)
+    emit loadProgress(m_pText->State().end, m_pText->Target());
+  if (!done)
+    return;
+  const QString error = m_pBuilder->Error();
+  if (!error.isEmpty())
+    emit notice(error);
+  if (std::exchange(m_bLoading, false))
+    emit loaded();
+  else if (std::exchange(m_bAppending, false))
+    emit appended();
 }
 
 bool CParloDoc::ReadRichText(LogFileReader& reader, QByteArray* all, QString* error)
@@ -120,59 +148,23 @@ bool CParloDoc::ReadRichText(LogFileReader& reader, QByteArray* all, QString* er
 
 void CParloDoc::ShowRichText(const QByteArray& bytes)
 {
-  m_bRichText = true;
+  m_pRich = new QTextDocument(this);
+  auto* layout = new QPlainTextDocumentLayout(m_pRich);
+  m_pRich->setDocumentLayout(layout);
+  layout->registerHandler(QTextFormat::ImageObject, new ImageHandler(m_pRich));
+  // A viewer has nothing to undo.
+  m_pRich->setUndoRedoEnabled(false);
   // Pictures named relative to the document are found beside it.
   const QUrl base = QUrl::fromLocalFile(QFileInfo(m_strPathName).absolutePath() + u'/');
-  m_pDocument->setBaseUrl(base);
-  m_pDocument->setMetaInformation(QTextDocument::DocumentUrl, base.toString());
+  m_pRich->setBaseUrl(base);
+  m_pRich->setMetaInformation(QTextDocument::DocumentUrl, base.toString());
   const QString text = QString::fromUtf8(bytes);
   if (m_strPathName.endsWith(QLatin1String(".md"), Qt::CaseInsensitive))
-    m_pDocument->setMarkdown(text);
+    m_pRich->setMarkdown(text);
   else
-    m_pDocument->setHtml(text);
-  m_pDocument->setModified(false);
-  QTimer::singleShot(0, this, [this] { emit loaded(); });
-}
-
-void CParloDoc::AppendText(const QString& text)
-{
-  if (text.isEmpty())
-    return;
-  QTextCursor cursor(m_pDocument);
-  cursor.movePosition(QTextCursor::End);
-  cursor.insertText(text);
-}
-
-void CParloDoc::LoadStep()
-{
-  const qint64 remaining = m_nLoadTarget - m_reader.Offset();
-  QByteArray bytes;
-  QString error;
-  const qint64 got =
-      remaining > 0 ? m_reader.Read(bytes, std::min(remaining, kChunkBytes), &error) : 0;
-  if (got < 0) {
-    m_loadTimer.stop();
-    emit notice(error);
-    emit loaded();
-    return;
-  }
-  if (m_bSkipToLineStart && got > 0) {
-    const qsizetype lineEnd = bytes.indexOf('\n');
-    if (lineEnd < 0) {
-      bytes.clear();
-    } else {
-      bytes.remove(0, lineEnd + 1);
-      m_bSkipToLineStart = false;
-    }
-  }
-  AppendText(m_decoder.Decode(bytes));
-  emit loadProgress(m_reader.Offset() - m_nSkippedBytes, m_nLoadTarget - m_nSkippedBytes);
-  if (got == 0 || m_reader.Offset() >= m_nLoadTarget) {
-    m_loadTimer.stop();
-    AppendText(m_decoder.Finish());
-    m_pDocument->setModified(false);
-    emit loaded();
-  }
+    m_pRich->setHtml(text);
+  m_pRich->setModified(false);
+  QTimer::singleShot(0, m_pRich, [this] { emit loaded(); });
 }
 
 void CParloDoc::SetFollow(bool follow, int intervalMs)
@@ -185,9 +177,9 @@ void CParloDoc::SetFollow(bool follow, int intervalMs)
 
 void CParloDoc::PollFile()
 {
-  if (!HasPath() || IsLoading() || m_bRichText)
+  if (!m_pReader || IsLoading())
     return;
-  switch (m_reader.CheckPath()) {
+  switch (m_pReader->CheckPath()) {
   case FileChange::None:
     return;
   case FileChange::Gone:
@@ -209,16 +201,13 @@ void CParloDoc::PollFile()
   }
   case FileChange::Grown: {
     m_bGoneReported = false;
-    QByteArray bytes;
-    QString error;
-    qint64 got = 0;
-    // A few chunks per check keep the window responsive when a lot was added at once.
-    for (int step = 0; step < 8 && (got = m_reader.Read(bytes, kChunkBytes, &error)) > 0; ++step)
-      AppendText(m_decoder.Decode(bytes));
-    if (got < 0)
-      emit notice(error);
-    m_pDocument->setModified(false);
-    emit appended();
+    const qint64 size = m_pReader->Size();
+    if (size < 0)
+      return;
+    m_pReader->Seek(size);
+    m_pText->SetTarget(size);
+    m_bAppending = true;
+    m_pBuilder->IndexTo(size);
     return;
   }
   }

@@ -1,17 +1,20 @@
-// The view: default format, printing through a coloured copy, find and dropped files.
+// One of two views is on show, chosen by what the document holds.
 #include "ctheview.h"
 
-#include "lineclassifier.h"
-#include "linehighlighter.h"
+#include "cparlodoc.h"
+#include "logprinter.h"
+#include "logtext.h"
+#include "logview.h"
+#include "richtextview.h"
 #include "stringtable.h"
 
-#include <QDragEnterEvent>
 #include <QMimeData>
+#include <QPainter>
 #include <QPrinter>
+#include <QStackedLayout>
 #include <QTextBlock>
-#include <QTextDocument>
+#include <QUrl>
 
-#include <memory>
 #include <optional>
 
 namespace parlo {
@@ -21,16 +24,21 @@ std::optional<CharFormat> g_processDefault;
 
 } // namespace
 
-CTheView::CTheView(QWidget* parent) : QPlainTextEdit(parent)
+CTheView::CTheView(QWidget* parent) : QWidget(parent)
 {
-  // Lines are never wrapped at the window edge; long lines scroll horizontally.
-  setLineWrapMode(QPlainTextEdit::NoWrap);
-  setWordWrapMode(QTextOption::NoWrap);
-  setReadOnly(true);
-  setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  setAcceptDrops(true);
-  viewport()->setAcceptDrops(true);
-  ProcessDefault();
+  m_pLog = new LogView(this);
+  m_pRich = new RichTextView(this);
+  m_pStack = new QStackedLayout(this);
+  m_pStack->setContentsMargins(0, 0, 0, 0);
+  m_pStack->addWidget(m_pLog);
+  m_pStack->addWidget(m_pRich);
+  setFocusProxy(m_pLog);
+  connect(m_pLog, &LogView::filesDropped, this, &CTheView::filesDropped);
+  connect(m_pRich, &RichTextView::filesDropped, this, &CTheView::filesDropped);
+  connect(m_pLog, &LogView::findProgress, this, &CTheView::findProgress);
+  connect(m_pLog, &LogView::findFinished, this, &CTheView::findFinished);
+  connect(m_pLog, &LogView::message, this, &CTheView::message);
+  ApplyDefaultFormat();
 }
 
 CharFormat& CTheView::ProcessDefault()
@@ -73,12 +81,29 @@ QFont CTheView::FontFromFormat(const CharFormat& format)
   return font;
 }
 
-void CTheView::SetDocument(QTextDocument* document)
+void CTheView::SetDocument(CParloDoc* document)
 {
-  setDocument(document);
-  if (!document->findChild<LineHighlighter*>())
-    new LineHighlighter(document);
+  if (m_pDocument)
+    disconnect(m_pDocument, nullptr, this, nullptr);
+  m_pDocument = document;
+  connect(document, &CParloDoc::documentChanged, this, &CTheView::ShowDocument);
+  connect(document, &CParloDoc::indexGrew, m_pLog, &LogView::OnTextGrew);
+  ShowDocument();
+}
+
+void CTheView::ShowDocument()
+{
+  const bool rich = m_pDocument && m_pDocument->IsRichText();
+  m_pLog->SetText(m_pDocument && !rich ? m_pDocument->Text() : nullptr);
+  m_pRich->SetDocument(rich ? m_pDocument->RichDocument() : nullptr, ProcessDefault());
+  m_pStack->setCurrentWidget(rich ? static_cast<QWidget*>(m_pRich) : m_pLog);
+  setFocusProxy(m_pStack->currentWidget());
   ApplyDefaultFormat();
+}
+
+bool CTheView::ShowsRichText() const
+{
+  return m_pStack->currentWidget() == m_pRich;
 }
 
 void CTheView::SetDefaultFormat(const CharFormat& format)
@@ -89,101 +114,91 @@ void CTheView::SetDefaultFormat(const CharFormat& format)
 
 void CTheView::ApplyDefaultFormat()
 {
-  const CharFormat& format = ProcessDefault();
-  const QFont font = FontFromFormat(format);
-  setFont(font);
-  document()->setDefaultFont(font);
-  QPalette colours = palette();
-  const QPalette standard = QPalette();
-  colours.setColor(QPalette::Text, format.colour ? QColor::fromRgb(*format.colour)
-                                                 : standard.color(QPalette::Text));
-  setPalette(colours);
-  // Select the start, forget undo history, clear the modified flag.
-  moveCursor(QTextCursor::Start);
-  document()->clearUndoRedoStacks();
-  document()->setModified(false);
+  m_pLog->SetFormat(ProcessDefault());
+  m_pLog->CaretToStart();
+  m_pRich->ApplyFormat(ProcessDefault());
 }
 
 void CTheView::CaretToEnd()
 {
-  moveCursor(QTextCursor::End);
-  ensureCursorVisible();
-}
-
-bool CTheView::Print(QPrinter* printer) const
-{
-  std::unique_ptr<QTextDocument> copy(document()->clone());
-  const CharFormat& format = ProcessDefault();
-  copy->setDefaultFont(FontFromFormat(format));
-  // Paper shows the same colours as the window: the text colour, then the marked lines.
-  if (format.colour) {
-    QTextCursor all(copy.get());
-    all.select(QTextCursor::Document);
-    QTextCharFormat colour;
-    colour.setForeground(QColor::fromRgb(*format.colour));
-    all.mergeCharFormat(colour);
-  }
-  for (QTextBlock block = copy->firstBlock(); block.isValid(); block = block.next()) {
-    const LineKind kind = ClassifyLine(block.text());
-    if (kind == LineKind::Normal)
-      continue;
-    QTextCursor line(block);
-    line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    QTextCharFormat marked;
-    marked.setForeground(kind == LineKind::Failure ? LineHighlighter::FailureColour()
-                                                   : LineHighlighter::WarningColour());
-    line.mergeCharFormat(marked);
-  }
-  const double inches = kPrintMarginTwips / 1440.0;
-  printer->setPageMargins(QMarginsF(inches, inches, inches, inches), QPageLayout::Inch);
-  copy->print(printer);
-  return printer->printerState() != QPrinter::Error;
-}
-
-bool CTheView::FindText(const QString& text, bool backward, bool matchCase)
-{
-  if (text.isEmpty())
-    return false;
-  QTextDocument::FindFlags flags;
-  if (backward)
-    flags |= QTextDocument::FindBackward;
-  if (matchCase)
-    flags |= QTextDocument::FindCaseSensitively;
-  if (find(text, flags))
-    return true;
-  const QTextCursor keep = textCursor();
-  moveCursor(backward ? QTextCursor::End : QTextCursor::Start);
-  if (find(text, flags))
-    return true;
-  setTextCursor(keep);
-  return false;
-}
-
-void CTheView::dragEnterEvent(QDragEnterEvent* event)
-{
-  if (!LocalFiles(event->mimeData()).isEmpty())
-    event->acceptProposedAction();
+  if (ShowsRichText())
+    m_pRich->CaretToEnd();
   else
-    QPlainTextEdit::dragEnterEvent(event);
+    m_pLog->CaretToEnd();
 }
 
-void CTheView::dragMoveEvent(QDragMoveEvent* event)
+qint64 CTheView::LineCount() const
 {
-  if (!LocalFiles(event->mimeData()).isEmpty())
-    event->acceptProposedAction();
+  if (!ShowsRichText())
+    return m_pLog->Text() ? m_pLog->Text()->State().Lines() : 0;
+  // A line end closes a line; the empty block after the last one is no line of the file.
+  const QTextDocument* text = m_pRich->document();
+  return text->blockCount() - (text->lastBlock().length() <= 1 ? 1 : 0);
+}
+
+QString CTheView::Text() const
+{
+  if (ShowsRichText())
+    return m_pRich->toPlainText();
+  const auto& text = m_pLog->Text();
+  return text ? text->Text(0, text->State().end) : QString();
+}
+
+QString CTheView::SelectedText(qint64 limitBytes) const
+{
+  if (ShowsRichText())
+    return m_pRich->textCursor().selectedText().replace(QChar::ParagraphSeparator, u'\n');
+  if (m_pLog->SelectionEnd() - m_pLog->SelectionStart() > limitBytes)
+    return {};
+  return m_pLog->SelectedText();
+}
+
+bool CTheView::HasSelection() const
+{
+  return ShowsRichText() ? m_pRich->textCursor().hasSelection() : m_pLog->HasSelection();
+}
+
+void CTheView::Copy()
+{
+  if (ShowsRichText())
+    m_pRich->copy();
   else
-    QPlainTextEdit::dragMoveEvent(event);
+    m_pLog->Copy();
 }
 
-void CTheView::dropEvent(QDropEvent* event)
+void CTheView::SelectAll()
 {
-  const QStringList paths = LocalFiles(event->mimeData());
-  if (paths.isEmpty()) {
-    QPlainTextEdit::dropEvent(event);
-    return;
+  if (ShowsRichText())
+    m_pRich->selectAll();
+  else
+    m_pLog->SelectAll();
+}
+
+bool CTheView::Print(QPrinter* printer, const std::function<bool(int)>& progress)
+{
+  if (ShowsRichText())
+    return m_pRich->Print(printer, ProcessDefault());
+  const auto& text = m_pLog->Text();
+  if (!text) {
+    // An untitled document prints as an empty page.
+    QPainter painter;
+    if (!painter.begin(printer))
+      return false;
+    painter.end();
+    return printer->printerState() != QPrinter::Error;
   }
-  event->acceptProposedAction();
-  emit filesDropped(paths);
+  const bool selection = printer->printRange() == QPrinter::Selection && m_pLog->HasSelection();
+  LogPrinter paper(*text, ProcessDefault());
+  return paper.Print(printer, selection ? m_pLog->SelectionStart() : 0,
+                     selection ? m_pLog->SelectionEnd() : text->State().end, progress);
+}
+
+void CTheView::FindText(const QString& text, bool backward, bool matchCase)
+{
+  if (ShowsRichText())
+    emit findFinished(m_pRich->FindText(text, backward, matchCase));
+  else
+    m_pLog->FindText(text, backward, matchCase);
 }
 
 } // namespace parlo

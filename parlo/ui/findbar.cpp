@@ -54,6 +54,11 @@ bool FindBar::MatchCase() const
   return m_pCase->isChecked();
 }
 
+void FindBar::SetMatchCase(bool matchCase)
+{
+  m_pCase->setChecked(matchCase);
+}
+
 void FindBar::keyPressEvent(QKeyEvent* event)
 {
   if (event->key() == Qt::Key_Escape) {

@@ -18,6 +18,7 @@ public:
   QString Text() const;
   void SetText(const QString& text);
   bool MatchCase() const;
+  void SetMatchCase(bool matchCase);
 
 signals:
   void findRequested(const QString& text, bool backward, bool matchCase);

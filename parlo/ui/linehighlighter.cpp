@@ -17,16 +17,22 @@ QColor LineHighlighter::WarningColour()
   return QColor(0xA0, 0x5A, 0x00);
 }
 
-void LineHighlighter::highlightBlock(const QString& text)
+QTextCharFormat LineHighlighter::FormatFor(LineKind kind)
 {
-  const LineKind kind = ClassifyLine(text);
-  if (kind == LineKind::Normal)
-    return;
   QTextCharFormat format;
+  if (kind == LineKind::Normal)
+    return format;
   format.setForeground(kind == LineKind::Failure ? FailureColour() : WarningColour());
   if (kind == LineKind::Failure)
     format.setBackground(QColor(0xFF, 0xE8, 0xE8));
-  setFormat(0, static_cast<int>(text.size()), format);
+  return format;
+}
+
+void LineHighlighter::highlightBlock(const QString& text)
+{
+  const LineKind kind = ClassifyLine(text);
+  if (kind != LineKind::Normal)
+    setFormat(0, static_cast<int>(text.size()), FormatFor(kind));
 }
 
 } // namespace parlo
