@@ -52,7 +52,7 @@ void BM_WriteThenScan(benchmark::State& state)
   DropScanResult result;
   for (auto _ : state) {
     std::memcpy(buffer.data(), frame.data(), frame.size());
-    ScanFrame(g, buffer.data(), buffer.size(), nullptr, 0, &result);
+    ScanFrame(g, buffer.data(), buffer.size(), {}, &result);
     benchmark::DoNotOptimize(result);
     benchmark::ClobberMemory();
   }
@@ -65,7 +65,7 @@ void BM_ScanAllDropped(benchmark::State& state)
   std::vector<uint8_t> buffer(g.FrameSize(), 0);
   DropScanResult result;
   for (auto _ : state) {
-    ScanFrame(g, buffer.data(), buffer.size(), nullptr, 0, &result);
+    ScanFrame(g, buffer.data(), buffer.size(), {}, &result);
     benchmark::DoNotOptimize(result);
     benchmark::ClobberMemory();
   }

@@ -4,6 +4,8 @@
 #include "halvexview.h"
 #include "harness/fileexception.h"
 #include "harness/logfile.h"
+#include "harness/logsend.h"
+#include "harness/runprogress.h"
 #include "harness/runstate.h"
 #include "harness/startup.h"
 #include "harness/stringids.h"
@@ -16,10 +18,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QThread>
 #include <QTimer>
 #include <iostream>
 
@@ -43,10 +45,27 @@ CHalvexApp* HalvexApp()
 CHalvexApp::CHalvexApp()
     : m_pPrompts(std::make_unique<CQtPrompts>(QStringLiteral("Halvex"))),
       m_pDispatcher(std::make_unique<CQtDispatcher>()),
-      m_logWriter(m_settings, m_halvexResources.Strings(), *m_pPrompts)
+      m_logWriter(m_settings, m_halvexResources.Strings(), *m_pPrompts),
+      m_statusOperations(m_nRunState, m_run, m_halvexResources.Strings()),
+      m_dosRestart(m_halvexResources.Strings(), SendLogLine)
 {
   g_pApp = this;
   m_settings.SetDefaults();
+  const LogFunction log = [this](unsigned level, const std::string& text) { Log(level, text); };
+  m_statusOperations.SetLog(log);
+  // NTLog is bound here, once for the life of the program.
+  m_pResultsView = std::make_unique<CResultsView>(m_settings, m_run, Strings(), *m_pPrompts);
+  m_pResultsView->SetLog(log);
+  m_pResultsView->SetSaveSettings([this] { SaveSettings(); });
+  m_pResultsView->SetFileExceptionReport(
+      [this](FileExceptionCause cause, const std::string& file, int error) {
+        ReportFileException(cause, file, error);
+      });
+  m_pResultsView->SetComponentFinder([this](const std::string& className) -> CComponent* {
+    return m_pComponentLoader != nullptr ? m_pComponentLoader->FindComponentByClass(className)
+                                         : nullptr;
+  });
+  m_pResultsView->SetRecord(&m_runRecord);
   // Suite files read and written through the base library report their failures here.
   SetArchiveErrorReporter([](const CArchive& ar, unsigned level) {
     if (CHalvexApp* app = HalvexApp())
@@ -58,7 +77,9 @@ CHalvexApp::CHalvexApp()
 CHalvexApp::~CHalvexApp()
 {
   m_instanceListener.Stop();
+  EndRunForExit();
   m_logWriter.SetWindow(nullptr);
+  m_pResultsView->SetWindow(nullptr);
   delete m_pMainFrame;
   if (g_pApp == this) {
     SetArchiveErrorReporter(nullptr);
@@ -201,6 +222,7 @@ bool CHalvexApp::CreateMainFrame()
   frame->setAttribute(Qt::WA_DeleteOnClose, false);
   m_pMainFrame = frame;
   m_logWriter.SetWindow(frame->GetLogWindow());
+  m_pResultsView->SetWindow(frame->GetResultsWindow());
   return true;
 }
 
@@ -260,8 +282,24 @@ bool CHalvexApp::OpenDocumentFile(const std::string& path)
     return false;
   QFileInfo info(QString::fromStdString(path));
   if (!info.isFile() || !info.isReadable()) {
-    Log(0, FormatFileExceptionReport(Strings(), FileExceptionCause::FileNotFound, path, ENOENT));
+    const std::string text =
+        FormatFileExceptionReport(Strings(), FileExceptionCause::FileNotFound, path, ENOENT);
+    Log(0, text);
+    Prompts().Show(text, BoxIcon::Error);
     return false;
+  }
+  // A second document on the same file would let two windows save over each other.
+  for (QMdiSubWindow* sub : m_pMainFrame->MdiArea()->subWindowList()) {
+    auto* open = qobject_cast<CHalvexView*>(sub->widget());
+    if (open == nullptr || open->Document().GetPathName().empty())
+      continue;
+    if (QFileInfo(QString::fromStdString(open->Document().GetPathName())).canonicalFilePath() ==
+        info.canonicalFilePath()) {
+      m_pMainFrame->MdiArea()->setActiveSubWindow(sub);
+      m_pMainFrame->BringForward();
+      AddToRecentFileList(info.absoluteFilePath().toStdString());
+      return true;
+    }
   }
   auto* window = new CHalvexView(*this);
   // The document has shown the box and logged why when the file cannot be read.
@@ -315,10 +353,166 @@ void CHalvexApp::RecentFilesChanged()
 
 void CHalvexApp::Log(unsigned level, const std::string& text)
 {
-  // From the user-interface thread this is a direct call; from a worker it waits until the
-  // line is handled or 500 ms have passed. The message owns its copy of the text.
-  platform::SendTextToMainWindowTimeout(g_uLogMessage, level, text, platform::SMTO_BLOCK,
-                                        kLogSendTimeoutMs, nullptr);
+  SendLogLine(level, text);
+}
+
+RunContext CHalvexApp::MakeRunContext(CHalvexView& view)
+{
+  return RunContext{m_uiCalls,
+                    view,
+                    m_statusOperations,
+                    *m_pResultsView,
+                    m_run,
+                    m_nRunState,
+                    m_settings,
+                    Strings(),
+                    m_dosRestart,
+                    SendLogLine,
+                    [this] { m_logWriter.ClearLog(); },
+                    [this] { return MarlowModule(); },
+                    [this] { return m_strTestExecutionStatus; },
+                    [this](const std::string& status) {
+                      m_strTestExecutionStatus = status;
+                      if (m_pStore == nullptr ||
+                          !WriteTestExecutionStatus(*m_pStore, m_szRegistryKey, status))
+                        Log(0, kTestExecutionKeyFailed);
+                    },
+                    m_bRunMode,
+                    [this] { OnRunFinished(); }};
+}
+
+bool CHalvexApp::StartRun(CHalvexView& view, unsigned mode)
+{
+  if (IsRunInProgress(m_nRunState) || m_runThread.IsRunning())
+    return false;
+  // Marked at once: until the worker takes over, neither a second start nor an edit of the
+  // suite may come in.
+  const RunState before = m_nRunState;
+  m_nRunState = RunState::Running;
+  view.Document().m_nDocState = kDocStateRunning;
+  view.setEnabled(false);
+  m_pRunningView = &view;
+  CRunEngine* engine = &view.Engine();
+  if (!m_runThread.Start([engine, mode] { engine->RunOnWorker(mode); },
+                         [this] { PumpForRunThread(); })) {
+    m_nRunState = before;
+    view.Document().m_nDocState = kDocStateIdle;
+    view.setEnabled(true);
+    return false;
+  }
+  if (m_pMainFrame != nullptr)
+    m_pMainFrame->UpdateCommandUI();
+  return true;
+}
+
+void CHalvexApp::StopRun()
+{
+  if (!IsRunInProgress(m_nRunState) || m_nRunState == RunState::StopRequested)
+    return;
+  m_statusOperations.SetRunState(RunState::StopRequested);
+  if (m_run.m_pCurrentTestCase != nullptr)
+    m_run.m_pCurrentTestCase->Abort();
+  if (m_pRunningView != nullptr)
+    m_pRunningView->Engine().WakeUp();
+}
+
+void CHalvexApp::PauseRun()
+{
+  if (m_nRunState != RunState::Running)
+    return;
+  // The run notices after the execution in progress and shows the state then.
+  m_nRunState = RunState::Paused;
+  if (m_pMainFrame != nullptr)
+    m_pMainFrame->UpdateCommandUI();
+}
+
+void CHalvexApp::ResumeRun()
+{
+  if (m_nRunState != RunState::Paused)
+    return;
+  m_nRunState = RunState::Running;
+  if (m_pRunningView != nullptr)
+    m_pRunningView->Engine().WakeUp();
+  if (m_pMainFrame != nullptr)
+    m_pMainFrame->UpdateCommandUI();
+}
+
+void CHalvexApp::PumpForRunThread()
+{
+  platform::ProcessPendingMessages();
+  // Boxes the worker asks for are shown through the event loop.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void CHalvexApp::JoinRunThread()
+{
+  m_runThread.Join([this] { PumpForRunThread(); });
+}
+
+void CHalvexApp::EndRunForExit()
+{
+  if (m_runThread.IsRunning()) {
+    m_nRunState = RunState::StopRequested;
+    if (m_run.m_pCurrentTestCase != nullptr)
+      m_run.m_pCurrentTestCase->Abort();
+    if (m_pRunningView != nullptr)
+      m_pRunningView->Engine().WakeUp();
+    // The worker's calls into this thread return at once from now on.
+    m_uiCalls.Close();
+  }
+  JoinRunThread();
+}
+
+void CHalvexApp::OnRunFinished()
+{
+  const ReportPaths paths = EffectiveReportPaths(
+      m_settings, ReportPaths{m_cmdInfo.m_strJUnitPath, m_cmdInfo.m_strJsonPath});
+  WriteRunReports(m_runRecord.Suite(), paths, m_settings.m_nAppendToResultsFile != 0, Strings(),
+                  [this](unsigned level, const std::string& text) { Log(level, text); });
+}
+
+int CHalvexApp::RunSuiteAndExit()
+{
+  if (m_pSuiteView == nullptr) {
+    Log(0, Strings().Get(ids::kRunModeNoSuite));
+    Prompts().Show(Strings().Get(ids::kRunModeNoSuite), BoxIcon::Error);
+    return kExitRunModeOpenFailed;
+  }
+  // Progress for whoever started the run, one line per execution and a summary.
+  m_runRecord.SetExecutionListener(
+      [](const ExecutionRecord& execution) { std::cout << ProgressLine(execution) << std::endl; });
+  m_runRecord.SetSuiteListener(
+      [](const SuiteRunRecord& run) { std::cout << SummaryLine(run) << std::endl; });
+  if (!StartRun(*m_pSuiteView, kListNextAll))
+    return kExitRunFailed;
+  // The window stays live while the worker runs the suite.
+  QEventLoop running;
+  QTimer poll;
+  connect(&poll, &QTimer::timeout, &running, [this, &running] {
+    if (!m_runThread.IsRunning())
+      running.quit();
+  });
+  poll.start(20);
+  running.exec();
+  JoinRunThread();
+  QEventLoop ending;
+  QTimer::singleShot(kRunModeEndWaitMs, &ending, &QEventLoop::quit);
+  ending.exec();
+  return m_nRunState == RunState::Passed ? kExitOk : kExitRunFailed;
+}
+
+void CHalvexApp::StartBatchResume()
+{
+  if (m_pSuiteView == nullptr) {
+    Log(0, kNoSuiteForResume);
+    return;
+  }
+  QTimer::singleShot(kBatchResumeDelayMs, this, [this] {
+    if (m_pSuiteView == nullptr)
+      Log(0, kNoSuiteForResume);
+    else if (!StartRun(*m_pSuiteView, kListNextAll))
+      Log(0, Strings().Get(ids::kResumeRunBusy));
+  });
 }
 
 void CHalvexApp::ReportFileException(FileExceptionCause cause, const std::string& file, int error)
@@ -334,10 +528,7 @@ void CHalvexApp::ReportArchiveException(ArchiveExceptionCause cause, const std::
 
 void CHalvexApp::SetRunState(RunState state)
 {
-  if (m_pStatusBar != nullptr)
-    m_pStatusBar->SetRunState(state);
-  else
-    m_nRunState = state;
+  m_statusOperations.SetRunState(state);
 }
 
 void CHalvexApp::SaveBarState()
@@ -409,23 +600,20 @@ int CHalvexApp::InitInstance(const QStringList& args)
   if (!CheckRuntimeVersion())
     return kExitStartupFailed;
   QDir::setCurrent(QString::fromStdString(m_settings.m_strTestSuitesFolder));
-  m_pStatusBar->Reset(guiLoggingLevel);
+  m_statusOperations.Reset(guiLoggingLevel);
 
-  if (m_bRunMode) {
-    // Run All belongs to the suite view, which a later part of the harness brings; until then
-    // the run is reported as not available rather than pretended.
-    Log(0, Strings().Format(ids::kNotAvailableYet, {"Run All"}));
-    QThread::msleep(3000);
-    return kExitOk;
-  }
+  if (m_bRunMode)
+    return RunSuiteAndExit();
   if (m_strTestExecutionStatus == kStatusBatchResume)
-    Log(0, kNoSuiteForResume);
+    StartBatchResume();
   return kRunEventLoop;
 }
 
 int CHalvexApp::ExitInstance()
 {
   m_instanceListener.Stop();
+  // A run that is still going (the harness was shut down by force) ends before its suite.
+  EndRunForExit();
   // Suites hold test cases whose code lives in the component modules: they go first.
   if (m_pMainFrame != nullptr)
     for (QMdiSubWindow* sub : m_pMainFrame->MdiArea()->subWindowList())
@@ -435,6 +623,7 @@ int CHalvexApp::ExitInstance()
   if (m_pComponentLoader != nullptr)
     m_pComponentLoader->ReleaseComponents();
   m_logWriter.SetWindow(nullptr);
+  m_pResultsView->SetWindow(nullptr);
   delete m_pMainFrame;
   m_pMainFrame = nullptr;
   m_pStatusBar = nullptr;

@@ -3,31 +3,44 @@
 
 #include "harness/commandline.h"
 #include "harness/componentloader.h"
+#include "harness/dosrestart.h"
 #include "harness/fileexception.h"
 #include "harness/logwriter.h"
 #include "harness/recentfilelist.h"
 #include "harness/registrystore.h"
+#include "harness/resultsview.h"
+#include "harness/runbookkeeping.h"
+#include "harness/runengine.h"
+#include "harness/runrecord.h"
+#include "harness/runreports.h"
 #include "harness/runstate.h"
+#include "harness/runstatusbar.h"
+#include "harness/runworker.h"
 #include "harness/settings.h"
+#include "harness/uicalls.h"
 #include "platform/instance.h"
 #include "platform/modules.h"
 #include "resourcelibrary.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <memory>
 #include <string>
 
 namespace harness {
 
+class CHalvexView;
 class CMainFrame;
 class COurStatusBar;
 class CQtDispatcher;
 class CQtPrompts;
 
 // One per process, created and used on the user-interface thread. Other threads reach it
-// only through Log() and the prompts.
+// only through Log(), the prompts and the run state; a run's worker reaches everything else
+// through the user-interface calls.
 class CHalvexApp : public QObject
 {
   Q_OBJECT
@@ -61,8 +74,26 @@ public:
   void InitTestExecution();
   bool CheckRuntimeVersion();
 
-  // Opens a suite file in a window of its own; false when it cannot be read.
+  // Opens a suite file in a window of its own, or brings the window forward that has it open
+  // already; false (after a box and a log line) when it cannot be read.
   bool OpenDocumentFile(const std::string& path);
+
+  // Runs. StartRun starts the worker thread that runs the view's items (kListNextAll or
+  // kListNextSelected); false when a run is on its way. The commands act on the run in progress.
+  bool StartRun(CHalvexView& view, unsigned mode);
+  void StopRun();
+  void PauseRun();
+  void ResumeRun();
+  // Whether the worker thread of the last run still works.
+  bool IsRunThreadWorking() const { return m_runThread.IsRunning(); }
+  // Waits for the worker thread to end, answering its calls meanwhile.
+  void JoinRunThread();
+  // What a suite window's run works with.
+  RunContext MakeRunContext(CHalvexView& view);
+  // Ends a run at exit: stop requested, the test case aborted, the worker joined.
+  void EndRunForExit();
+  // Run mode: the suite of the registered view, progress on standard output, the exit code.
+  int RunSuiteAndExit();
 
   // The File menu's recent files, kept in the settings store at every change.
   const CRecentFileList& RecentFiles() const { return m_recentFiles; }
@@ -80,6 +111,10 @@ public:
   // Run state, shown by the status panel; user-interface thread only.
   void SetRunState(RunState state);
 
+  CResultsView& ResultsView() { return *m_pResultsView; }
+  CRunStatusBar& StatusOperations() { return m_statusOperations; }
+  CRunRecord& RunRecord() { return m_runRecord; }
+
   const StringTable& Strings() const { return m_halvexResources.Strings(); }
   // The base library's texts ("Plinth.lrc").
   const StringTable& PlinthStrings() const { return m_plinthResources.Strings(); }
@@ -95,7 +130,10 @@ public:
   CHarnessSettings m_settings;
   CommandLineInfo m_cmdInfo;
   bool m_bRunMode = false;
-  RunState m_nRunState = RunState::Idle;
+  // Written by the status operations and the pause and resume commands, read by the run's
+  // worker.
+  std::atomic<RunState> m_nRunState{RunState::Idle};
+  CRunBookkeeping m_run;
   std::string m_szRegistryKey;
   std::string m_strComponentDllsKey;
   std::string m_strTestExecutionKey;
@@ -104,6 +142,8 @@ public:
   bool m_bWindowClassRegistered = false;
   CMainFrame* m_pMainFrame = nullptr;
   COurStatusBar* m_pStatusBar = nullptr;
+  // The suite window run mode and the resume after a DOS run use: the last one made.
+  QPointer<CHalvexView> m_pSuiteView;
 
   // The component plug-ins: made once the root key is known; null before.
   harness::CComponentLoader* ComponentLoader() { return m_pComponentLoader.get(); }
@@ -116,6 +156,9 @@ public:
 private:
   void LoadMarlow();
   void MakeComponentLoader();
+  void OnRunFinished();
+  void PumpForRunThread();
+  void StartBatchResume();
 
   CResourceLibrary m_halvexResources;
   CResourceLibrary m_plinthResources;
@@ -127,6 +170,14 @@ private:
   platform::InstanceListener m_instanceListener;
   std::unique_ptr<harness::CComponentLoader> m_pComponentLoader;
   CRecentFileList m_recentFiles;
+  CRunStatusBar m_statusOperations;
+  std::unique_ptr<CResultsView> m_pResultsView;
+  CRunRecord m_runRecord;
+  CUiCalls m_uiCalls;
+  CNoDosRestart m_dosRestart;
+  CRunWorker m_runThread;
+  // The suite window whose run is in progress or ran last.
+  QPointer<CHalvexView> m_pRunningView;
 
   void RecentFilesChanged();
 };

@@ -2,6 +2,8 @@
 // that hands messages from other threads to the user-interface thread's Qt event loop.
 #pragma once
 
+#include "harness/logsend.h"
+#include "harness/ntlogentry.h"
 #include "platform/messages.h"
 
 #include <QObject>
@@ -10,19 +12,14 @@
 namespace harness {
 
 inline constexpr const char* kOpenMessageName = "HALVEX Open Message";
-inline constexpr const char* kLogMessageName = "HALVEX Log Message";
 inline constexpr const char* kConditionsMessageName = "HALVEX Test Conditions Message";
 inline constexpr const char* kResultsMessageName = "HALVEX Test Results Message";
-inline constexpr const char* kNtLogMessageName = "HALVEX NTLog Message";
 
 extern const platform::UINT g_uOpenMessage;
 extern const platform::UINT g_uLogMessage;
 extern const platform::UINT g_uConditionsMessage;
 extern const platform::UINT g_uResultsMessage;
 extern const platform::UINT g_uNtLogMessage;
-
-// Log sends give up after this long; the line is then dropped by the sender.
-inline constexpr platform::UINT kLogSendTimeoutMs = 500;
 
 // Attaches itself to the constructing thread; construct and destroy it on the user-interface
 // thread. Wake() may come from any thread and only posts an event to this object.

@@ -8,7 +8,7 @@
 #include "halvexview.h"
 #include "harness/logfile.h"
 #include "harness/prompts.h"
-#include "harness/resultline.h"
+#include "harness/resultsview.h"
 #include "harness/runstate.h"
 #include "harness/stringids.h"
 #include "harness/viewer.h"
@@ -91,6 +91,7 @@ void CMainFrame::BringForward()
 
 CMainFrame::~CMainFrame()
 {
+  m_app.StatusOperations().SetStateListener(nullptr);
   // The bars are destroyed after this part of the frame; their signals must not reach it.
   for (QObject* child : findChildren<QObject*>())
     disconnect(child, nullptr, this, nullptr);
@@ -117,13 +118,8 @@ bool CMainFrame::OnCreate()
   m_pOutput = new CMessagesWnd(m_app.Strings(), this);
   addDockWidget(Qt::BottomDockWidgetArea, m_pOutput);
 
-  m_pStatusBar = new COurStatusBar(
-      m_app.Strings(),
-      [this](RunState state) {
-        m_app.m_nRunState = state;
-        UpdateCommandUI();
-      },
-      [this](unsigned level, const std::string& text) { m_app.Log(level, text); }, this);
+  m_pStatusBar = new COurStatusBar(m_app.Strings(), m_app.StatusOperations(), this);
+  m_app.StatusOperations().SetStateListener([this](RunState) { UpdateCommandUI(); });
   addToolBar(Qt::TopToolBarArea, m_pStatusBar);
   m_app.m_pStatusBar = m_pStatusBar;
 
@@ -154,7 +150,12 @@ bool CMainFrame::OnCreate()
   return true;
 }
 
-CLimitedEdit* CMainFrame::GetResultsVw() const
+CResultsView* CMainFrame::GetResultsVw() const
+{
+  return &m_app.ResultsView();
+}
+
+CLimitedEdit* CMainFrame::GetResultsWindow() const
 {
   return m_pOutput ? m_pOutput->ResultsEdit() : nullptr;
 }
@@ -209,6 +210,26 @@ void CMainFrame::CreateActions()
   });
   AddLater(kFilePrintSetup);
   AddAction(kAppExit, [this] { close(); });
+  const std::pair<int, void (CHalvexView::*)()> suiteCommands[] = {
+      {kDeleteSelected, &CHalvexView::OnDeleteSelected},
+      {kDeleteAll, &CHalvexView::OnDeleteAll},
+      {kRunAll, &CHalvexView::OnRunAll},
+      {kRunSelected, &CHalvexView::OnRunSelected},
+      {kConfigureTestCase, &CHalvexView::OnConfigureTestCase},
+      {kSetIterations, &CHalvexView::OnSetIterations},
+      {kFilePrint, &CHalvexView::OnFilePrint},
+      {kFilePrintDirect, &CHalvexView::OnFilePrintDirect},
+      {kFilePrintPreview, &CHalvexView::OnFilePrintPreview},
+  };
+  for (const auto& [command, handler] : suiteCommands)
+    AddAction(command, [this, handler = handler] { ForwardToSuiteWindow(handler); });
+  AddAction(kSuiteProperties, [this] {
+    if (CHalvexView* window = ActiveSuiteWindow())
+      window->OnSuiteProperties();
+  });
+  AddAction(kStopRun, [this] { m_app.StopRun(); });
+  AddAction(kPauseRun, [this] { m_app.PauseRun(); });
+  AddAction(kResumeRun, [this] { m_app.ResumeRun(); });
   AddAction(kViewAvailableTests, &CMainFrame::OnViewAvailableTests, QStringLiteral("workspace"));
   AddAction(kViewOutputWindow, &CMainFrame::OnViewOutputwindow, QStringLiteral("output"));
   AddAction(kViewStatusBar, &CMainFrame::OnViewStatusBar);
@@ -235,9 +256,27 @@ void CMainFrame::CreateActions()
   AddLater(kOpenSelectedSuite);
   AddAction(kAppAbout, &CMainFrame::OnAppAbout, QStringLiteral("halvex"));
 
-  for (int command : {kFileOpen, kFileSave, 0, kEditClearResultsWindow, kEditClearLogWindow, 0,
-                      kViewResultsFile, kViewLogFile, 0, kViewAvailableTests, kViewOutputWindow, 0,
-                      kConfigureComponent, kHarnessProperties, 0, kDisplayUsersGuide}) {
+  for (int command : {kFileOpen,
+                      kFileSave,
+                      0,
+                      kEditClearResultsWindow,
+                      kEditClearLogWindow,
+                      0,
+                      kViewResultsFile,
+                      kViewLogFile,
+                      0,
+                      kViewAvailableTests,
+                      kViewOutputWindow,
+                      0,
+                      kConfigureComponent,
+                      kHarnessProperties,
+                      0,
+                      kRunAll,
+                      kPauseRun,
+                      kResumeRun,
+                      kStopRun,
+                      0,
+                      kDisplayUsersGuide}) {
     if (command == 0)
       m_pToolBar->addSeparator();
     else
@@ -257,13 +296,17 @@ void CMainFrame::CreateMenus()
   };
   const MenuEntry menus[] = {
       {ids::kMenuFile,
-       {kFileNew, kFileOpen, kFileClose, kFileSave, kFileSaveAs, 0, kFilePrintSetup, 0, kAppExit}},
+       {kFileNew, kFileOpen, kFileClose, kFileSave, kFileSaveAs, 0, kFilePrint, kFilePrintDirect,
+        kFilePrintPreview, kFilePrintSetup, 0, kAppExit}},
       {ids::kMenuEdit,
        {kEditClearResultsWindow, kEditClearLogWindow, 0, kEditDeleteLogfile,
         kEditDeleteResultsfile}},
       {ids::kMenuView,
        {kViewToolBar, kViewStatusBar, kViewAvailableTests, kViewOutputWindow, 0, kViewResultsFile,
         kViewLogFile, 0, kRefreshSuitesView, kViewItemProperties, kOpenSelectedSuite}},
+      {ids::kMenuSuite,
+       {kRunAll, kRunSelected, kPauseRun, kResumeRun, kStopRun, 0, kConfigureTestCase,
+        kSetIterations, kDeleteSelected, kDeleteAll, 0, kSuiteProperties}},
       {ids::kMenuTools, {kConfigureComponent, kHarnessProperties, 0, kForceAppShutdown}},
       {ids::kMenuHelp, {kDisplayUsersGuide, kHelpDisplayStartupBox, 0, kAppAbout}},
   };
@@ -304,6 +347,11 @@ cmd::CommandContext CMainFrame::CommandContext() const
   context.outputVisible = m_pOutput != nullptr && m_pOutput->isVisible();
   context.statusBarVisible = m_pStatusBar != nullptr && m_pStatusBar->isVisible();
   context.toolBarVisible = m_pToolBar != nullptr && m_pToolBar->isVisible();
+  if (CHalvexView* window = ActiveSuiteWindow()) {
+    context.suiteItems = window->topLevelItemCount();
+    context.selectedItems = window->SelectedCount();
+  }
+  context.dosTestCases = m_app.m_nDosTestCases != 0;
   return context;
 }
 
@@ -339,8 +387,7 @@ MsgResult CMainFrame::OnTestConditionsMsg(MsgWParam, MsgLParam lParam)
 MsgResult CMainFrame::OnTestResultsMsg(MsgWParam, MsgLParam lParam)
 {
   const char* text = reinterpret_cast<const char*>(lParam);
-  if (GetResultsVw() != nullptr)
-    GetResultsVw()->AppendText(FormatResultLine(m_app.Strings(), text ? text : "") + "\r\n");
+  GetResultsVw()->OnResultText(text ? text : "");
   return 0;
 }
 
@@ -348,11 +395,10 @@ MsgResult CMainFrame::OnTestNtLogMsg(MsgWParam, MsgLParam lParam)
 {
   // Read during the call only: the record belongs to the sender.
   const auto* entry = reinterpret_cast<const NtLogEntry*>(lParam);
-  if (entry == nullptr || GetResultsVw() == nullptr)
+  if (entry == nullptr)
     return 0;
-  std::string line = std::string(entry->sourceFile ? entry->sourceFile : "") + "(" +
-                     std::to_string(entry->line) + "): " + (entry->text ? entry->text : "");
-  GetResultsVw()->AppendText(FormatResultLine(m_app.Strings(), line) + "\r\n");
+  GetResultsVw()->LogNtEntry(entry->flags, entry->sourceFile ? entry->sourceFile : "", entry->line,
+                             entry->text ? entry->text : "");
   return 0;
 }
 
@@ -363,6 +409,12 @@ MsgResult CMainFrame::OnOpenMsg(MsgWParam, MsgLParam lParam)
     return 0;
   std::string name(path);
   return m_app.OpenDocumentFile(name) ? 1 : 0;
+}
+
+void CMainFrame::ForwardToSuiteWindow(void (CHalvexView::*command)())
+{
+  if (CHalvexView* window = ActiveSuiteWindow())
+    (window->*command)();
 }
 
 CHalvexView* CMainFrame::ActiveSuiteWindow() const
@@ -487,7 +539,7 @@ void CMainFrame::OnViewStatusBar()
 
 void CMainFrame::OnEditClearResultsWindow()
 {
-  GetResultsVw()->ClearText();
+  GetResultsVw()->ClearWindow();
 }
 
 void CMainFrame::OnEditClearLogWindow()
@@ -499,8 +551,9 @@ void CMainFrame::OnEditDeleteLogfile()
 {
   if (!m_app.Prompts().AskYesNo(m_app.Strings().Get(ids::kDeleteLogQuestion), true))
     return;
-  m_app.LogWriter().ClearLog();
-  m_app.Log(1, m_app.Strings().Get(ids::kLogFileDeleted));
+  // A failed delete has been logged as such.
+  if (m_app.LogWriter().ClearLog() == 0)
+    m_app.Log(1, m_app.Strings().Get(ids::kLogFileDeleted));
 }
 
 void CMainFrame::OnEditDeleteResultsfile()
@@ -510,9 +563,10 @@ void CMainFrame::OnEditDeleteResultsfile()
     return;
   if (!m_app.Prompts().AskYesNo(m_app.Strings().Get(ids::kDeleteResultsQuestion), true))
     return;
-  GetResultsVw()->ClearText();
-  DeleteFileAt(path);
-  m_app.Log(1, m_app.Strings().Get(ids::kResultsFileDeleted));
+  // NTLog's log at that path is closed first, so nothing is written to a deleted file; a failed
+  // delete has been logged as such.
+  if (GetResultsVw()->ClearResults() == 0)
+    m_app.Log(1, m_app.Strings().Get(ids::kResultsFileDeleted));
 }
 
 bool CMainFrame::StartViewer(const std::string& file, int failureText)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "harness/commands.h"
+#include "harness/ntlogentry.h"
 #include "platform/messages.h"
 #include "plinth/ntlogentry.h"
 
@@ -19,6 +20,7 @@ class QToolBar;
 namespace harness {
 
 class CHalvexView;
+class CResultsView;
 
 class CAvailableTestsWnd;
 class CHalvexApp;
@@ -45,7 +47,8 @@ public:
   bool OnCreate();
 
   COurStatusBar* GetStatusBar() const { return m_pStatusBar; }
-  CLimitedEdit* GetResultsVw() const;
+  CResultsView* GetResultsVw() const;
+  CLimitedEdit* GetResultsWindow() const;
   CLimitedEdit* GetLogWindow() const;
   CAvailableTestsWnd* GetAvailableTestsWnd() const { return m_pAvailableTests; }
   CMessagesWnd* GetMessagesWnd() const { return m_pOutput; }
@@ -64,6 +67,8 @@ public:
 
   // Commands.
   void OnFileNew();
+  // The suite window's commands go to the active suite window; the run commands to the run.
+  void ForwardToSuiteWindow(void (CHalvexView::*command)());
   void OnFileOpen();
   // The components dialog.
   void OnConfigureComponent();

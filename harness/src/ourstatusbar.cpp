@@ -1,7 +1,6 @@
 // The status panel's five fields.
 #include "ourstatusbar.h"
 
-#include "harness/runstate.h"
 #include "harness/stringids.h"
 
 #include <QGridLayout>
@@ -9,10 +8,9 @@
 
 namespace harness {
 
-COurStatusBar::COurStatusBar(const StringTable& strings, std::function<void(RunState)> onRunState,
-                             std::function<void(unsigned, const std::string&)> log, QWidget* parent)
+COurStatusBar::COurStatusBar(const StringTable& strings, CRunStatusBar& operations, QWidget* parent)
     : QToolBar(QString::fromStdString(strings.Get(ids::kStatusBarTitle)), parent),
-      m_strings(strings), m_onRunState(std::move(onRunState)), m_log(std::move(log))
+      m_operations(operations)
 {
   setObjectName(QStringLiteral("COurStatusBar"));
   auto* panel = new QWidget(this);
@@ -29,6 +27,7 @@ COurStatusBar::COurStatusBar(const StringTable& strings, std::function<void(RunS
     auto* label = new QLabel(panel);
     label->setObjectName(QString::number(field));
     label->setMinimumWidth(field == kTestCaseField ? 180 : 90);
+    label->setText(QString::fromStdString(m_operations.FieldText(field)));
     int row = index / 3;
     int column = (index % 3) * 2;
     layout->addWidget(new QLabel(QString::fromStdString(strings.Get(caption)) + ':', panel), row,
@@ -38,6 +37,12 @@ COurStatusBar::COurStatusBar(const StringTable& strings, std::function<void(RunS
   }
   panel->setFixedHeight(60);
   addWidget(panel);
+  m_operations.SetFields(this);
+}
+
+COurStatusBar::~COurStatusBar()
+{
+  m_operations.SetFields(nullptr);
 }
 
 QLabel* COurStatusBar::Field(int field) const
@@ -51,49 +56,45 @@ QString COurStatusBar::FieldText(int field) const
   return label ? label->text() : QString();
 }
 
+void COurStatusBar::SetFieldText(int field, const std::string& text)
+{
+  if (QLabel* label = Field(field))
+    label->setText(QString::fromStdString(text));
+}
+
 void COurStatusBar::SetTestCaseLabel(const QString& label)
 {
-  Field(kTestCaseField)->setText(label);
+  m_operations.ShowTestCaseLabel(label.toStdString());
 }
 
 void COurStatusBar::SetFailures(int count)
 {
-  m_nFailures = count;
-  Field(kFailuresField)->setText(QString::number(count));
+  m_operations.ShowFailureCount(count);
 }
 
 void COurStatusBar::IncrementFailures()
 {
-  SetFailures(m_nFailures + 1);
+  m_operations.CountFailure();
 }
 
 void COurStatusBar::SetProgress(int current, int total)
 {
-  Field(kProgressField)->setText(QString::fromStdString(ProgressText(m_strings, current, total)));
+  m_operations.ShowProgress(current, total);
 }
 
 void COurStatusBar::SetLoggingLevel(unsigned level)
 {
-  Field(kLoggingLevelField)->setText(QString::fromStdString(LoggingLevelText(m_strings, level)));
+  m_operations.ShowLoggingLevel(level);
 }
 
 void COurStatusBar::SetRunState(RunState state)
 {
-  std::string text = RunStateText(m_strings, state);
-  Field(kRunStateField)->setText(QString::fromStdString(text));
-  if (m_onRunState)
-    m_onRunState(state);
-  if (RunStateIsLogged(state) && m_log)
-    m_log(3, text);
+  m_operations.SetRunState(state);
 }
 
 void COurStatusBar::Reset(unsigned loggingLevel)
 {
-  SetTestCaseLabel(QString());
-  SetRunState(RunState::Idle);
-  SetLoggingLevel(loggingLevel);
-  SetFailures(0);
-  SetProgress(0, 0);
+  m_operations.Reset(loggingLevel);
 }
 
 } // namespace harness

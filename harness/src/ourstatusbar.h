@@ -1,32 +1,31 @@
 // The status panel: test case, failures, progress, logging level and run state. It is a
-// tool-bar row of its own so that it can sit beside the tool bar, dock, float and hide.
+// tool-bar row of its own so that it can sit beside the tool bar, dock, float and hide. It draws
+// the texts of the status operations (harness/runstatusbar.h), which keep the values.
 #pragma once
 
-#include "harness/runstate.h"
-
+#include "harness/runstatusbar.h"
 #include "harness/stringtable.h"
 
 #include <QToolBar>
-#include <functional>
 
 class QLabel;
 
 namespace harness {
 
-class COurStatusBar : public QToolBar
+class COurStatusBar : public QToolBar, public StatusFields
 {
   Q_OBJECT
 
 public:
-  static constexpr int kTestCaseField = 1021;
-  static constexpr int kFailuresField = 1023;
-  static constexpr int kProgressField = 1024;
-  static constexpr int kLoggingLevelField = 1026;
-  static constexpr int kRunStateField = 1030;
+  static constexpr int kTestCaseField = kStatusTestCaseField;
+  static constexpr int kFailuresField = kStatusFailuresField;
+  static constexpr int kProgressField = kStatusProgressField;
+  static constexpr int kLoggingLevelField = kStatusLoggingLevelField;
+  static constexpr int kRunStateField = kStatusRunStateField;
 
-  // `onRunState` stores the state for the application; `log` sends a log line.
-  COurStatusBar(const StringTable& strings, std::function<void(RunState)> onRunState,
-                std::function<void(unsigned, const std::string&)> log, QWidget* parent = nullptr);
+  // Draws the fields of `operations` from now on.
+  COurStatusBar(const StringTable& strings, CRunStatusBar& operations, QWidget* parent = nullptr);
+  ~COurStatusBar() override;
 
   void SetTestCaseLabel(const QString& label);
   void SetFailures(int count);
@@ -39,15 +38,14 @@ public:
   void Reset(unsigned loggingLevel);
 
   QString FieldText(int field) const;
-  int Failures() const { return m_nFailures; }
+
+  // StatusFields.
+  void SetFieldText(int field, const std::string& text) override;
 
 private:
   QLabel* Field(int field) const;
 
-  const StringTable& m_strings;
-  std::function<void(RunState)> m_onRunState;
-  std::function<void(unsigned, const std::string&)> m_log;
-  int m_nFailures = 0;
+  CRunStatusBar& m_operations;
 };
 
 } // namespace harness

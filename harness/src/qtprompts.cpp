@@ -53,6 +53,21 @@ BoxAnswer CQtPrompts::AskHere(const BoxRequest& request)
     box.exec();
     return BoxAnswer::Ok;
   }
+  if (request.buttons == BoxButtons::YesNoCancel) {
+    // With a Cancel button, Escape and the window's close button answer Cancel.
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    box.setDefaultButton(request.defaultAnswer == BoxAnswer::No       ? QMessageBox::No
+                         : request.defaultAnswer == BoxAnswer::Cancel ? QMessageBox::Cancel
+                                                                      : QMessageBox::Yes);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+      return BoxAnswer::Yes;
+    case QMessageBox::No:
+      return BoxAnswer::No;
+    default:
+      return BoxAnswer::Cancel;
+    }
+  }
   box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
   box.setDefaultButton(request.defaultAnswer == BoxAnswer::No ? QMessageBox::No : QMessageBox::Yes);
   return box.exec() == QMessageBox::Yes ? BoxAnswer::Yes : BoxAnswer::No;

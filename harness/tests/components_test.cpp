@@ -2,6 +2,7 @@
 // components dialog's rows and buttons, and configuration mode in the command state.
 #include "componentsdialog.h"
 #include "halvexapp.h"
+#include "halvexview.h"
 #include "limitededit.h"
 #include "mainframe.h"
 #include "modelselectiondialog.h"
@@ -60,15 +61,10 @@ protected:
   {
     TestApplication();
     app = std::make_unique<CHalvexApp>();
-    app->QtPrompts().SetUnattended(true);
     guiLoggingLevel = 1;
-    ASSERT_TRUE(app->LoadResourceLibraries(BuildBinFolder()));
+    ASSERT_TRUE(PrepareApp(*app, folder));
     registry.SeedRoot(folder.Path(), folder.Path());
     app->SetRootKey(kRootKey);
-    app->m_settings.m_strLogFilePath = folder.File("log.txt");
-    app->m_settings.m_strResultsFilePath = folder.File("results.txt");
-    app->m_settings.m_strDefaultLoggingFolder = folder.Path();
-    app->m_settings.m_strTestSuitesFolder = folder.Path();
     ASSERT_TRUE(app->CreateMainFrame());
     frame = app->m_pMainFrame;
   }
@@ -333,9 +329,12 @@ TEST_F(ComponentsTest, OpenedSuitesFillTheRecentFileMenu)
   frame->RecentFileActions()[1]->trigger();
   EXPECT_EQ(app->RecentFiles().Entries(), (std::vector<std::string>{paths[4], paths[2], paths[1]}));
   EXPECT_EQ(frame->RecentFileActions().size(), 3);
+  // A suite that is open already comes forward instead of opening twice.
   frame->RecentFileActions()[2]->trigger();
   EXPECT_EQ(app->RecentFiles().Entries().front(), paths[1]);
-  EXPECT_EQ(static_cast<int>(frame->MdiArea()->subWindowList().size()), windowsBefore + 1);
+  EXPECT_EQ(static_cast<int>(frame->MdiArea()->subWindowList().size()), windowsBefore);
+  ASSERT_NE(frame->ActiveSuiteWindow(), nullptr);
+  EXPECT_EQ(frame->ActiveSuiteWindow()->Document().GetPathName(), paths[1]);
 }
 
 } // namespace

@@ -32,13 +32,8 @@ protected:
   {
     TestApplication();
     app = std::make_unique<CHalvexApp>();
-    app->QtPrompts().SetUnattended(true);
-    ASSERT_TRUE(app->LoadResourceLibraries(BuildBinFolder()));
+    ASSERT_TRUE(PrepareApp(*app, folder));
     guiLoggingLevel = 1;
-    app->m_settings.m_strLogFilePath = folder.File("log.txt");
-    app->m_settings.m_strResultsFilePath = folder.File("results.txt");
-    app->m_settings.m_strDefaultLoggingFolder = folder.Path();
-    app->m_settings.m_strTestSuitesFolder = folder.Path();
     ASSERT_TRUE(app->CreateMainFrame());
     frame = app->m_pMainFrame;
     frame->show();
@@ -164,7 +159,7 @@ TEST_F(SuiteWindowTest, EditsAreSavedAndKeptWhenOpenedAgain)
   ASSERT_NE(window, nullptr);
   // Delete the first, rename the second (now first) by label edit.
   window->topLevelItem(0)->setSelected(true);
-  window->DeleteSelected();
+  window->OnDeleteSelected();
   ASSERT_EQ(window->topLevelItemCount(), 2);
   window->topLevelItem(0)->setText(0, QStringLiteral("Memory, long"));
   EXPECT_EQ(window->Document().TestCaseAt(0)->GetLabel(), "Memory, long");

@@ -93,7 +93,7 @@ TEST_F(MessagesTest, AllFiveFromWorkerThreads)
   for (auto& worker : workers)
     worker.join();
   QString log = frame->GetLogWindow()->toPlainText();
-  QString results = frame->GetResultsVw()->toPlainText();
+  QString results = frame->GetResultsWindow()->toPlainText();
   for (int w = 0; w < kWorkers; ++w) {
     SCOPED_TRACE(w);
     for (int i = 0; i < kLines; ++i)

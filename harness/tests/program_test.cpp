@@ -1,6 +1,7 @@
 // The halvex program as a real process on an installation of its own: start-up failures and
-// their exit codes, the marlow load, run mode, batch resume, the single-instance hand-off
-// (including a hung first instance and a stale socket) and the saved bar layout.
+// their exit codes, the marlow load, run mode with its exit codes, progress and reports, batch
+// resume, the single-instance hand-off (including a hung first instance and a stale socket)
+// and the saved bar layout.
 #include "harness/logfile.h"
 #include "platform/instance.h"
 #include "platform/process.h"
@@ -88,12 +89,58 @@ public:
     fs::copy_file(BuildDir() + "/tests/fixtures/Marlow.so", root.File("test/bin/Marlow.so"));
   }
 
-  // Starts the program with its standard error in a file of its own.
-  Process Start(const std::string& args, const std::string& errName)
+  // The run probe as a registered component, and suites of its test cases built by
+  // halvex-suite: (test, iterations) each.
+  void RegisterRunProbe()
+  {
+    // As an installation registers it: enabled, with its current model and that model's facts.
+    const std::string key = kRoot + "\\ComponentDlls\\RunProbe";
+    SetString(key, "DllPath", BuildDir() + "/tests/RunProbe.so");
+    SetDword(key, "EnableDll", 1);
+    SetString(key, "CurrentModel", "Default");
+    for (const char* name :
+         {"Manufacturer", "DriverVersion", "FirmwareVersion", "OEMName", "SerialNumber"})
+      SetString(key + "\\Default", name, "Default");
+  }
+  void SetDword(const std::string& key, const char* name, DWORD value)
+  {
+    HKEY handle = nullptr;
+    ASSERT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                             nullptr, &handle, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueEx(handle, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(handle);
+  }
+  std::string MakeSuite(const std::string& name,
+                        const std::vector<std::pair<std::string, int>>& tests)
+  {
+    const std::string path = root.File("suites/" + name + ".ts");
+    const std::string tool = BuildDir() + "/bin/halvex-suite";
+    EXPECT_EQ(RunTool(tool + " new '" + path + "' --name " + name), 0);
+    for (const auto& [test, iterations] : tests)
+      EXPECT_EQ(RunTool(tool + " add '" + path + "' --test 'RunProbe/" + test + "' --iterations " +
+                        std::to_string(iterations)),
+                0);
+    return path;
+  }
+  int RunTool(const std::string& command)
+  {
+    Process tool;
+    EXPECT_TRUE(tool.Start("/bin/sh -c \"" + command + " >/dev/null\"", root.Path()));
+    EXPECT_EQ(tool.Wait(60000), WAIT_OBJECT_0);
+    DWORD code = 999;
+    tool.GetExitCode(&code);
+    return static_cast<int>(code);
+  }
+
+  // Starts the program with its standard error (and output) in files of its own.
+  Process Start(const std::string& args, const std::string& errName,
+                const std::string& outName = "")
   {
     Process process;
-    std::string line =
-        "/bin/sh -c \"exec '" + Bin() + "/halvex' " + args + " 2>'" + root.File(errName) + "'\"";
+    std::string line = "/bin/sh -c \"exec '" + Bin() + "/halvex' " + args + " 2>'" +
+                       root.File(errName) + "'" +
+                       (outName.empty() ? "" : " >'" + root.File(outName) + "'") + "\"";
     EXPECT_TRUE(process.Start(line, root.Path())) << process.LastError().message;
     return process;
   }
@@ -193,8 +240,72 @@ TEST_F(ProgramTest, RunModeNeedsItsSuiteFile)
   SeedSettings();
   InstallMarlow();
   EXPECT_EQ(Run("-run '" + root.File("suites/missing.ts") + "'"), 1u);
+  EXPECT_NE(Err().find("error: The file was not found"), std::string::npos) << Err();
+  EXPECT_EQ(Run("-run --junit '" + root.File("j.xml") + "'"), 1u); // names no suite
   std::ofstream(root.File("suites/present.ts")).close(); // a zero-length file is an empty suite
-  EXPECT_EQ(Run("-run '" + root.File("suites/present.ts") + "'"), 0u);
+  EXPECT_EQ(Run("-run '" + root.File("suites/present.ts") + "'"), 0u); // nothing failed
+}
+
+TEST_F(ProgramTest, RunModeRunsTheSuiteAndEndsWithItsVerdict)
+{
+  SeedSettings();
+  InstallMarlow();
+  RegisterRunProbe();
+  SetString(kRoot, "JUnitReportPath", root.File("logs/settings-junit.xml"));
+  const std::string passing = MakeSuite("Passing", {{"Pass", 2}, {"Sleep", 1}});
+  const std::string failing = MakeSuite("Failing", {{"Pass then fail", 2}});
+  struct Case
+  {
+    std::string suite;
+    DWORD code;
+    std::vector<std::string> progress;
+  } cases[] = {
+      {passing,
+       0,
+       {"[1/3] Pass, iteration 1: Passed", "[2/3] Pass, iteration 2: Passed",
+        "[3/3] Sleep, iteration 1: Passed", "Passing: 3 executions, 3 passed, 0 failed: Passed"}},
+      {failing,
+       3,
+       {"[1/2] Pass then fail, iteration 1: Passed", "[2/2] Pass then fail, iteration 2: Failed",
+        "Failing: 2 executions, 1 passed, 1 failed: Failed"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.suite);
+    Process process = Start("-run '" + c.suite + "' --json '" + root.File("report.json") + "'",
+                            "stderr.txt", "stdout.txt");
+    EXPECT_EQ(Finish(process), c.code) << Err();
+    std::string out = ReadAll(root.File("stdout.txt"));
+    for (const std::string& line : c.progress)
+      EXPECT_NE(out.find(line + "\n"), std::string::npos) << out;
+    EXPECT_EQ(Err().find("Sanitizer"), std::string::npos) << Err();
+  }
+  // The results file holds both runs; the reports every execution of both.
+  const std::string results = ReadAll(root.File("logs/HalvexResults.txt"));
+  EXPECT_NE(results.find("Pass then fail: execution 2, fail"), std::string::npos) << results;
+  const std::string junit = ReadAll(root.File("logs/settings-junit.xml"));
+  EXPECT_NE(junit.find("<testcase name=\"Pass then fail #2\" classname=\"RunProbe\""),
+            std::string::npos)
+      << junit;
+  EXPECT_NE(junit.find("<testsuite name=\"Passing\" tests=\"3\" failures=\"0\""),
+            std::string::npos);
+  const std::string json = ReadAll(root.File("report.json"));
+  EXPECT_NE(json.find("\"suite\": \"Failing\""), std::string::npos) << json;
+  EXPECT_NE(json.find("\"suite\": \"Passing\""), std::string::npos);
+}
+
+TEST_F(ProgramTest, BatchResumeRunsTheSuiteItWasStartedWith)
+{
+  SeedSettings();
+  InstallMarlow();
+  RegisterRunProbe();
+  const std::string suite = MakeSuite("Resumed", {{"Pass", 1}});
+  SetString(kRoot + "\\TestExecution", "TestExecutionStatus", "BatchResume");
+  ::setenv("HALVEX_QUIT_AFTER_MS", "9000", 1);
+  EXPECT_EQ(Run("'" + suite + "'"), 0u);
+  const std::string log = ReadAll(LogFile());
+  EXPECT_EQ(log.find("Open with valid testsuite file"), std::string::npos) << log;
+  EXPECT_NE(ReadAll(root.File("logs/HalvexResults.txt")).find("Test suite Resumed ended"),
+            std::string::npos);
 }
 
 TEST_F(ProgramTest, BatchResumeWithoutASuiteSaysSo)

@@ -124,25 +124,25 @@ TEST_F(WindowTest, OutputBarHasResultsAndLogTabs)
   EXPECT_EQ(output->Tabs()->currentIndex(), 0);
   EXPECT_EQ(output->Tabs()->tabText(0).toStdString(), app->Strings().Get(ids::kResultsTab));
   EXPECT_EQ(output->Tabs()->tabText(1).toStdString(), app->Strings().Get(ids::kLogTab));
-  EXPECT_EQ(frame->GetResultsVw()->ChildId(), 100);
+  EXPECT_EQ(frame->GetResultsWindow()->ChildId(), 100);
   EXPECT_EQ(frame->GetLogWindow()->ChildId(), 101);
-  EXPECT_EQ(frame->GetResultsVw()->Limit(), 30000u);
+  EXPECT_EQ(frame->GetResultsWindow()->Limit(), 30000u);
   EXPECT_EQ(frame->GetLogWindow()->Limit(), 30000u);
 }
 
 TEST_F(WindowTest, ClearCommandEmptiesOnlyTheActiveTab)
 {
   CMessagesWnd* output = frame->GetMessagesWnd();
-  frame->GetResultsVw()->AppendText("result\r\n");
+  frame->GetResultsWindow()->AppendText("result\r\n");
   frame->GetLogWindow()->AppendText("log\r\n");
   EXPECT_EQ(output->ClearAction()->data().toInt(), cmd::kClearActiveTab);
   output->Tabs()->setCurrentIndex(1);
   output->ClearAction()->trigger();
   EXPECT_EQ(frame->GetLogWindow()->TextLength(), 0u);
-  EXPECT_EQ(frame->GetResultsVw()->TextLength(), 8u);
+  EXPECT_EQ(frame->GetResultsWindow()->TextLength(), 8u);
   output->Tabs()->setCurrentIndex(0);
   output->ClearAction()->trigger();
-  EXPECT_EQ(frame->GetResultsVw()->TextLength(), 0u);
+  EXPECT_EQ(frame->GetResultsWindow()->TextLength(), 0u);
 }
 
 TEST_F(WindowTest, LeftBarHasTwoTabs)
@@ -279,7 +279,7 @@ TEST_F(WindowTest, LogWindowTrimsPast24000Characters)
 
 TEST_F(WindowTest, TextBeyond30000IsLeftOut)
 {
-  CLimitedEdit* results = frame->GetResultsVw();
+  CLimitedEdit* results = frame->GetResultsWindow();
   for (int i = 0; i < 400; ++i)
     results->AppendText(std::string(98, 'r') + "\r\n");
   EXPECT_EQ(results->TextLength(), 30000u);
@@ -328,12 +328,12 @@ TEST_F(WindowTest, DeleteCommandsAskAndDelete)
                ReadAll(app->m_settings.m_strLogFilePath).find("to be deleted") !=
                    std::string::npos);
   // Delete results file does nothing at all without the file.
-  frame->GetResultsVw()->AppendText("kept\r\n");
+  frame->GetResultsWindow()->AppendText("kept\r\n");
   frame->Action(cmd::kEditDeleteResultsfile)->trigger();
-  EXPECT_EQ(frame->GetResultsVw()->TextLength(), 6u);
+  EXPECT_EQ(frame->GetResultsWindow()->TextLength(), 6u);
   AppendLineToFile(app->m_settings.m_strResultsFilePath, "result");
   frame->Action(cmd::kEditDeleteResultsfile)->trigger();
-  EXPECT_EQ(frame->GetResultsVw()->TextLength(), 0u);
+  EXPECT_EQ(frame->GetResultsWindow()->TextLength(), 0u);
   EXPECT_FALSE(FileExists(app->m_settings.m_strResultsFilePath));
 }
 
@@ -371,7 +371,7 @@ TEST_F(WindowTest, ResultsAndConditionsLinesAreOneLineEach)
   std::string text = "first\r\nsecond";
   frame->OnTestResultsMsg(0, reinterpret_cast<MsgLParam>(text.c_str()));
   frame->OnTestConditionsMsg(0, reinterpret_cast<MsgLParam>(text.c_str()));
-  EXPECT_EQ(frame->GetResultsVw()->toPlainText(), "first  second\nfirst  second\n");
+  EXPECT_EQ(frame->GetResultsWindow()->toPlainText(), "first  second\nfirst  second\n");
 }
 
 } // namespace

@@ -82,7 +82,7 @@ void CTestCase::CopyFrom(const CTestCase* pOther)
 
 int CTestCase::Configure()
 {
-  return 2;
+  return kDialogCancelled;
 }
 
 CTestCase* CTestCase::Clone() const

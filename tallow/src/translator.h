@@ -2,7 +2,7 @@
 // while the library stays loaded (NTLog binding, in-variation flag, report-statistics flag).
 #pragma once
 
-#include "ntlog_binding.h"
+#include "ntlog/ntlog_binding.h"
 #include "plain_log.h"
 #include "tagged_log_parser.h"
 
@@ -40,7 +40,7 @@ private:
   void LogTagLine(HLOG log, TagIndex tag, const std::string& text);
 
   std::mutex m_mutex; // one translation at a time: the state below is shared
-  NtLogBinding m_ntlog;
+  ntlog::NtLogBinding m_ntlog;
   bool m_inVariation = false;
   bool m_reportStats = false;
 };

@@ -238,7 +238,7 @@ int main(int argc, char** argv)
       break;
     }
     ++frames;
-    filter.AnalyzeFrame(buffer.data(), buffer.size(), nullptr, 0, endTimeNs(frames));
+    filter.AnalyzeFrame({buffer.data(), buffer.size()}, {}, endTimeNs(frames));
     // The test component looks ten seconds after streaming began.
     if (!startupShown && endTimeNs(frames) - endTimeNs(1) >= 10000000000LL) {
       startupShown = true;
@@ -263,7 +263,7 @@ int main(int argc, char** argv)
   if (o.json) {
     std::fputs(FormatJson(results).c_str(), stdout);
   }
-  int verdict = 4;
+  int verdict = block::STATUS_PASSED;
   FormatReport(results, false, &verdict);
-  return verdict == 3 ? kExitFailed : kExitPassed;
+  return verdict == block::STATUS_FAILED ? kExitFailed : kExitPassed;
 }

@@ -1,10 +1,13 @@
 // sorrel-render: writes a clip of test pictures (raw frames or Y4M) for the video analysis.
 #include "video_input.h"
 
+#include "drop_plan.h"
+#include "sorrel/drop_scan.h"
 #include "sorrel/pattern_renderer.h"
 
 #include "platform/standardoptions.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -18,12 +21,15 @@ using namespace sorrel;
 constexpr char kHelp[] =
     "Usage: sorrel-render --format FOURCC --width N --height N\n"
     "                     --sequence PATTERN:FRAMES[,PATTERN:FRAMES...]\n"
+    "                     [--drops FRAME:OFFSET:LENGTH[,...]]\n"
     "                     [--y4m [--fps RATE]] OUTPUT\n"
     "Writes a clip of test pictures for the video analysis, as raw frames or Y4M.\n"
     "\n"
     "PATTERN: smpte smpte-mirrored smpte-flipped smpte-swapped smpte-soft\n"
     "         smpte-noedge sw2 sw2-nodetail sw2-colour sw2-bw sw2-frame grey\n"
-    "OUTPUT: a file, or - for standard output. --y4m needs I420.\n";
+    "OUTPUT: a file, or - for standard output. --y4m needs I420.\n"
+    "--drops: bytes of a frame (counted from 0) that a capture driver left\n"
+    "         unwritten, stored as 255 so that the analysis finds them.\n";
 
 void Usage()
 {
@@ -66,7 +72,7 @@ int main(int argc, char** argv)
   if (const auto answered = platform::AnswerStandardOption(argc, argv, "sorrel-render", kHelp)) {
     return *answered;
   }
-  std::string format, sequence, output, fps = "30000/1001";
+  std::string format, sequence, output, drops, fps = "30000/1001";
   int width = 0, height = 0;
   bool y4m = false;
   for (int i = 1; i < argc; ++i) {
@@ -84,6 +90,8 @@ int main(int argc, char** argv)
       sequence = argv[++i];
     } else if (arg == "--fps" && hasValue) {
       fps = argv[++i];
+    } else if (arg == "--drops" && hasValue) {
+      drops = argv[++i];
     } else if (output.empty() && (arg == "-" || arg[0] != '-')) {
       output = arg;
     } else {
@@ -104,6 +112,12 @@ int main(int argc, char** argv)
   tools::FrameRate rate;
   if (!tools::ParseFrameRate(fps, &rate)) {
     std::fprintf(stderr, "sorrel-render: frame rate '%s' is not valid\n", fps.c_str());
+    return 2;
+  }
+  std::vector<gst_sorrel_sim::PlannedDrop> dropList;
+  std::string dropError;
+  if (!gst_sorrel_sim::ParseDropList(drops, &dropList, &dropError)) {
+    std::fprintf(stderr, "sorrel-render: bad drop list: %s\n", dropError.c_str());
     return 2;
   }
   const FrameGeometry geometry(layout, width, height);
@@ -143,10 +157,24 @@ int main(int argc, char** argv)
     ok = std::fprintf(out, "YUV4MPEG2 W%d H%d F%lld:%lld Ip A1:1 C420jpeg\n", width, height,
                       static_cast<long long>(rate.num), static_cast<long long>(rate.den)) > 0;
   }
+  uint64_t number = 0;
+  std::vector<uint8_t> dropped;
   for (const auto& [frame, count] : parts) {
-    for (long k = 0; k < count && ok; ++k) {
+    for (long k = 0; k < count && ok; ++k, ++number) {
+      const std::vector<uint8_t>* bytes = &frame;
+      for (const gst_sorrel_sim::PlannedDrop& drop : dropList) {
+        if (drop.frame == number && drop.offset < frame.size()) {
+          if (bytes != &dropped) {
+            dropped = frame;
+            bytes = &dropped;
+          }
+          const size_t end = std::min(frame.size(), drop.offset + drop.length);
+          std::fill(dropped.begin() + std::ptrdiff_t(drop.offset),
+                    dropped.begin() + std::ptrdiff_t(end), kDroppedByte);
+        }
+      }
       ok = (!y4m || std::fputs("FRAME\n", out) >= 0) &&
-           std::fwrite(frame.data(), 1, frame.size(), out) == frame.size();
+           std::fwrite(bytes->data(), 1, bytes->size(), out) == bytes->size();
     }
   }
   ok = (out == stdout ? std::fflush(out) : std::fclose(out)) == 0 && ok;

@@ -61,22 +61,7 @@ bool Attach()
 
 extern "C" __attribute__((visibility("default"))) int halvex_module_attach()
 {
-  // Nothing may leave the module as an exception; running out of memory fails the attach.
-  bool attached = false;
-  try {
-    attached = Attach();
-  } catch (const std::bad_alloc&) {
-    LogMessage(kLogError,
-               FormatText("ERROR: Unable to allocate the %s Component object.", kDisplayName));
-  } catch (...) {
-    LogMessage(kLogError, FormatText("ERROR: Unable to initialize the %s component dll.",
-                                     components::ThisModulePath().c_str()));
-  }
-  if (attached)
-    return 1;
-  // The module is unloaded after a failed attach; nothing it registered may stay behind.
-  components::WithdrawComponents();
-  return 0;
+  return components::RunAttach(kDisplayName, Attach);
 }
 
 extern "C" __attribute__((visibility("default"))) void halvex_module_detach()

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <dlfcn.h>
+#include <new>
 #include <strings.h>
 
 namespace components {
@@ -118,6 +119,26 @@ void WithdrawComponents()
     delete pComponent;
   }
   State().pCurrentComponent = nullptr;
+}
+
+int RunAttach(const char* displayName, bool (*attach)())
+{
+  // Nothing may leave the module as an exception; running out of memory fails the attach.
+  bool attached = false;
+  try {
+    attached = attach();
+  } catch (const std::bad_alloc&) {
+    LogMessage(kLogError,
+               FormatText("ERROR: Unable to allocate the %s Component object.", displayName));
+  } catch (...) {
+    LogMessage(kLogError, FormatText("ERROR: Unable to initialize the %s component dll.",
+                                     ThisModulePath().c_str()));
+  }
+  if (attached)
+    return 1;
+  // The module is unloaded after a failed attach; nothing it registered may stay behind.
+  WithdrawComponents();
+  return 0;
 }
 
 void EndDetach()

@@ -1,4 +1,4 @@
-// Status texts and information records for the harness's results.
+// Status, report and condition texts and information records for the harness's results.
 #include "skeleton/testmessages.h"
 
 #include "platform/messages.h"
@@ -11,6 +11,8 @@ namespace {
 // Registered while the module loads, as every sender of the harness messages does.
 const platform::UINT s_msgTestResults =
     platform::RegisterWindowMessage("HALVEX Test Results Message");
+const platform::UINT s_msgTestConditions =
+    platform::RegisterWindowMessage("HALVEX Test Conditions Message");
 const platform::UINT s_msgNtLog = platform::RegisterWindowMessage("HALVEX NTLog Message");
 
 } // namespace
@@ -18,6 +20,12 @@ const platform::UINT s_msgNtLog = platform::RegisterWindowMessage("HALVEX NTLog 
 void SendTestResultsText(const std::string& text)
 {
   platform::SendToMainWindow(s_msgTestResults, 0, reinterpret_cast<platform::LPARAM>(text.c_str()));
+}
+
+void SendTestConditionsText(const std::string& text)
+{
+  platform::SendToMainWindow(s_msgTestConditions, 0,
+                             reinterpret_cast<platform::LPARAM>(text.c_str()));
 }
 
 void SendNtLogInformation(const char* sourceFile, int line, const std::string& text)

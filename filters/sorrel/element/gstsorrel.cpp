@@ -14,7 +14,15 @@
  *
  * Drop detection writes markers into the input buffer, which must be a recycled capture
  * buffer that reaches the element writable. When it is not (a tee upstream, shared memory),
- * the element posts one warning and analyses the frames without drop detection.
+ * the element posts one warning and analyses the frames without drop detection. Rows are
+ * found through the buffer's video meta (a driver's padded rows), else the caps' layout.
+ * A frame that cannot be mapped at all is skipped: not analysed, not passed on, one warning.
+ *
+ * The media file of the data-rate check is removed by a results call only once the element
+ * has stopped (state READY or below): while the graph runs, its writer still holds the file.
+ * The frame rate is measured from the first frame to the last, less the time the graph stood
+ * paused; a capture that stays quiet longer than two frame times before it pauses or ends (or
+ * before a results call while it runs) has that quiet time counted too.
  *
  * At end of stream the element posts an element message whose structure is named "sorrel":
  * - "phase" (string): "configuration", "startup" or "full"
@@ -60,8 +68,10 @@ struct _GstSorrel
 
   // Streaming thread only.
   GstVideoInfo in_info;
+  GstVideoInfo out_info; // raw output caps; unset (format unknown) for private samples
   gboolean analysable;
   gboolean warned_not_writable;
+  gboolean warned_not_mappable;
 };
 
 enum {
@@ -296,16 +306,12 @@ static gboolean gst_sorrel_set_caps(GstBaseTransform* trans, GstCaps* incaps, Gs
     return FALSE;
   }
   self->in_info = info;
-  sorrel::Layout layout;
-  const bool named = sorrel::LayoutForFormatCode(self->core->FormatCode(), &layout);
-  self->analysable = named && gst_sorrel::HasTightLayout(info, layout);
-  if (named && !self->analysable) {
-    GST_ELEMENT_WARNING(self, STREAM, FORMAT,
-                        ("Frames of %dx%d %s have padded rows; they pass on but are not analysed.",
-                         GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info),
-                         GST_VIDEO_INFO_NAME(&info)),
-                        (nullptr));
+  gst_video_info_init(&self->out_info);
+  if (!gst_sorrel::IsCaitCaps(outcaps) && !gst_video_info_from_caps(&self->out_info, outcaps)) {
+    gst_video_info_init(&self->out_info);
   }
+  sorrel::Layout layout;
+  self->analysable = sorrel::LayoutForFormatCode(self->core->FormatCode(), &layout);
   GST_INFO_OBJECT(self, "input %s (%s), output %" GST_PTR_FORMAT, self->core->FormatName(),
                   self->analysable ? "analysed" : "not analysed", static_cast<gpointer>(outcaps));
   return TRUE;
@@ -405,6 +411,32 @@ static uint8_t* gst_sorrel_map_input(GstSorrel* self, GstBuffer* inbuf, GstMapIn
   return map->data;
 }
 
+// The picture for error visualisation, into an output buffer laid out as the output caps
+// say: row by row when the input's rows lie elsewhere (a driver's padding), else as bytes.
+// Returns the bytes the output holds.
+static size_t gst_sorrel_copy_picture(GstSorrel* self, const uint8_t* in, size_t in_size,
+                                      const sorrel::PlaneLayout& in_planes, uint8_t* out,
+                                      size_t out_size, const sorrel::PlaneLayout& out_planes)
+{
+  sorrel::Layout layout;
+  if (in_planes == out_planes ||
+      !gst_sorrel::LayoutForVideoFormat(GST_VIDEO_INFO_FORMAT(&self->in_info), &layout)) {
+    const size_t copied = std::min(in_size, out_size);
+    std::memcpy(out, in, copied);
+    return copied;
+  }
+  const gint width = GST_VIDEO_INFO_WIDTH(&self->in_info);
+  const gint height = GST_VIDEO_INFO_HEIGHT(&self->in_info);
+  const sorrel::FrameGeometry from(layout, width, height, in_planes);
+  const sorrel::FrameGeometry to(layout, width, height, out_planes);
+  if (!from.StridesFit() || !to.StridesFit() || in_size < from.FrameSize() ||
+      out_size < to.FrameSize()) {
+    return 0;
+  }
+  sorrel::CopyRows(from, in, to, out);
+  return std::min<size_t>(out_size, GST_VIDEO_INFO_SIZE(&self->out_info));
+}
+
 static GstFlowReturn gst_sorrel_transform(GstBaseTransform* trans, GstBuffer* inbuf,
                                           GstBuffer* outbuf)
 {
@@ -432,8 +464,14 @@ static GstFlowReturn gst_sorrel_transform(GstBaseTransform* trans, GstBuffer* in
   bool markers_reach = false;
   uint8_t* frame = gst_sorrel_map_input(self, inbuf, &in_map, &in_size, &markers_reach);
   if (!frame) {
-    GST_ELEMENT_ERROR(self, STREAM, FAILED, ("Could not read an input frame."), (nullptr));
-    return GST_FLOW_ERROR;
+    // Like a capture sample whose buffer can't be read: skipped, and the stream goes on.
+    if (!self->warned_not_mappable) {
+      self->warned_not_mappable = TRUE;
+      GST_ELEMENT_WARNING(self, STREAM, FAILED, ("An input frame could not be read; skipped."),
+                          ("Frames whose memory cannot be mapped are neither analysed nor "
+                           "passed on."));
+    }
+    return GST_BASE_TRANSFORM_FLOW_DROPPED;
   }
   GstMapInfo out_map;
   if (!gst_buffer_map(outbuf, &out_map, GST_MAP_WRITE)) {
@@ -441,19 +479,26 @@ static GstFlowReturn gst_sorrel_transform(GstBaseTransform* trans, GstBuffer* in
     GST_ELEMENT_ERROR(self, STREAM, FAILED, ("Could not write an output buffer."), (nullptr));
     return GST_FLOW_ERROR;
   }
+  const sorrel::PlaneLayout in_planes =
+      gst_sorrel::PlaneLayoutOf(self->in_info, gst_buffer_get_video_meta(inbuf));
+  sorrel::PlaneLayout out_planes = in_planes;
   // The copy goes out before the scan rewrites the input with markers.
-  const size_t copied = visualize
-                            ? std::min(in_size, out_map.size)
-                            : sorrel::CAnalogInTest::DataRateCopyLength(in_size, out_map.size);
-  std::memcpy(out_map.data, in_map.data, copied);
+  size_t copied = 0;
+  if (!visualize) {
+    copied = sorrel::CAnalogInTest::DataRateCopyLength(in_size, out_map.size);
+    std::memcpy(out_map.data, in_map.data, copied);
+  } else {
+    out_planes = gst_sorrel::PlaneLayoutOf(self->out_info, nullptr);
+    copied = gst_sorrel_copy_picture(self, in_map.data, in_size, in_planes, out_map.data,
+                                     out_map.size, out_planes);
+  }
 
   if (self->analysable) {
-    // The measured span starts where the first frame starts, so N frames span N frame
-    // times; every later frame moves "now" to its end.
+    // Every frame is timed at its end, so N frames span N-1 frame times.
     gint64 end_ns = -1;
     if (GST_BUFFER_PTS_IS_VALID(inbuf)) {
       GstClockTime end = GST_BUFFER_PTS(inbuf);
-      if (GST_BUFFER_DURATION_IS_VALID(inbuf) && core.FrameIndex() != -1) {
+      if (GST_BUFFER_DURATION_IS_VALID(inbuf)) {
         end += GST_BUFFER_DURATION(inbuf);
       }
       const GstClockTime stream_end =
@@ -463,10 +508,11 @@ static GstFlowReturn gst_sorrel_transform(GstBaseTransform* trans, GstBuffer* in
       }
     }
     if (markers_reach) {
-      core.AnalyzeFrame(frame, in_size, visualize ? out_map.data : nullptr, visualize ? copied : 0,
-                        end_ns);
+      const sorrel::FrameBytes paint{visualize ? out_map.data : nullptr, visualize ? copied : 0,
+                                     &out_planes};
+      core.AnalyzeFrame({frame, in_size, &in_planes}, paint, end_ns);
     } else {
-      core.AnalyzeFrameWithoutDropScan(frame, in_size, end_ns);
+      core.AnalyzeFrameWithoutDropScan(frame, in_size, end_ns, &in_planes);
     }
   }
   gst_buffer_unmap(outbuf, &out_map);
@@ -479,6 +525,7 @@ static gboolean gst_sorrel_sink_event(GstBaseTransform* trans, GstEvent* event)
 {
   GstSorrel* self = GST_SORREL(trans);
   if (GST_EVENT_TYPE(event) == GST_EVENT_EOS) {
+    self->core->MarkStreamStopped();
     const std::vector<uint8_t> block = gst_sorrel_snapshot(self);
     gst_sorrel_write_results(self, block);
     gst_sorrel_post_summary(self, block);
@@ -486,9 +533,27 @@ static gboolean gst_sorrel_sink_event(GstBaseTransform* trans, GstEvent* event)
   return GST_BASE_TRANSFORM_CLASS(gst_sorrel_parent_class)->sink_event(trans, event);
 }
 
+// A pause ends the measured span of the capture as its end of stream does; the time until
+// the graph plays again is no capture time.
+static GstStateChangeReturn gst_sorrel_change_state(GstElement* element, GstStateChange transition)
+{
+  if (transition == GST_STATE_CHANGE_PLAYING_TO_PAUSED)
+    GST_SORREL(element)->core->MarkStreamStopped();
+  else if (transition == GST_STATE_CHANGE_PAUSED_TO_PLAYING)
+    GST_SORREL(element)->core->MarkStreamResumed();
+  return GST_ELEMENT_CLASS(gst_sorrel_parent_class)->change_state(element, transition);
+}
+
+static gboolean gst_sorrel_start(GstBaseTransform* trans)
+{
+  GST_SORREL(trans)->core->SetStreaming(true);
+  return TRUE;
+}
+
 static gboolean gst_sorrel_stop(GstBaseTransform* trans)
 {
   GstSorrel* self = GST_SORREL(trans);
+  self->core->SetStreaming(false);
   gst_sorrel_write_results(self, gst_sorrel_snapshot(self));
   return TRUE;
 }
@@ -610,12 +675,14 @@ static void gst_sorrel_class_init(GstSorrelClass* klass)
       "Halvex");
   gst_element_class_add_static_pad_template(element_class, &gst_sorrel_sink_template);
   gst_element_class_add_static_pad_template(element_class, &gst_sorrel_src_template);
+  element_class->change_state = GST_DEBUG_FUNCPTR(gst_sorrel_change_state);
 
   trans_class->transform_caps = GST_DEBUG_FUNCPTR(gst_sorrel_transform_caps);
   trans_class->set_caps = GST_DEBUG_FUNCPTR(gst_sorrel_set_caps);
   trans_class->decide_allocation = GST_DEBUG_FUNCPTR(gst_sorrel_decide_allocation);
   trans_class->transform = GST_DEBUG_FUNCPTR(gst_sorrel_transform);
   trans_class->sink_event = GST_DEBUG_FUNCPTR(gst_sorrel_sink_event);
+  trans_class->start = GST_DEBUG_FUNCPTR(gst_sorrel_start);
   trans_class->stop = GST_DEBUG_FUNCPTR(gst_sorrel_stop);
   trans_class->passthrough_on_same_caps = FALSE;
 
@@ -629,8 +696,10 @@ static void gst_sorrel_init(GstSorrel* self)
   self->core = new sorrel::CAnalogInTest(gst_sorrel_new_clock(self->timing));
   self->results_location = nullptr;
   gst_video_info_init(&self->in_info);
+  gst_video_info_init(&self->out_info);
   self->analysable = FALSE;
   self->warned_not_writable = FALSE;
+  self->warned_not_mappable = FALSE;
 }
 
 static gboolean plugin_init(GstPlugin* plugin)

@@ -3,6 +3,8 @@
 
 #include "gstsorrel/gstsorrel.h"
 
+#include <algorithm>
+
 namespace gst_sorrel {
 
 namespace {
@@ -70,19 +72,21 @@ bool MediaTypeFromVideoInfo(const GstVideoInfo& info, sorrel::MediaType* out)
   return true;
 }
 
-bool HasTightLayout(const GstVideoInfo& info, sorrel::Layout layout)
+sorrel::PlaneLayout PlaneLayoutOf(const GstVideoInfo& info, const GstVideoMeta* meta)
 {
-  const sorrel::FrameGeometry geometry(layout, GST_VIDEO_INFO_WIDTH(&info),
-                                       GST_VIDEO_INFO_HEIGHT(&info));
-  if (GST_VIDEO_INFO_SIZE(&info) != geometry.FrameSize()) {
-    return false;
+  const bool useMeta = meta && meta->format == GST_VIDEO_INFO_FORMAT(&info) &&
+                       int(meta->width) == GST_VIDEO_INFO_WIDTH(&info) &&
+                       int(meta->height) == GST_VIDEO_INFO_HEIGHT(&info);
+  sorrel::PlaneLayout planes;
+  // Components, not planes: YV12 and YVU9 keep V before U.
+  static constexpr int kComponents[3] = {GST_VIDEO_COMP_Y, GST_VIDEO_COMP_U, GST_VIDEO_COMP_V};
+  for (int c = 0; c < 3; ++c) {
+    const guint plane = GST_VIDEO_INFO_COMP_PLANE(&info, kComponents[c]);
+    planes.offset[c] = useMeta ? meta->offset[plane] : GST_VIDEO_INFO_PLANE_OFFSET(&info, plane);
+    planes.stride[c] = size_t(
+        std::max(useMeta ? meta->stride[plane] : GST_VIDEO_INFO_PLANE_STRIDE(&info, plane), 0));
   }
-  if (GST_VIDEO_INFO_N_PLANES(&info) == 1) {
-    return GST_VIDEO_INFO_PLANE_STRIDE(&info, 0) == GST_VIDEO_INFO_WIDTH(&info) * 2;
-  }
-  return GST_VIDEO_INFO_PLANE_STRIDE(&info, 0) == GST_VIDEO_INFO_WIDTH(&info) &&
-         GST_VIDEO_INFO_PLANE_STRIDE(&info, 1) == geometry.ChromaWidth() &&
-         GST_VIDEO_INFO_PLANE_STRIDE(&info, 2) == geometry.ChromaWidth();
+  return planes;
 }
 
 bool IsCaitCaps(const GstCaps* caps)

@@ -18,8 +18,9 @@ bool LayoutForVideoFormat(GstVideoFormat format, sorrel::Layout* layout);
 // The media type a capture filter would have offered for these negotiated caps.
 bool MediaTypeFromVideoInfo(const GstVideoInfo& info, sorrel::MediaType* out);
 
-// True when GStreamer lays the frame out exactly as the analysis expects (no padded rows).
-bool HasTightLayout(const GstVideoInfo& info, sorrel::Layout layout);
+// Where the luma, Cb and Cr rows of a frame lie: the buffer's video meta when it has one of
+// the frame's own format and size, else the layout GStreamer gives the caps.
+sorrel::PlaneLayout PlaneLayoutOf(const GstVideoInfo& info, const GstVideoMeta* meta);
 
 bool IsCaitCaps(const GstCaps* caps);
 // The private caps offered for raw caps: the frame rate is kept when there is one.

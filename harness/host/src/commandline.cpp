@@ -7,6 +7,12 @@ namespace harness {
 
 namespace {
 
+// "--name" or "-name".
+bool IsReportOption(const std::string& arg, const char* name)
+{
+  return arg == std::string("--") + name || arg == std::string("-") + name;
+}
+
 bool IsKnownFlag(const std::string& word)
 {
   return word == "run" || strcasecmp(word.c_str(), "Embedding") == 0 ||
@@ -29,6 +35,13 @@ CommandLineInfo ParseCommandLine(const std::vector<std::string>& args)
   CommandLineInfo info;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
+    if (IsReportOption(arg, "junit") || IsReportOption(arg, "json")) {
+      // The file follows; an option at the end names none.
+      std::string& path = IsReportOption(arg, "junit") ? info.m_strJUnitPath : info.m_strJsonPath;
+      if (i + 1 < args.size())
+        path = args[++i];
+      continue;
+    }
     if (!IsFlag(arg)) {
       if (info.m_strFileName.empty())
         info.m_strFileName = arg;

@@ -29,7 +29,30 @@ bool ViewItemPropertiesEnabled(const CommandContext& c)
 CommandState QueryCommandState(int command, const CommandContext& c)
 {
   const bool notRunning = !IsRunning(c.runState);
+  const bool noRun = !IsRunInProgress(c.runState);
   switch (command) {
+  case kDeleteSelected:
+  case kSetIterations:
+    return {c.documentOpen && c.selectedItems >= 1 && noRun, false};
+  case kDeleteAll:
+  case kRunAll:
+    return {c.documentOpen && c.suiteItems >= 1 && noRun, false};
+  case kRunSelected:
+    return {c.documentOpen && c.selectedItems >= 1 && noRun && !c.dosTestCases, false};
+  case kConfigureTestCase:
+    return {c.documentOpen && c.selectedItems == 1 && noRun && c.configMode, false};
+  case kStopRun:
+    return {c.runState == RunState::Running || c.runState == RunState::Paused, false};
+  case kPauseRun:
+    return {c.runState == RunState::Running, false};
+  case kResumeRun:
+    return {c.runState == RunState::Paused, false};
+  case kSuiteProperties:
+    return {c.documentOpen && notRunning, false};
+  case kFilePrint:
+  case kFilePrintDirect:
+  case kFilePrintPreview:
+    return {c.documentOpen, false};
   case kViewAvailableTests:
     return {true, c.availableTestsVisible};
   case kViewOutputWindow:

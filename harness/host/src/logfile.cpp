@@ -29,6 +29,12 @@ int DeleteFileAt(const std::string& path)
   return ::unlink(path.c_str()) == 0 ? 0 : errno;
 }
 
+int DeleteFileIfPresent(const std::string& path)
+{
+  const int error = DeleteFileAt(path);
+  return error == ENOENT ? 0 : error;
+}
+
 bool FileExists(const std::string& path)
 {
   struct stat info

@@ -5,7 +5,6 @@
 #include "harness/stringids.h"
 #include "plinth/component.h"
 
-#include <cerrno>
 #include <ctime>
 #include <locale.h>
 
@@ -13,9 +12,13 @@ namespace harness {
 
 std::string LocaleDateTimeText()
 {
-  std::time_t now = std::time(nullptr);
+  return LocaleDateTimeText(std::time(nullptr));
+}
+
+std::string LocaleDateTimeText(std::time_t moment)
+{
   std::tm local{};
-  localtime_r(&now, &local);
+  localtime_r(&moment, &local);
   char buffer[128] = {};
   locale_t userLocale = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0));
   if (userLocale == static_cast<locale_t>(0))
@@ -47,7 +50,8 @@ std::optional<std::string> FormatLogLine(unsigned level, const std::string& text
 }
 
 CLogWriter::CLogWriter(CHarnessSettings& settings, const StringTable& strings, UserPrompts& prompts)
-    : m_settings(settings), m_strings(strings), m_prompts(prompts), m_dateTime(LocaleDateTimeText)
+    : m_settings(settings), m_strings(strings), m_prompts(prompts),
+      m_dateTime([] { return LocaleDateTimeText(); })
 {
 }
 
@@ -64,13 +68,17 @@ void CLogWriter::OnLogLine(unsigned level, const std::string& text)
     WriteToFile(*line);
 }
 
+void AppendBoundedLine(LogWindowText& window, const std::string& text)
+{
+  if (window.TextLength() > kLogWindowLimit)
+    window.RemoveHead(kLogTrimAmount);
+  window.AppendText(text + "\r\n");
+}
+
 void CLogWriter::AppendLogLine(const std::string& text)
 {
-  if (m_pWindow == nullptr)
-    return;
-  if (m_pWindow->TextLength() > kLogWindowLimit)
-    m_pWindow->RemoveHead(kLogTrimAmount);
-  m_pWindow->AppendText(text + "\r\n");
+  if (m_pWindow != nullptr)
+    AppendBoundedLine(*m_pWindow, text);
 }
 
 void CLogWriter::WriteToFile(const std::string& line)
@@ -92,13 +100,13 @@ void CLogWriter::WriteToFile(const std::string& line)
   m_bHandlingFileError = false;
 }
 
-void CLogWriter::ClearLog()
+int CLogWriter::ClearLog()
 {
-  int error = DeleteFileAt(m_settings.m_strLogFilePath);
-  // A log file that is not there yet is as good as deleted.
-  if (error != 0 && error != ENOENT)
+  const int error = DeleteFileIfPresent(m_settings.m_strLogFilePath);
+  if (error != 0)
     OnLogLine(0, m_strings.Format(ids::kLogDeleteFailed, {std::to_string(error)}));
   ClearWindow();
+  return error;
 }
 
 void CLogWriter::ClearWindow()

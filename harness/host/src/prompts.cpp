@@ -39,12 +39,18 @@ BoxAnswer UnattendedPrompts::Ask(const BoxRequest& request)
     break;
   }
   BoxAnswer answer = request.buttons == BoxButtons::Ok ? BoxAnswer::Ok : request.defaultAnswer;
-  if (request.buttons == BoxButtons::YesNo && answer == BoxAnswer::Ok)
+  if (request.buttons != BoxButtons::Ok && answer == BoxAnswer::Ok)
     answer = BoxAnswer::Yes;
+  if (request.buttons == BoxButtons::YesNo && answer == BoxAnswer::Cancel)
+    answer = BoxAnswer::No;
   std::lock_guard guard(lock);
   m_out << "halvex: " << kind << ": " << request.text;
-  if (request.buttons == BoxButtons::YesNo)
-    m_out << " [" << (answer == BoxAnswer::Yes ? "yes" : "no") << "]";
+  if (request.buttons != BoxButtons::Ok)
+    m_out << " ["
+          << (answer == BoxAnswer::Yes  ? "yes"
+              : answer == BoxAnswer::No ? "no"
+                                        : "cancel")
+          << "]";
   m_out << std::endl;
   return answer;
 }

@@ -121,6 +121,10 @@ bool LoadSettings(CHarnessSettings& settings, SettingsStore& store, const std::s
         context.strings.Get(ids::kSuitesFolder));
   if (store.ReadString("FileViewerPath", settings.m_strFileViewerPath) != 0)
     settings.m_strFileViewerPath = context.strings.Get(ids::kDefaultViewer);
+  if (store.ReadString("JUnitReportPath", settings.m_strJUnitReportPath) != 0)
+    settings.m_strJUnitReportPath.clear();
+  if (store.ReadString("JsonReportPath", settings.m_strJsonReportPath) != 0)
+    settings.m_strJsonReportPath.clear();
   store.Close();
   return true;
 }
@@ -151,6 +155,9 @@ bool SaveSettings(const CHarnessSettings& settings, SettingsStore& store,
     report(name, store.WriteString(name, *value));
   for (const auto& [name, member] : LoadedDwords())
     report(name, store.WriteDword(name, settings.*member));
+  // The report paths came after the others; they are written after them.
+  report("JUnitReportPath", store.WriteString("JUnitReportPath", settings.m_strJUnitReportPath));
+  report("JsonReportPath", store.WriteString("JsonReportPath", settings.m_strJsonReportPath));
   store.Close();
   if (context.log)
     context.log(2, context.strings.Get(ids::kSettingsSaved));

@@ -60,6 +60,16 @@ std::string ReadTestExecutionStatus(SettingsStore& store, const std::string& roo
   return NormaliseTestExecutionStatus(stored);
 }
 
+bool WriteTestExecutionStatus(SettingsStore& store, const std::string& rootKey,
+                              const std::string& status)
+{
+  if (store.Open(TestExecutionKey(rootKey)) != 0)
+    return false;
+  const bool written = store.WriteString("TestExecutionStatus", status) == 0;
+  store.Close();
+  return written;
+}
+
 std::string MarlowPath(const std::string& iniFilesFolder)
 {
   return iniFilesFolder + kMarlowFileName;

@@ -38,6 +38,53 @@ TEST(Commands, SettingsAndFileCommandsDisabledOnlyWhileRunning)
   }
 }
 
+TEST(Commands, SuiteWindowCommandsFollowItsItemsAndTheRunState)
+{
+  struct Case
+  {
+    int runState;
+    int items;
+    int selected;
+    bool dos;
+    bool configMode;
+    // delete selected, delete all, run all, run selected, configure, iterations, stop, pause,
+    // resume, suite properties
+    bool enabled[10];
+  } cases[] = {
+      {1, 0, 0, false, true, {0, 0, 0, 0, 0, 0, 0, 0, 0, 1}},
+      {1, 3, 0, false, true, {0, 1, 1, 0, 0, 0, 0, 0, 0, 1}},
+      {1, 3, 1, false, true, {1, 1, 1, 1, 1, 1, 0, 0, 0, 1}},
+      {1, 3, 1, false, false, {1, 1, 1, 1, 0, 1, 0, 0, 0, 1}},
+      {5, 3, 2, false, true, {1, 1, 1, 1, 0, 1, 0, 0, 0, 1}},
+      {6, 3, 1, true, true, {1, 1, 1, 0, 1, 1, 0, 0, 0, 1}},
+      {2, 3, 1, false, true, {0, 0, 0, 0, 0, 0, 1, 1, 0, 0}},
+      {3, 3, 1, false, true, {0, 0, 0, 0, 0, 0, 1, 0, 1, 1}},
+      {4, 3, 1, false, true, {0, 0, 0, 0, 0, 0, 0, 0, 0, 1}},
+      {7, 3, 1, false, true, {1, 1, 1, 1, 1, 1, 0, 0, 0, 1}},
+  };
+  const int commands[] = {kDeleteSelected, kDeleteAll, kRunAll,   kRunSelected, kConfigureTestCase,
+                          kSetIterations,  kStopRun,   kPauseRun, kResumeRun,   kSuiteProperties};
+  int index = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(index++);
+    CommandContext context;
+    context.documentOpen = true;
+    context.runState = static_cast<RunState>(c.runState);
+    context.suiteItems = c.items;
+    context.selectedItems = c.selected;
+    context.dosTestCases = c.dos;
+    context.configMode = c.configMode;
+    for (int i = 0; i < 10; ++i)
+      EXPECT_EQ(QueryCommandState(commands[i], context).enabled, c.enabled[i]) << commands[i];
+  }
+  // Without a suite window only the run commands act on a run in progress.
+  CommandContext none;
+  none.runState = RunState::Running;
+  EXPECT_FALSE(QueryCommandState(kSuiteProperties, none).enabled);
+  EXPECT_FALSE(QueryCommandState(kFilePrint, none).enabled);
+  EXPECT_TRUE(QueryCommandState(kStopRun, none).enabled);
+}
+
 TEST(Commands, ViewCommandsAreCheckedWhileVisible)
 {
   CommandContext context;

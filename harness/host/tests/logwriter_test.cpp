@@ -13,17 +13,6 @@ namespace harness::test {
 using namespace testsupport;
 namespace {
 
-// The window text as a plain string.
-class StringWindow : public LogWindowText
-{
-public:
-  std::size_t TextLength() const override { return text.size(); }
-  void RemoveHead(std::size_t count) override { text.erase(0, count); }
-  void AppendText(const std::string& added) override { text += added; }
-  void ClearText() override { text.clear(); }
-  std::string text;
-};
-
 class LogWriterTest : public ::testing::Test
 {
 protected:

@@ -147,7 +147,9 @@ TEST_F(SettingsTest, SaveWritesInOrderAndGoesOnAfterAFailedValue)
                                           "ReportTestCaseElapsedTime",
                                           "ReportTestSuiteElapsedTime",
                                           "ReportTsFileName",
-                                          "DontShowStartupBox"};
+                                          "DontShowStartupBox",
+                                          "JUnitReportPath",
+                                          "JsonReportPath"};
   EXPECT_EQ(store.writes, order);
   EXPECT_EQ(store.strings[kRoot + "|LogFilePath"], "/l.txt");
   EXPECT_EQ(store.dwords[kRoot + "|LoggingLevel"], 2u);
@@ -180,6 +182,7 @@ TEST_F(SettingsTest, SavedSettingsLoadBackUnchanged)
   settings.m_strFileViewerPath = "viewer";
   settings.m_nLoggingLevel = 3;
   settings.m_nDontShowStartupBox = 1;
+  settings.m_strJUnitReportPath = "/a/junit.xml";
   ASSERT_TRUE(SaveSettings(settings, store, kRoot, Context()));
   CHarnessSettings loaded;
   loaded.SetDefaults();
@@ -190,6 +193,8 @@ TEST_F(SettingsTest, SavedSettingsLoadBackUnchanged)
   EXPECT_EQ(loaded.m_nLoggingLevel, 3u);
   EXPECT_EQ(loaded.m_nLogDateTime, settings.m_nLogDateTime);
   EXPECT_EQ(loaded.m_nDontShowStartupBox, 1u);
+  EXPECT_EQ(loaded.m_strJUnitReportPath, "/a/junit.xml");
+  EXPECT_EQ(loaded.m_strJsonReportPath, ""); // empty: no report
 }
 
 } // namespace

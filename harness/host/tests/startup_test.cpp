@@ -38,6 +38,32 @@ TEST(CommandLine, RunFlagFileAndOtherFlags)
   EXPECT_TRUE(ParseCommandLine({"/Automation"}).m_bAutomated);
 }
 
+TEST(CommandLine, ReportOptionsTakeTheirFile)
+{
+  struct Case
+  {
+    std::vector<std::string> args;
+    std::string file;
+    bool run;
+    std::string junit;
+    std::string json;
+  } cases[] = {
+      {{"-run", "a.ts", "--junit", "j.xml", "--json", "r.json"}, "a.ts", true, "j.xml", "r.json"},
+      {{"--junit", "j.xml", "-run", "a.ts"}, "a.ts", true, "j.xml", ""},
+      {{"-json", "r.json", "a.ts"}, "a.ts", false, "", "r.json"},
+      {{"a.ts", "--junit"}, "a.ts", false, "", ""}, // names no file
+      {{"-run", "--json", "r.json"}, "", true, "", "r.json"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    CommandLineInfo info = ParseCommandLine(c.args);
+    EXPECT_EQ(info.m_strFileName, c.file);
+    EXPECT_EQ(info.m_bRunMode, c.run);
+    EXPECT_EQ(info.m_strJUnitPath, c.junit);
+    EXPECT_EQ(info.m_strJsonPath, c.json);
+  }
+}
+
 TEST(StartupKeys, DerivedFromTheRootKey)
 {
   EXPECT_EQ(ComponentDllsKey("SOFTWARE\\Orvane\\Halvex"),
@@ -76,6 +102,19 @@ TEST(StartupStatus, MissingKeyIsCreatedWithItsFirstValues)
   EXPECT_EQ(ReadTestExecutionStatus(store, root), "BatchResume");
   store.strings.clear();
   EXPECT_EQ(ReadTestExecutionStatus(store, root), "Prebootbatch");
+}
+
+TEST(StartupStatus, WrittenBackOnlyWhereTheKeyIs)
+{
+  MapStore store;
+  const std::string root = "SOFTWARE\\Orvane\\Halvex";
+  EXPECT_FALSE(WriteTestExecutionStatus(store, root, "Prebootbatch"));
+  EXPECT_TRUE(store.strings.empty());
+  store.keys.insert(root + "\\TestExecution");
+  EXPECT_TRUE(WriteTestExecutionStatus(store, root, "Prebootbatch"));
+  EXPECT_EQ(store.strings[root + "\\TestExecution|TestExecutionStatus"], "Prebootbatch");
+  store.failing = {"TestExecutionStatus"};
+  EXPECT_FALSE(WriteTestExecutionStatus(store, root, "BatchResume"));
 }
 
 TEST(StartupMarlow, PathIsPlainConcatenation)

@@ -18,6 +18,10 @@ inline constexpr uint32_t kTestStatusFailed = 5;
 inline constexpr uint32_t kTestStatusPassed = 6;
 inline constexpr uint32_t kTestStatusNotRun = 7;
 
+// What a test case's Configure returns: its dialog was accepted, or cancelled.
+inline constexpr int kDialogAccepted = 1;
+inline constexpr int kDialogCancelled = 2;
+
 class CTestCase : public CObject
 {
   PLINTH_DECLARE_SERIAL(CTestCase)
@@ -46,7 +50,8 @@ public:
   virtual void SetStatus(uint32_t dwStatus);
   // Copies the base fields; overrides call this first.
   virtual void CopyFrom(const CTestCase* pOther);
-  // Modal dialog on the test's parameters; 1 when accepted. The base has none: 2 (cancelled).
+  // Modal dialog on the test's parameters; kDialogAccepted or kDialogCancelled. The base has
+  // none: kDialogCancelled.
   virtual int Configure();
   // New object of the same class with every field copied; nullptr on failure.
   virtual CTestCase* Clone() const;

@@ -2,6 +2,7 @@
 // like an unattended run, and the harness's string table read from the source tree.
 #pragma once
 
+#include "harness/logwriter.h"
 #include "harness/prompts.h"
 #include "harness/settings.h"
 #include "harness/stringtable.h"
@@ -28,9 +29,22 @@ public:
     requests.push_back(request);
     if (request.buttons == BoxButtons::Ok)
       return BoxAnswer::Ok;
+    if (request.defaultAnswer == BoxAnswer::Cancel && request.buttons == BoxButtons::YesNoCancel)
+      return BoxAnswer::Cancel;
     return request.defaultAnswer == BoxAnswer::No ? BoxAnswer::No : BoxAnswer::Yes;
   }
   std::vector<BoxRequest> requests;
+};
+
+// A log or results window's text as a plain string.
+class StringWindow : public harness::LogWindowText
+{
+public:
+  std::size_t TextLength() const override { return text.size(); }
+  void RemoveHead(std::size_t count) override { text.erase(0, count); }
+  void AppendText(const std::string& added) override { text += added; }
+  void ClearText() override { text.clear(); }
+  std::string text;
 };
 
 // The harness's own string table, read from the source tree.

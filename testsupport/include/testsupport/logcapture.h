@@ -1,5 +1,5 @@
-// Collects the log lines, result texts and NTLog records that code under test sends to this
-// thread's main window.
+// Collects the log lines, result and condition texts and NTLog records that code under test
+// sends to this thread's main window.
 #pragma once
 
 #include "platform/messages.h"
@@ -16,17 +16,33 @@ namespace testsupport {
 class LogCapture
 {
 public:
+  // The texts of the log, condition and result messages, in one order of arrival.
+  enum class Kind { Log, Condition, Result };
+  struct Message
+  {
+    Kind kind;
+    std::string text;
+  };
+
   LogCapture()
   {
     m_msg = platform::RegisterWindowMessage("HALVEX Log Message");
     m_resultsMsg = platform::RegisterWindowMessage("HALVEX Test Results Message");
     m_ntLogMsg = platform::RegisterWindowMessage("HALVEX NTLog Message");
+    m_conditionsMsg = platform::RegisterWindowMessage("HALVEX Test Conditions Message");
     m_window = platform::CreateWindow(
         "HALVEXclass", [this](platform::UINT msg, platform::WPARAM, platform::LPARAM lParam) {
-          if (msg == m_msg)
-            m_lines.emplace_back(reinterpret_cast<const char*>(lParam));
-          if (msg == m_resultsMsg)
-            m_results.emplace_back(reinterpret_cast<const char*>(lParam));
+          const char* text = reinterpret_cast<const char*>(lParam);
+          if (msg == m_msg) {
+            m_lines.emplace_back(text);
+            m_messages.push_back({Kind::Log, text});
+          }
+          if (msg == m_resultsMsg) {
+            m_results.emplace_back(text);
+            m_messages.push_back({Kind::Result, text});
+          }
+          if (msg == m_conditionsMsg)
+            m_messages.push_back({Kind::Condition, text});
           if (msg == m_ntLogMsg) {
             const auto* entry = reinterpret_cast<const NtLogEntry*>(lParam);
             m_ntLog.push_back({entry->flags, entry->sourceFile, entry->text});
@@ -55,8 +71,20 @@ public:
   // "HALVEX Test Results Message" texts and "HALVEX NTLog Message" records, in arrival order.
   const std::vector<std::string>& Results() const { return m_results; }
   const std::vector<NtLogRecord>& NtLog() const { return m_ntLog; }
+  // Every log, condition and result text, in the order it came.
+  const std::vector<Message>& Messages() const { return m_messages; }
+  // The texts of one kind, in order.
+  std::vector<std::string> Texts(Kind kind) const
+  {
+    std::vector<std::string> texts;
+    for (const Message& m : m_messages)
+      if (m.kind == kind)
+        texts.push_back(m.text);
+    return texts;
+  }
   void Clear()
   {
+    m_messages.clear();
     m_lines.clear();
     m_results.clear();
     m_ntLog.clear();
@@ -87,11 +115,13 @@ private:
   platform::UINT m_msg = 0;
   platform::UINT m_resultsMsg = 0;
   platform::UINT m_ntLogMsg = 0;
+  platform::UINT m_conditionsMsg = 0;
   platform::HWND m_window = nullptr;
   platform::HWND m_previous = nullptr;
   std::vector<std::string> m_lines;
   std::vector<std::string> m_results;
   std::vector<NtLogRecord> m_ntLog;
+  std::vector<Message> m_messages;
 };
 
 } // namespace testsupport

@@ -50,6 +50,27 @@ private:
   std::string m_path;
 };
 
+// Makes a folder the current one for its own lifetime, for code that works in the current
+// folder; the one before comes back afterwards.
+class CurrentFolder
+{
+public:
+  explicit CurrentFolder(const std::string& path) : m_previous(std::filesystem::current_path())
+  {
+    std::filesystem::current_path(path);
+  }
+  ~CurrentFolder()
+  {
+    std::error_code ignored;
+    std::filesystem::current_path(m_previous, ignored);
+  }
+  CurrentFolder(const CurrentFolder&) = delete;
+  CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+  std::filesystem::path m_previous;
+};
+
 inline void WriteAll(const std::string& path, const std::string& bytes)
 {
   std::ofstream(path, std::ios::binary) << bytes;

@@ -1,6 +1,7 @@
 // sorrel-render and sorrel-analyze as real processes: rendered clips through pipes and
 // files, the report, the block and JSON outputs, and every refused input.
 #include "sorrel/results_block.h"
+#include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -48,18 +49,11 @@ ProcessRun Shell(const std::string& command)
 class SorrelToolsTest : public ::testing::Test
 {
 protected:
-  void SetUp() override
-  {
-    char pattern[] = "/tmp/sorrel-tools-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
-  }
-  void TearDown() override { fs::remove_all(folder); }
-
   std::string Render(const std::string& args) { return Tool("sorrel-render") + " " + args; }
   std::string Analyze(const std::string& args) { return Tool("sorrel-analyze") + " " + args; }
 
-  fs::path folder;
+  const testsupport::TempFolder temp;
+  const fs::path folder{temp.Path()};
 };
 
 // A status line of the report for assertion 6.group.item, with what follows up to the next.
@@ -128,6 +122,40 @@ TEST_F(SorrelToolsTest, FaultyClipsFailTheirAssertions)
     EXPECT_EQ(StatusOf(run.output, c.group, c.item), c.status) << run.output;
     EXPECT_NE(run.output.find(c.line), std::string::npos) << run.output;
   }
+}
+
+// A perfectly timed clip of 1000 frames (N frames span N-1 frame times) measures its own
+// rate; dropped frames close together fail the half-second assertion, spread out they don't.
+TEST_F(SorrelToolsTest, ClipsAreTimedAndTheirDropsJudgedLikeACapture)
+{
+  struct Case
+  {
+    const char* drops;
+    const char* status_2_5;
+    const char* line_2_5;
+  };
+  const Case cases[] = {
+      {"", "PASSED", "Frames dropped within one half second 0 times"},
+      {"100:0:200,105:0:200,110:0:200", "FAILED", "Frames dropped within one half second 1 times"},
+      {"100:0:200,116:0:200,132:0:200", "PASSED", "Frames dropped within one half second 0 times"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.drops);
+    const std::string drops = *c.drops ? std::string(" --drops ") + c.drops : "";
+    const ProcessRun run =
+        Shell(Render("--format YUY2 --width 80 --height 60 --sequence grey:1000" + drops + " -") +
+              " | " + Analyze("--format YUY2 --width 80 --height 60 --fps 30000/1001 -"));
+    EXPECT_NE(run.output.find("Measured frame rate during test was 29.970fps"), std::string::npos)
+        << run.output;
+    EXPECT_EQ(StatusOf(run.output, 2, 2), "PASSED");
+    EXPECT_EQ(StatusOf(run.output, 2, 5), c.status_2_5);
+    EXPECT_NE(run.output.find(c.line_2_5), std::string::npos);
+    EXPECT_EQ(StatusOf(run.output, 2, 6), "PASSED") << "three dropped frames in the minute";
+  }
+  const ProcessRun bad =
+      Shell(Render("--format YUY2 --width 80 --height 60 --sequence grey:10 --drops 1:x:2 -"));
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_NE(bad.output.find("bad drop list"), std::string::npos) << bad.output;
 }
 
 TEST_F(SorrelToolsTest, Y4mClipAndJson)

@@ -37,6 +37,11 @@ bool RegisterComponent(CModelComponent* pComponent);
 // so none outlives the module's code.
 void WithdrawComponents();
 
+// The body of a module's attach export: runs attach, turns an exception into the failure's log
+// line (running out of memory names displayName), and withdraws the module's components when
+// the attach fails. 1 attached, 0 failed.
+int RunAttach(const char* displayName, bool (*attach)());
+
 // Process detach: the own list is emptied. Components still in _ComponentList at this point
 // would outlive their code, so they are withdrawn and deleted as after a failed attach.
 void EndDetach();

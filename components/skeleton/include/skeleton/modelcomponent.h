@@ -15,6 +15,14 @@ inline constexpr const char* kDefaultModel = "Default";
 inline constexpr uint32_t kComponentConstructed = 3;
 inline constexpr uint32_t kComponentInitialised = 4;
 
+// The object as a component, or null when it is none (test-case constructors take any object).
+inline CComponent* AsComponent(CObject* pObject)
+{
+  return pObject != nullptr && pObject->IsKindOf(PLINTH_RUNTIME_CLASS(CComponent))
+             ? static_cast<CComponent*>(pObject)
+             : nullptr;
+}
+
 } // namespace components
 
 class CModelComponent : public CComponent

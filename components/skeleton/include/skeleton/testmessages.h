@@ -1,7 +1,7 @@
-// What a running test case tells the harness besides log lines: status texts as the
-// "HALVEX Test Results Message" and information records as the "HALVEX NTLog Message". Both are
-// sent to the calling thread's main window and wait until it has handled them; without a main
-// window nothing is sent. Any thread.
+// What a running test case tells the harness besides log lines: status and report texts as the
+// "HALVEX Test Results Message", condition lines as the "HALVEX Test Conditions Message" and
+// information records as the "HALVEX NTLog Message". All are sent to the calling thread's main
+// window and wait until it has handled them; without a main window nothing is sent. Any thread.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,9 @@ namespace components {
 inline constexpr std::uint32_t kNtLogInformation = 0x40;
 
 void SendTestResultsText(const std::string& text);
+
+// One line on the conditions a test runs under (its parameters).
+void SendTestConditionsText(const std::string& text);
 
 // An information record from sourceFile at line.
 void SendNtLogInformation(const char* sourceFile, int line, const std::string& text);

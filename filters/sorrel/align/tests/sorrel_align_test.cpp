@@ -108,6 +108,6 @@ TEST(SorrelAlign, TakesOnlyPrivateSamples)
 int main(int argc, char** argv)
 {
   ::testing::InitGoogleTest(&argc, argv);
-  ::testing::AddGlobalTestEnvironment(new sorrel_test::GstEnvironment);
+  ::testing::AddGlobalTestEnvironment(new testsupport::GstEnvironment);
   return RUN_ALL_TESTS();
 }

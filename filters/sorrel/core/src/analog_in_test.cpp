@@ -12,6 +12,27 @@
 
 namespace sorrel {
 
+namespace {
+// Input frames smaller than this are refused.
+constexpr int32_t kMinWidth = 80;
+constexpr int32_t kMinHeight = 60;
+// Every accepted type is sized as two bytes a pixel for the output buffer.
+constexpr int32_t kBytesPerPixel = 2;
+constexpr int32_t kBufferAlignment = 64;
+// 100 ns units of the format's frame duration in a millisecond.
+constexpr int64_t kFormatUnitsPerMs = 10000;
+// The pattern search looks at every 30th frame once the first 300 have gone by.
+constexpr int32_t kPatternSearchAfter = 300;
+constexpr int32_t kPatternSearchEvery = 30;
+// A counter slower than this times too coarsely; whole seconds of the wall clock serve then.
+constexpr int64_t kMinCounterFrequency = 100;
+
+bool PatternSearchDue(int32_t index)
+{
+  return index > kPatternSearchAfter && index % kPatternSearchEvery == kPatternSearchEvery - 1;
+}
+} // namespace
+
 CAnalogInTest::CAnalogInTest(std::unique_ptr<AnalysisClock> clock)
     : m_clock(clock ? std::move(clock) : MakeClock(ClockSource::Wall))
 {
@@ -46,13 +67,17 @@ FilterResult CAnalogInTest::CheckInputType(const MediaType& mtIn)
       !ReadFormatInt32(mtIn.format, kOffsetBitmapInfo + kBmiHeight, &height)) {
     return FilterResult::False;
   }
-  m_nBytesPerPixel = 2;
-  m_nFrameTimeMs = int32_t(uint32_t(uint64_t(avgTimePerFrame))) / 10000;
+  m_nBytesPerPixel = kBytesPerPixel;
+  const int32_t frameTimeMs = int32_t(uint32_t(uint64_t(avgTimePerFrame))) / kFormatUnitsPerMs;
+  m_nFrameTimeMs = frameTimeMs;
   m_nHeight = height;
   m_nWidth = width;
-  if (width < 80 || height < 60) {
+  if (width < kMinWidth || height < kMinHeight) {
     return FilterResult::False;
   }
+  // Dropped frames are counted per minute from the first frame on, so the minute length
+  // comes with the input, not with a results call that may never come before streaming.
+  m_nFramesPerMinute = FramesPerMinuteFor(frameTimeMs);
   m_inputSubtypeWord = subtype.data1;
 
   const uint32_t s = subtype.data1;
@@ -132,7 +157,7 @@ FilterResult CAnalogInTest::DecideBufferSize(AllocatorProperties* request) const
   }
   request->cBuffers = 1;
   request->cbBuffer = int32_t(size);
-  request->cbAlign = 64;
+  request->cbAlign = kBufferAlignment;
   request->cbPrefix = 0;
   return FilterResult::Ok;
 }
@@ -140,7 +165,8 @@ FilterResult CAnalogInTest::DecideBufferSize(AllocatorProperties* request) const
 FilterResult CAnalogInTest::CheckAllocatorProperties(const AllocatorProperties& request,
                                                      const AllocatorProperties& actual)
 {
-  if (actual.cbBuffer < request.cbBuffer || actual.cBuffers < 1 || actual.cbAlign != 64) {
+  if (actual.cbBuffer < request.cbBuffer || actual.cBuffers < 1 ||
+      actual.cbAlign != kBufferAlignment) {
     return FilterResult::Fail;
   }
   return FilterResult::Ok;
@@ -163,18 +189,24 @@ size_t CAnalogInTest::DataRateCopyLength(size_t inputLength, size_t outputCapaci
   return std::min<size_t>({kCaitSampleSize, inputLength, outputCapacity});
 }
 
-void CAnalogInTest::SearchPatterns(const uint8_t* data, size_t size)
+bool CAnalogInTest::GeometryFor(const PlaneLayout* planes, FrameGeometry* geometry) const
 {
   Layout layout;
-  const int width = m_nWidth, height = m_nHeight;
-  if (height != kPatternHeight || width < kPatternMinWidth ||
-      !LayoutForFormatCode(m_dwFormatCode, &layout)) {
+  if (!LayoutForFormatCode(m_dwFormatCode, &layout)) {
+    return false;
+  }
+  *geometry = planes ? FrameGeometry(layout, m_nWidth, m_nHeight, *planes)
+                     : FrameGeometry(layout, m_nWidth, m_nHeight);
+  return true;
+}
+
+void CAnalogInTest::SearchPatterns(const FrameGeometry& geometry, const uint8_t* data, size_t size)
+{
+  if (geometry.height() != kPatternHeight || geometry.width() < kPatternMinWidth ||
+      !geometry.StridesFit() || size < geometry.FrameSize()) {
     return;
   }
-  const FrameView frame{FrameGeometry(layout, width, height), data};
-  if (size < frame.geometry.FrameSize()) {
-    return;
-  }
+  const FrameView frame{geometry, data};
   const uint32_t smpte = m_dwSmpteResult;
   if (!SmptePresent(smpte) || !(smpte & SMPTE_FOUND)) {
     m_dwSmpteResult = SearchSmpte(frame);
@@ -196,34 +228,42 @@ void CAnalogInTest::SearchPatterns(const uint8_t* data, size_t size)
   m_dwSw2Result = SearchSw2(frame);
 }
 
-bool CAnalogInTest::AnalyzeFrame(uint8_t* data, size_t size, uint8_t* paint, size_t paintSize,
+bool CAnalogInTest::AnalyzeFrame(const FrameBytes& frame, const FrameBytes& paint,
                                  int64_t endTimeNs)
 {
   const int32_t index = m_nFrameIndex;
-  if (data && size > 0 && index > 300 && index % 30 == 29) {
-    SearchPatterns(data, size);
-  }
-  Layout layout;
-  if (!data || size == 0 || !LayoutForFormatCode(m_dwFormatCode, &layout)) {
+  FrameGeometry geometry(Layout::YUY2, 0, 0);
+  if (!frame.data || frame.size == 0 || !GeometryFor(frame.planes, &geometry)) {
     return false;
   }
+  if (PatternSearchDue(index)) {
+    SearchPatterns(geometry, frame.data, frame.size);
+  }
+  FrameGeometry paintGeometry(Layout::YUY2, 0, 0);
+  PaintTarget target;
+  if (paint.data && GeometryFor(paint.planes, &paintGeometry)) {
+    target = {&paintGeometry, paint.data, paint.size};
+  }
   DropScanResult scan;
-  if (!ScanFrame(FrameGeometry(layout, m_nWidth, m_nHeight), data, size, paint, paintSize, &scan)) {
+  if (!ScanFrame(geometry, frame.data, frame.size, target, &scan)) {
     return false;
   }
   BookFrame(index, &scan, endTimeNs);
   return true;
 }
 
-bool CAnalogInTest::AnalyzeFrameWithoutDropScan(const uint8_t* data, size_t size, int64_t endTimeNs)
+bool CAnalogInTest::AnalyzeFrameWithoutDropScan(const uint8_t* data, size_t size, int64_t endTimeNs,
+                                                const PlaneLayout* planes)
 {
   const int32_t index = m_nFrameIndex;
-  if (data && size > 0 && index > 300 && index % 30 == 29) {
-    SearchPatterns(data, size);
+  FrameGeometry geometry(Layout::YUY2, 0, 0);
+  if (!data || size == 0 || !GeometryFor(planes, &geometry)) {
+    return false;
   }
-  Layout layout;
-  if (!LayoutForFormatCode(m_dwFormatCode, &layout) ||
-      !ScanFits(FrameGeometry(layout, m_nWidth, m_nHeight), data, size)) {
+  if (PatternSearchDue(index)) {
+    SearchPatterns(geometry, data, size);
+  }
+  if (!ScanFits(geometry, data, size)) {
     return false;
   }
   BookFrame(index, nullptr, endTimeNs);
@@ -233,37 +273,84 @@ bool CAnalogInTest::AnalyzeFrameWithoutDropScan(const uint8_t* data, size_t size
 void CAnalogInTest::BookFrame(int32_t index, const DropScanResult* scan, int64_t endTimeNs)
 {
   m_clock->FrameEnded(endTimeNs);
+  const ClockReading now = m_clock->Now();
 
   const int32_t frameIndex = index + 1;
   if (frameIndex == 0) {
-    const ClockReading now = m_clock->Now();
     m_tFirst = now.wallSeconds;
     m_qpcFirst = now.counter;
+  } else {
+    m_tPaused += m_tPausedSinceLast;
+    m_qpcPaused += m_qpcPausedSinceLast;
   }
+  m_tPausedSinceLast = 0;
+  m_qpcPausedSinceLast = 0;
+  m_tLast = now.wallSeconds;
+  m_qpcLast = now.counter;
+  m_tStopped = kNotStopped;
+  m_qpcStopped = kNotStopped;
   if (scan) {
     m_nTotalDropped.fetch_add(scan->dropped, std::memory_order_relaxed);
     m_nMaxDroppedInFrame = std::max<uint32_t>(m_nMaxDroppedInFrame, scan->dropped);
     m_nMaxRun = std::max<uint32_t>(m_nMaxRun, scan->summary & kSummaryLongestMask);
     if (scan->dropped > m_nDropThreshold || (scan->summary & kSummaryLongRun)) {
-      // Until a configuration snapshot sets the minute length it is -1, so only frame 0
-      // counts.
-      const int32_t minute = frameIndex / m_nFramesPerMinute;
-      if (minute >= 0 && minute <= 2) {
-        m_anDroppedPerMinute[minute].fetch_add(1, std::memory_order_relaxed);
-      }
+      BookDroppedFrame(frameIndex, now);
     }
   }
   // Published last, so a reader that sees the frame counted sees its first-frame times.
   m_nFrameIndex = frameIndex;
 }
 
-double CAnalogInTest::ElapsedSeconds(const ClockReading& now) const
+void CAnalogInTest::MarkStreamStopped()
+{
+  const ClockReading now = m_clock->Now();
+  int64_t unset = kNotStopped;
+  m_tStopped.compare_exchange_strong(unset, now.wallSeconds);
+  unset = kNotStopped;
+  m_qpcStopped.compare_exchange_strong(unset, now.counter);
+}
+
+void CAnalogInTest::MarkStreamResumed()
+{
+  const int64_t stoppedCounter = m_qpcStopped.exchange(kNotStopped);
+  const int64_t stoppedWall = m_tStopped.exchange(kNotStopped);
+  if (stoppedCounter == kNotStopped || stoppedWall == kNotStopped || m_nFrameIndex < 0)
+    return;
+  const ClockReading now = m_clock->Now();
+  m_tPausedSinceLast += now.wallSeconds - stoppedWall;
+  m_qpcPausedSinceLast += now.counter - stoppedCounter;
+}
+
+void CAnalogInTest::BookDroppedFrame(int32_t frameIndex, const ClockReading& now)
+{
+  // Without a frame time there is no minute to tell; the drops all count against the first.
+  const int32_t framesPerMinute = m_nFramesPerMinute;
+  const int32_t minute = framesPerMinute > 0 ? frameIndex / framesPerMinute : 0;
+  if (minute >= 0 && minute < kMinutesCounted) {
+    m_anDroppedPerMinute[minute].fetch_add(1, std::memory_order_relaxed);
+  }
+  // The oldest of the drops kept is the one that, with this one and those between, makes a
+  // drop too many within half a second. An event starts the count afresh.
+  if (m_nRecentDrops == kDroppedFramesPerHalfSecondLimit &&
+      SecondsBetween(m_recentDrops[0], now) < kHalfSecond) {
+    m_nHalfSecondEvents.fetch_add(1, std::memory_order_relaxed);
+    m_nRecentDrops = 0;
+    return;
+  }
+  if (m_nRecentDrops == kDroppedFramesPerHalfSecondLimit) {
+    std::copy(m_recentDrops + 1, m_recentDrops + m_nRecentDrops, m_recentDrops);
+    --m_nRecentDrops;
+  }
+  m_recentDrops[m_nRecentDrops++] = now;
+}
+
+double CAnalogInTest::SecondsBetween(const ClockReading& from, const ClockReading& to) const
 {
   const int64_t frequency = m_clock->Frequency();
-  if (frequency >= 100 && frequency <= int64_t(UINT32_MAX)) {
-    return double(now.counter - m_qpcFirst) / double(frequency);
+  if (frequency >= kMinCounterFrequency && frequency <= int64_t(UINT32_MAX)) {
+    return double(to.counter - from.counter) / double(frequency);
   }
-  return double(now.wallSeconds - m_tFirst);
+  return double(to.wallSeconds - from.wallSeconds);
 }
 
 Measurements CAnalogInTest::ReadMeasurements()
@@ -283,7 +370,7 @@ Measurements CAnalogInTest::ReadMeasurements()
   m.maxDroppedInFrame = m_nMaxDroppedInFrame;
   m.maxRun = m_nMaxRun;
   m.halfSecondEvents = m_nHalfSecondEvents;
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kMinutesCounted; ++i) {
     m.droppedPerMinute[i] = m_anDroppedPerMinute[i];
     m.maxPerMinute[i] = m_anMaxPerMinute[i];
   }
@@ -291,24 +378,42 @@ Measurements CAnalogInTest::ReadMeasurements()
   m.smpteResult = m_dwSmpteResult;
   m.sw2Result = m_dwSw2Result;
   m.visualize = m_nVisualize;
-  m.elapsedSeconds = m.frameIndex >= 0 ? ElapsedSeconds(now) : 0.0;
+  if (m.frameIndex >= 0) {
+    const ClockReading first{m_tFirst, m_qpcFirst};
+    const ClockReading last{m_tLast, m_qpcLast};
+    m.elapsedSeconds = SecondsBetween(first, now);
+    // N frames span N-1 frame times from the first to the last, less the time the graph
+    // stood paused. A capture that went quiet while it should have delivered (longer than two
+    // frame times before it stopped, or before now while it still runs) adds that quiet time,
+    // so a stall lowers the rate.
+    const int64_t stoppedCounter = m_qpcStopped;
+    const ClockReading end =
+        stoppedCounter != kNotStopped ? ClockReading{m_tStopped, stoppedCounter} : now;
+    const ClockReading none{0, 0};
+    const double paused = SecondsBetween(none, {m_tPaused, m_qpcPaused});
+    const double pausedSinceLast = SecondsBetween(none, {m_tPausedSinceLast, m_qpcPausedSinceLast});
+    const double allowed = 2 * std::max(0, int(m.frameTimeMs)) / 1000.0;
+    m.frameSpanSeconds = SecondsBetween(first, last) - paused +
+                         std::max(0.0, SecondsBetween(last, end) - pausedSinceLast - allowed);
+  }
   return m;
 }
 
 FilterResult CAnalogInTest::QueryVendorInfo(uint8_t* out, size_t size)
 {
-  return WriteResults(out, size, m_mediaFileCheck, true);
+  MediaFileCheck check = m_mediaFileCheck;
+  check.removeAfterCheck = check.removeAfterCheck && !m_bStreaming;
+  return WriteResults(out, size, check);
 }
 
 FilterResult CAnalogInTest::PeekResults(uint8_t* out, size_t size)
 {
   MediaFileCheck lookOnly = m_mediaFileCheck;
   lookOnly.removeAfterCheck = false;
-  return WriteResults(out, size, lookOnly, false);
+  return WriteResults(out, size, lookOnly);
 }
 
-FilterResult CAnalogInTest::WriteResults(uint8_t* out, size_t size, const MediaFileCheck& media,
-                                         bool settleMinuteLength)
+FilterResult CAnalogInTest::WriteResults(uint8_t* out, size_t size, const MediaFileCheck& media)
 {
   using namespace block;
   if (!out) {
@@ -322,19 +427,15 @@ FilterResult CAnalogInTest::WriteResults(uint8_t* out, size_t size, const MediaF
   WriteInt32(out, kOffsetVersion, kVersion);
   WriteInt32(out, kOffsetFrameTimeMs, m.frameTimeMs);
   WriteText(out, kOffsetStandardName, kStandardNameSize,
-            m.frameTimeMs == 33   ? "NTSC"
-            : m.frameTimeMs == 40 ? "PAL/SECAM"
-                                  : "UNKNOWN");
+            m.frameTimeMs == kFrameTimeNtscMs  ? "NTSC"
+            : m.frameTimeMs == kFrameTimePalMs ? "PAL/SECAM"
+                                               : "UNKNOWN");
   WriteInt32(out, kOffsetWidth, m.width);
   WriteInt32(out, kOffsetHeight, m.height);
   std::memcpy(out + kOffsetFourcc, m.fourcc.data(), m.fourcc.size());
   out[kOffsetFlags] = FLAG_CONFIG_OK;
   if (m.frameIndex == -1) {
-    int32_t framesPerMinute = m_nFramesPerMinute;
-    WriteConfigurationSnapshot(m, out, &framesPerMinute);
-    if (settleMinuteLength) {
-      m_nFramesPerMinute = framesPerMinute;
-    }
+    WriteConfigurationSnapshot(m, out);
   } else if (m.elapsedSeconds < kStartupSeconds) {
     WriteStartupSnapshot(m, out);
   } else {

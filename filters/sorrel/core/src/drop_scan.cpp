@@ -192,10 +192,9 @@ __attribute__((target("avx2"))) size_t SkipCleanBlocksAvx2(uint8_t* buffer, size
   return at;
 }
 
-DropScanResult ScanPackedVector(const PackedFormat& f, uint8_t* buffer, size_t size, uint8_t* paint,
-                                const uint8_t* markers)
+void ScanPackedVector(const PackedFormat& f, uint8_t* buffer, size_t size, uint8_t* paint,
+                      const uint8_t* markers, RunTracker& runs)
 {
-  RunTracker runs;
   const size_t block = f.unitSize == 4 ? 128 : 96;
   const size_t end = size / f.unitSize * f.unitSize;
   size_t at = 0;
@@ -208,14 +207,13 @@ DropScanResult ScanPackedVector(const PackedFormat& f, uint8_t* buffer, size_t s
       ScanPackedUnit(f, buffer + at, paint ? paint + at : nullptr, runs);
     }
   }
-  return runs.Result();
 }
 #endif
 
-DropScanResult ScanPacked(const PackedFormat& f, uint8_t* buffer, size_t size, uint8_t* paint,
-                          ScanPath path)
+// One stretch of whole units; runs go on from the stretch before.
+void ScanPacked(const PackedFormat& f, uint8_t* buffer, size_t size, uint8_t* paint, ScanPath path,
+                RunTracker& runs)
 {
-  RunTracker runs;
   // Chunks hold whole units: 256 or 192 bytes for the long clean stretches, a 16-unit chunk
   // to get close to a hit, then unit by unit through the hit.
   uint8_t markers[256];
@@ -224,7 +222,8 @@ DropScanResult ScanPacked(const PackedFormat& f, uint8_t* buffer, size_t size, u
   }
 #ifdef SORREL_VECTOR_SCAN
   if (path == ScanPath::Best && HasVectorScan()) {
-    return ScanPackedVector(f, buffer, size, paint, markers);
+    ScanPackedVector(f, buffer, size, paint, markers, runs);
+    return;
   }
 #else
   (void)path;
@@ -242,7 +241,6 @@ DropScanResult ScanPacked(const PackedFormat& f, uint8_t* buffer, size_t size, u
       ScanPackedUnit(f, buffer + at, paint ? paint + at : nullptr, runs);
     }
   }
-  return runs.Result();
 }
 
 // Planar frames: blocks of n x n luma samples with one U and one V sample each.
@@ -252,18 +250,15 @@ struct PlanarPlanes
   uint8_t* cb;
   uint8_t* cr;
   size_t lumaStride;
-  size_t chromaStride;
+  size_t cbStride;
+  size_t crStride;
 };
 
 PlanarPlanes Planes(const FrameGeometry& g, uint8_t* base)
 {
-  PlanarPlanes p;
-  p.luma = base;
-  p.cb = base + g.CbOffset(0, 0);
-  p.cr = base + g.CrOffset(0, 0);
-  p.lumaStride = size_t(g.width());
-  p.chromaStride = size_t(g.ChromaWidth());
-  return p;
+  const PlaneLayout& p = g.planes();
+  return {base + p.offset[0], base + p.offset[1], base + p.offset[2],
+          p.stride[0],        p.stride[1],        p.stride[2]};
 }
 
 template <int N>
@@ -279,16 +274,15 @@ void ScanPlanarBlock(const PlanarPlanes& in, const PlanarPlanes* out, int bx, in
       d += Take(row + c, marker) ? 1 : 0;
     }
   }
-  const size_t chromaAt = size_t(by) * in.chromaStride + size_t(bx);
-  const bool cb = Take(in.cb + chromaAt, 3);
-  const bool cr = Take(in.cr + chromaAt, 4);
+  const bool cb = Take(in.cb + size_t(by) * in.cbStride + size_t(bx), 3);
+  const bool cr = Take(in.cr + size_t(by) * in.crStride + size_t(bx), 4);
   runs.Group(d, cb || cr, N * N);
   if (out && (d > 0 || cb || cr)) {
     for (int r = 0; r < N; ++r) {
       std::memset(out->luma + size_t(by * N + r) * out->lumaStride + size_t(bx) * N, kPaintLuma, N);
     }
-    out->cb[chromaAt] = kPaintCb;
-    out->cr[chromaAt] = kPaintCr;
+    out->cb[size_t(by) * out->cbStride + size_t(bx)] = kPaintCb;
+    out->cr[size_t(by) * out->crStride + size_t(bx)] = kPaintCr;
   }
 }
 
@@ -315,9 +309,10 @@ template <int N, int kBlocks> bool PlanarChunkClean(const PlanarPlanes& in, int 
     m.fill(4);
     return m;
   }();
-  const size_t chromaAt = size_t(by) * in.chromaStride + size_t(bx);
-  bool clean = ChunkClean<kBlocks>(in.cb + chromaAt, kCbMarkers.data()) &&
-               ChunkClean<kBlocks>(in.cr + chromaAt, kCrMarkers.data());
+  uint8_t* cbAt = in.cb + size_t(by) * in.cbStride + size_t(bx);
+  uint8_t* crAt = in.cr + size_t(by) * in.crStride + size_t(bx);
+  bool clean =
+      ChunkClean<kBlocks>(cbAt, kCbMarkers.data()) && ChunkClean<kBlocks>(crAt, kCrMarkers.data());
   for (int r = 0; r < N && clean; ++r) {
     const uint8_t* row = in.luma + size_t(by * N + r) * in.lumaStride + size_t(bx) * N;
     clean = ChunkClean<kLumaBytes>(row, kRowMarkers[r].data());
@@ -329,8 +324,8 @@ template <int N, int kBlocks> bool PlanarChunkClean(const PlanarPlanes& in, int 
     std::memcpy(in.luma + size_t(by * N + r) * in.lumaStride + size_t(bx) * N,
                 kRowMarkers[r].data(), kLumaBytes);
   }
-  std::memset(in.cb + chromaAt, 3, kBlocks);
-  std::memset(in.cr + chromaAt, 4, kBlocks);
+  std::memset(cbAt, 3, kBlocks);
+  std::memset(crAt, 4, kBlocks);
   return true;
 }
 
@@ -387,32 +382,34 @@ template <int N> bool PlanarBlockRowClean(const PlanarPlanes& in, int by, int bl
     return m;
   }();
   const size_t lumaBytes = size_t(blocksX) * N;
-  const size_t chromaAt = size_t(by) * in.chromaStride;
+  uint8_t* cbRow = in.cb + size_t(by) * in.cbStride;
+  uint8_t* crRow = in.cr + size_t(by) * in.crStride;
   auto lumaRow = [&](int r) { return in.luma + size_t(by * N + r) * in.lumaStride; };
   for (int r = 0; r < N; ++r) {
     if (!SpanClean(lumaRow(r), lumaBytes, kMarkers[r].data())) {
       return false;
     }
   }
-  if (!SpanClean(in.cb + chromaAt, size_t(blocksX), kMarkers[N].data()) ||
-      !SpanClean(in.cr + chromaAt, size_t(blocksX), kMarkers[N + 1].data())) {
+  if (!SpanClean(cbRow, size_t(blocksX), kMarkers[N].data()) ||
+      !SpanClean(crRow, size_t(blocksX), kMarkers[N + 1].data())) {
     return false;
   }
   for (int r = 0; r < N; ++r) {
     SpanMark(lumaRow(r), lumaBytes, kMarkers[r].data());
   }
-  SpanMark(in.cb + chromaAt, size_t(blocksX), kMarkers[N].data());
-  SpanMark(in.cr + chromaAt, size_t(blocksX), kMarkers[N + 1].data());
+  SpanMark(cbRow, size_t(blocksX), kMarkers[N].data());
+  SpanMark(crRow, size_t(blocksX), kMarkers[N + 1].data());
   return true;
 }
 
-template <int N> DropScanResult ScanPlanar(const FrameGeometry& g, uint8_t* buffer, uint8_t* paint)
+template <int N>
+DropScanResult ScanPlanar(const FrameGeometry& g, uint8_t* buffer, const PaintTarget& paint)
 {
   RunTracker runs;
   const PlanarPlanes in = Planes(g, buffer);
   PlanarPlanes out{};
-  if (paint) {
-    out = Planes(g, paint);
+  if (paint.data) {
+    out = Planes(*paint.geometry, paint.data);
   }
   // Fast-path chunks of 64 luma bytes a row, and of 16 near the end of a row or a hit.
   constexpr int kChunkBlocks = 64 / N;
@@ -433,7 +430,7 @@ template <int N> DropScanResult ScanPlanar(const FrameGeometry& g, uint8_t* buff
       } else if (bx + kSmallBlocks <= blocksX && PlanarChunkClean<N, kSmallBlocks>(in, bx, by)) {
         bx += kSmallBlocks;
       } else {
-        ScanPlanarBlock<N>(in, paint ? &out : nullptr, bx++, by, runs);
+        ScanPlanarBlock<N>(in, paint.data ? &out : nullptr, bx++, by, runs);
         continue;
       }
       runs.Clean();
@@ -444,7 +441,7 @@ template <int N> DropScanResult ScanPlanar(const FrameGeometry& g, uint8_t* buff
 
 bool DimensionsFit(const FrameGeometry& g)
 {
-  if (g.width() <= 0 || g.height() <= 0) {
+  if (!g.StridesFit()) {
     return false;
   }
   switch (g.layout()) {
@@ -462,6 +459,33 @@ bool DimensionsFit(const FrameGeometry& g)
   return false;
 }
 
+// Tight packed frames are one sequence of units over the whole buffer.
+bool ScansWholeBuffer(const FrameGeometry& g)
+{
+  return g.IsPacked() && g.IsTight();
+}
+
+const PackedFormat& PackedFormatOf(Layout layout)
+{
+  return layout == Layout::UYVY ? kUyvy : layout == Layout::Y41P ? kY41p : kYuy2;
+}
+
+// The paint target when it can take every group the scan may paint, else none.
+PaintTarget UsablePaint(const FrameGeometry& g, size_t scanned, const PaintTarget& paint)
+{
+  if (!paint.data) {
+    return {};
+  }
+  const FrameGeometry& target = paint.geometry ? *paint.geometry : g;
+  const bool sameFrame = target.layout() == g.layout() && target.width() == g.width() &&
+                         target.height() == g.height() && target.StridesFit();
+  const size_t needed = ScansWholeBuffer(g) && target.IsTight() ? scanned : target.FrameSize();
+  if (!sameFrame || paint.size < needed) {
+    return {};
+  }
+  return {&target, paint.data, paint.size};
+}
+
 } // namespace
 
 bool ScanFits(const FrameGeometry& geometry, const uint8_t* buffer, size_t size)
@@ -469,34 +493,40 @@ bool ScanFits(const FrameGeometry& geometry, const uint8_t* buffer, size_t size)
   if (!buffer || size == 0 || !DimensionsFit(geometry)) {
     return false;
   }
-  const bool planar = geometry.layout() == Layout::IYUV || geometry.layout() == Layout::YV12 ||
-                      geometry.layout() == Layout::YVU9;
-  return !planar || size >= geometry.FrameSize();
+  return ScansWholeBuffer(geometry) || size >= geometry.FrameSize();
 }
 
-bool ScanFrame(const FrameGeometry& geometry, uint8_t* buffer, size_t size, uint8_t* paint,
-               size_t paintSize, DropScanResult* result, ScanPath path)
+bool ScanFrame(const FrameGeometry& geometry, uint8_t* buffer, size_t size,
+               const PaintTarget& paintTarget, DropScanResult* result, ScanPath path)
 {
   if (!ScanFits(geometry, buffer, size)) {
     return false;
   }
-  const bool planar = geometry.layout() == Layout::IYUV || geometry.layout() == Layout::YV12 ||
-                      geometry.layout() == Layout::YVU9;
-  const size_t scanned = planar ? geometry.FrameSize() : size;
-  // Painting needs a target that holds every byte the scan may paint.
-  if (paint && paintSize < scanned) {
-    paint = nullptr;
-  }
+  const size_t scanned = ScansWholeBuffer(geometry) ? size : geometry.FrameSize();
+  const PaintTarget paint = UsablePaint(geometry, scanned, paintTarget);
   switch (geometry.layout()) {
   case Layout::YUY2:
-    *result = ScanPacked(kYuy2, buffer, size, paint, path);
-    break;
   case Layout::UYVY:
-    *result = ScanPacked(kUyvy, buffer, size, paint, path);
+  case Layout::Y41P: {
+    const PackedFormat& f = PackedFormatOf(geometry.layout());
+    RunTracker runs;
+    if (ScansWholeBuffer(geometry) && (!paint.data || paint.geometry->IsTight())) {
+      ScanPacked(f, buffer, size, paint.data, path, runs);
+    } else {
+      // Padded rows: the units of each row, runs going on from one row to the next.
+      const size_t rowBytes = geometry.RowBytes(0) / f.unitSize * f.unitSize;
+      for (int y = 0; y < geometry.height(); ++y) {
+        uint8_t* row =
+            buffer + geometry.planes().offset[0] + size_t(y) * geometry.planes().stride[0];
+        uint8_t* paintRow = paint.data ? paint.data + paint.geometry->planes().offset[0] +
+                                             size_t(y) * paint.geometry->planes().stride[0]
+                                       : nullptr;
+        ScanPacked(f, row, rowBytes, paintRow, path, runs);
+      }
+    }
+    *result = runs.Result();
     break;
-  case Layout::Y41P:
-    *result = ScanPacked(kY41p, buffer, size, paint, path);
-    break;
+  }
   case Layout::IYUV:
   case Layout::YV12:
     *result = ScanPlanar<2>(geometry, buffer, paint);
@@ -510,25 +540,18 @@ bool ScanFrame(const FrameGeometry& geometry, uint8_t* buffer, size_t size, uint
 
 uint8_t MarkerAt(const FrameGeometry& g, size_t offset)
 {
-  switch (g.layout()) {
-  case Layout::YUY2:
-    return kYuy2.markers[offset % 4];
-  case Layout::UYVY:
-    return kUyvy.markers[offset % 4];
-  case Layout::Y41P:
-    return kY41p.markers[offset % 12];
-  default:
-    break;
+  const PlaneLayout& p = g.planes();
+  if (g.IsPacked()) {
+    const size_t column = (offset - p.offset[0]) % p.stride[0];
+    return PackedFormatOf(g.layout()).markers[column % PackedFormatOf(g.layout()).unitSize];
   }
-  const size_t luma = size_t(g.width()) * g.height();
-  if (offset >= luma) {
-    return offset >= size_t(g.CbOffset(0, 0)) &&
-                   offset < size_t(g.CbOffset(0, 0)) + size_t(g.ChromaWidth()) * g.ChromaHeight()
-               ? 3
-               : 4;
+  for (int c = 1; c < 3; ++c) {
+    if (offset >= p.offset[c] && offset < p.offset[c] + p.stride[c] * size_t(g.ChromaHeight())) {
+      return c == 1 ? 3 : 4;
+    }
   }
-  const size_t x = offset % size_t(g.width());
-  const size_t y = offset / size_t(g.width());
+  const size_t x = (offset - p.offset[0]) % p.stride[0];
+  const size_t y = (offset - p.offset[0]) / p.stride[0];
   if (g.layout() == Layout::YVU9) {
     return uint8_t(1 + x % 4);
   }

@@ -1,6 +1,7 @@
 // Sample offsets of the packed and planar layouts.
 #include "sorrel/frame_layout.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace sorrel {
@@ -68,6 +69,16 @@ bool ParseLayoutName(const char* name, Layout* layout)
   return false;
 }
 
+bool PlaneLayout::operator==(const PlaneLayout& other) const
+{
+  for (int c = 0; c < 3; ++c) {
+    if (offset[c] != other.offset[c] || stride[c] != other.stride[c]) {
+      return false;
+    }
+  }
+  return true;
+}
+
 FrameGeometry::FrameGeometry(Layout layout, int width, int height)
     : m_layout(layout), m_width(width), m_height(height)
 {
@@ -91,79 +102,137 @@ FrameGeometry::FrameGeometry(Layout layout, int width, int height)
     m_stepY = 4;
     break;
   }
+  // Tight rows; planar chroma follows the luma plane in the layout's order.
+  const size_t luma = RowBytes(0) * size_t(std::max(height, 0));
+  const size_t chroma = RowBytes(1) * size_t(std::max(ChromaHeight(), 0));
+  for (int c = 0; c < 3; ++c) {
+    m_planes.stride[c] = RowBytes(c);
+  }
+  if (!IsPacked()) {
+    const bool uFirst = layout == Layout::IYUV;
+    m_planes.offset[1] = luma + (uFirst ? 0 : chroma);
+    m_planes.offset[2] = luma + (uFirst ? chroma : 0);
+  }
+}
+
+FrameGeometry::FrameGeometry(Layout layout, int width, int height, const PlaneLayout& planes)
+    : FrameGeometry(layout, width, height)
+{
+  m_planes = planes;
+  if (IsPacked()) {
+    for (int c = 1; c < 3; ++c) {
+      m_planes.offset[c] = planes.offset[0];
+      m_planes.stride[c] = planes.stride[0];
+    }
+  }
+}
+
+bool FrameGeometry::IsPacked() const
+{
+  return m_layout == Layout::YUY2 || m_layout == Layout::UYVY || m_layout == Layout::Y41P;
+}
+
+bool FrameGeometry::IsTight() const
+{
+  return m_planes == FrameGeometry(m_layout, m_width, m_height).m_planes;
+}
+
+size_t FrameGeometry::RowBytes(int c) const
+{
+  const size_t w = size_t(std::max(m_width, 0));
+  switch (m_layout) {
+  case Layout::YUY2:
+  case Layout::UYVY:
+    return w * 2;
+  case Layout::Y41P:
+    return w / 8 * 12;
+  default:
+    return c == 0 ? w : size_t(std::max(ChromaWidth(), 0));
+  }
+}
+
+bool FrameGeometry::StridesFit() const
+{
+  if (m_width <= 0 || m_height <= 0 || ChromaWidth() <= 0 || ChromaHeight() <= 0) {
+    return false;
+  }
+  for (int c = 0; c < PlaneCount(); ++c) {
+    if (m_planes.stride[c] < RowBytes(c)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 size_t FrameGeometry::FrameSize() const
 {
-  const size_t w = size_t(m_width);
-  const size_t h = size_t(m_height);
-  switch (m_layout) {
-  case Layout::YUY2:
-  case Layout::UYVY:
-    return w * h * 2;
-  case Layout::Y41P:
-    return w / 8 * 12 * h;
-  default:
-    return w * h + 2 * size_t(ChromaWidth()) * size_t(ChromaHeight());
+  size_t end = 0;
+  for (int c = 0; c < PlaneCount(); ++c) {
+    const int rows = Rows(c);
+    if (rows > 0) {
+      end = std::max(end, m_planes.offset[c] + m_planes.stride[c] * size_t(rows - 1) + RowBytes(c));
+    }
   }
+  return end;
 }
 
 size_t FrameGeometry::LumaOffset(int x, int y) const
 {
+  const size_t row = m_planes.offset[0] + size_t(y) * m_planes.stride[0];
   switch (m_layout) {
   case Layout::YUY2:
-    return (size_t(y) * m_width + x) * 2;
+    return row + size_t(x) * 2;
   case Layout::UYVY:
-    return (size_t(y) * m_width + x) * 2 + 1;
+    return row + size_t(x) * 2 + 1;
   case Layout::Y41P: {
     static constexpr uint8_t kLumaByte[8] = {1, 3, 5, 7, 8, 9, 10, 11};
-    return size_t(y) * (m_width / 8 * 12) + size_t(x / 8) * 12 + kLumaByte[x % 8];
+    return row + size_t(x / 8) * 12 + kLumaByte[x % 8];
   }
   default:
-    return size_t(y) * m_width + x;
+    return row + size_t(x);
   }
 }
 
 size_t FrameGeometry::CbOffset(int i, int j) const
 {
-  const size_t luma = size_t(m_width) * m_height;
-  const size_t chroma = size_t(ChromaWidth()) * ChromaHeight();
-  const size_t at = size_t(j) * ChromaWidth() + i;
+  const size_t row = m_planes.offset[1] + size_t(j) * m_planes.stride[1];
   switch (m_layout) {
   case Layout::YUY2:
-    return (size_t(j) * m_width) * 2 + size_t(i) * 4 + 1;
+    return row + size_t(i) * 4 + 1;
   case Layout::UYVY:
-    return (size_t(j) * m_width) * 2 + size_t(i) * 4;
+    return row + size_t(i) * 4;
   case Layout::Y41P:
-    return size_t(j) * (m_width / 8 * 12) + size_t(i / 2) * 12 + (i % 2) * 4;
-  case Layout::IYUV:
-    return luma + at;
-  case Layout::YV12:
-  case Layout::YVU9:
-    return luma + chroma + at;
+    return row + size_t(i / 2) * 12 + (i % 2) * 4;
+  default:
+    return row + size_t(i);
   }
-  return 0;
 }
 
 size_t FrameGeometry::CrOffset(int i, int j) const
 {
-  const size_t luma = size_t(m_width) * m_height;
-  const size_t chroma = size_t(ChromaWidth()) * ChromaHeight();
-  const size_t at = size_t(j) * ChromaWidth() + i;
+  const size_t row = m_planes.offset[2] + size_t(j) * m_planes.stride[2];
   switch (m_layout) {
   case Layout::YUY2:
-    return (size_t(j) * m_width) * 2 + size_t(i) * 4 + 3;
+    return row + size_t(i) * 4 + 3;
   case Layout::UYVY:
-    return (size_t(j) * m_width) * 2 + size_t(i) * 4 + 2;
+    return row + size_t(i) * 4 + 2;
   case Layout::Y41P:
-    return size_t(j) * (m_width / 8 * 12) + size_t(i / 2) * 12 + (i % 2) * 4 + 2;
-  case Layout::IYUV:
-    return luma + chroma + at;
-  case Layout::YV12:
-  case Layout::YVU9:
-    return luma + at;
+    return row + size_t(i / 2) * 12 + (i % 2) * 4 + 2;
+  default:
+    return row + size_t(i);
   }
-  return 0;
+}
+
+void CopyRows(const FrameGeometry& from, const uint8_t* source, const FrameGeometry& to,
+              uint8_t* target)
+{
+  for (int c = 0; c < from.PlaneCount(); ++c) {
+    const size_t bytes = from.RowBytes(c);
+    for (int r = 0; r < from.Rows(c); ++r) {
+      std::memcpy(target + to.planes().offset[c] + size_t(r) * to.planes().stride[c],
+                  source + from.planes().offset[c] + size_t(r) * from.planes().stride[c], bytes);
+    }
+  }
 }
 
 } // namespace sorrel

@@ -209,7 +209,7 @@ uint32_t SearchSmpte(const FrameView& frame)
   const int y1 = flipped ? h - kFieldTestTop : kFieldTestTop;
   const int y2 = flipped ? h - kFieldTestBottom : kFieldTestBottom;
   int clean = 0, inverted = 0, soft = 0;
-  for (int x = 142; x <= 166; x += 4) {
+  for (int x = kFieldTestFirstColumn; x <= kFieldTestLastColumn; x += kFieldTestColumnStep) {
     const int column = SmpteColumn(mirrored ? kReferenceWidth - x : x, w);
     switch (ClassifyFieldEdge(frame, column, y1, y2, kFieldEdgeThreshold)) {
     case 1:
@@ -225,9 +225,9 @@ uint32_t SearchSmpte(const FrameView& frame)
       break;
     }
   }
-  if (inverted > 5) {
+  if (inverted > kFieldsSwappedAbove) {
     result |= SMPTE_FIELDS_SWAPPED;
-  } else if (clean + soft < 6) {
+  } else if (clean + soft < kEdgeColumnsNeeded) {
     result = (result & ~SMPTE_FOUND) | SMPTE_NO_EDGE;
   }
   if (clean < soft) {
@@ -259,33 +259,37 @@ int CountRegionList(const FrameView& frame, const std::array<Sw2Region, N>& list
 
 uint32_t SearchSw2(const FrameView& frame)
 {
+  // Each later pass asks for every area of its list.
+  const int allColour = int(kSw2ColourRegions.size());
+  const int allGrey = int(kSw2GreyRegions.size());
   const int colour = CountRegionList(frame, kSw2ColourRegions, false, kToleranceDefault);
-  if (colour < 18) {
+  if (colour < kSw2ColourAreasToFind) {
     return kSw2Tag;
   }
-  if (colour < 20) {
+  if (colour < allColour) {
     return kSw2Tag | SW2_FOUND | SW2_LEVEL_FAIL;
   }
-  if (CountRegionList(frame, kSw2ColourRegions, false, kToleranceLumaTight) < 20) {
+  if (CountRegionList(frame, kSw2ColourRegions, false, kToleranceLumaTight) < allColour) {
     return kSw2Tag | SW2_FOUND | SW2_LEVEL_FAIL | SW2_COLOR_COARSE_OK;
   }
-  if (CountRegionList(frame, kSw2GreyRegions, true, kToleranceDefault) < 6) {
+  if (CountRegionList(frame, kSw2GreyRegions, true, kToleranceDefault) < allGrey) {
     return kSw2Tag | SW2_FOUND | SW2_LEVEL_FAIL | SW2_COLOR_COARSE_OK | SW2_COLOR_FINE_OK;
   }
-  if (CountRegionList(frame, kSw2GreyRegions, true, kToleranceTight) < 6) {
+  if (CountRegionList(frame, kSw2GreyRegions, true, kToleranceTight) < allGrey) {
     return kSw2Tag | SW2_FOUND | SW2_LEVEL_FAIL | SW2_COLOR_COARSE_OK | SW2_COLOR_FINE_OK |
            SW2_BW_COARSE_OK;
   }
   const uint32_t levelsOk =
       SW2_COLOR_COARSE_OK | SW2_COLOR_FINE_OK | SW2_BW_COARSE_OK | SW2_BW_FINE_OK;
-  if (CountRegionList(frame, kSw2FrameRegions, true, kToleranceDefault) < 4) {
+  if (CountRegionList(frame, kSw2FrameRegions, true, kToleranceDefault) <
+      int(kSw2FrameRegions.size())) {
     return kSw2Tag | SW2_FOUND | SW2_DETAIL_FAIL | SW2_CHECK_FRAME | levelsOk;
   }
   const int w = frame.geometry.width();
   const int x0 = Sw2ColourColumn(kSw2DetailX0, w);
   const int x1 = Sw2ColourColumn(kSw2DetailX1, w);
   for (int y : kSw2DetailRows) {
-    if (CountRowEdges(frame, y, x0, x1) <= 4) {
+    if (CountRowEdges(frame, y, x0, x1) <= kSw2DetailEdgesMissing) {
       return kSw2Tag | SW2_FOUND | SW2_DETAIL_FAIL | levelsOk;
     }
   }

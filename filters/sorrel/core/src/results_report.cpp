@@ -9,6 +9,11 @@ namespace sorrel {
 
 using namespace block;
 
+namespace {
+// Assertions are numbered 6.group.item in reports.
+constexpr int kAssertionChapter = 6;
+} // namespace
+
 bool DecodeResultsBlock(const uint8_t* data, size_t size, DecodedResults* out, std::string* error)
 {
   if (!data || size < kBlockSize) {
@@ -64,8 +69,8 @@ std::vector<std::string> FormatReport(const DecodedResults& results, bool diagno
   for (const AssertionRecord& a : results.assertions) {
     if (a.group != previousGroup && a.status == STATUS_TEXT) {
       messages.emplace_back("");
-      std::snprintf(text, sizeof text, "%s%d.%d%s", "<<< Video Test Assertion(s): ", 6, a.group,
-                    " >>>");
+      std::snprintf(text, sizeof text, "%s%d.%d%s",
+                    "<<< Video Test Assertion(s): ", kAssertionChapter, a.group, " >>>");
       messages.emplace_back(text);
     }
     previousGroup = a.group;
@@ -79,7 +84,8 @@ std::vector<std::string> FormatReport(const DecodedResults& results, bool diagno
                                                          : "<<< PASSED ";
     const char* format =
         a.status == STATUS_WARNING ? "%s%d.%d.%d%s\n%s\nWITH WARNING(S)\n" : "%s%d.%d.%d%s\n%s\n";
-    std::snprintf(text, sizeof text, format, prefix, 6, a.group, a.item, " >>>", a.text.c_str());
+    std::snprintf(text, sizeof text, format, prefix, kAssertionChapter, a.group, a.item, " >>>",
+                  a.text.c_str());
     messages.emplace_back(text);
     failed = failed || a.status == STATUS_FAILED;
     if (diagnostics) {
@@ -91,7 +97,7 @@ std::vector<std::string> FormatReport(const DecodedResults& results, bool diagno
     }
   }
   if (verdict) {
-    *verdict = failed ? 3 : 4;
+    *verdict = failed ? STATUS_FAILED : STATUS_PASSED;
   }
   return messages;
 }

@@ -2,6 +2,7 @@
 #include "sorrel/verdicts.h"
 
 #include "sorrel/assertion_table.h"
+#include "sorrel/drop_scan.h"
 #include "sorrel/pattern_search.h"
 #include "sorrel/results_block.h"
 
@@ -94,18 +95,20 @@ enum class Standard { Ntsc, Pal, Unknown };
 
 Standard StandardOf(const Measurements& m)
 {
-  return m.frameTimeMs == 33   ? Standard::Ntsc
-         : m.frameTimeMs == 40 ? Standard::Pal
-                               : Standard::Unknown;
+  return m.frameTimeMs == kFrameTimeNtscMs  ? Standard::Ntsc
+         : m.frameTimeMs == kFrameTimePalMs ? Standard::Pal
+                                            : Standard::Unknown;
 }
 
-// Frames per second over the elapsed time; 0 while no time has passed.
-float MeasuredRate(const Measurements& m)
+void JudgeRate(SnapshotWriter& w, size_t index, float rate, const RateBand& band)
 {
-  if (m.elapsedSeconds <= 0) {
-    return 0.0f;
+  if (rate < band.failMin || rate > band.failMax) {
+    w.Fail(index);
+  } else if (rate < band.passMin || rate > band.passMax) {
+    w.Warn(index);
+  } else {
+    w.Pass(index);
   }
-  return float(double(m.frameIndex + 1) / m.elapsedSeconds);
 }
 
 void JudgeMediaFile(SnapshotWriter& w, size_t index, const Measurements& m,
@@ -123,17 +126,37 @@ void JudgeMediaFile(SnapshotWriter& w, size_t index, const Measurements& m,
     return;
   }
   const long long size = static_cast<long long>(info.st_size);
-  w.Judge(index, size >= 666000000LL);
+  w.Judge(index, size >= kMediaFileMinBytes);
   if (media.removeAfterCheck && ::unlink(media.path.c_str()) != 0) {
     w.Line(index, "\tUnable to remove output media file.  Please remove manually");
   }
-  w.Line(index, "\tMedia file averaged %.2fMB/s", double(size) * 5.5555556e-9);
+  w.Line(index, "\tMedia file averaged %.2fMB/s", double(size) * kMegabytesPerSecondPerByte);
   w.Line(index, "\tMedia file size was %lld bytes", size);
 }
 
 } // namespace
 
-uint8_t WriteConfigurationSnapshot(const Measurements& m, uint8_t* block, int32_t* framesPerMinute)
+int32_t FramesPerMinuteFor(int32_t frameTimeMs)
+{
+  if (frameTimeMs == kFrameTimeNtscMs) {
+    return kFramesPerMinuteNtsc;
+  }
+  if (frameTimeMs == kFrameTimePalMs) {
+    return kFramesPerMinutePal;
+  }
+  constexpr int32_t kMillisecondsPerMinute = 60000;
+  return frameTimeMs > 0 ? kMillisecondsPerMinute / frameTimeMs : -1;
+}
+
+float MeasuredRate(const Measurements& m)
+{
+  if (m.frameIndex < 1 || m.frameSpanSeconds <= 0) {
+    return 0.0f;
+  }
+  return float(double(m.frameIndex) / m.frameSpanSeconds);
+}
+
+uint8_t WriteConfigurationSnapshot(const Measurements& m, uint8_t* block)
 {
   SnapshotWriter w(block);
   uint8_t flags = FLAG_CONFIG_OK;
@@ -148,22 +171,19 @@ uint8_t WriteConfigurationSnapshot(const Measurements& m, uint8_t* block, int32_
   if (standard == Standard::Unknown) {
     flags &= uint8_t(~FLAG_CONFIG_OK);
     w.Fail(a13);
-    if (m.height != 480 && m.height != 576) {
+    if (m.height != kHeightNtsc && m.height != kHeightPal) {
       w.Fail(a12);
     }
   } else {
-    const bool ntsc = standard == Standard::Ntsc;
-    *framesPerMinute = ntsc ? kFramesPerMinuteNtsc : kFramesPerMinutePal;
-    const bool heightOk = m.height == (ntsc ? 480 : 576);
+    const bool heightOk = m.height == (standard == Standard::Ntsc ? kHeightNtsc : kHeightPal);
     w.Judge(a12, heightOk);
     if (!heightOk) {
       flags &= uint8_t(~FLAG_CONFIG_OK);
     }
     w.Pass(a13);
   }
-  static constexpr int32_t kWidths[] = {352, 360, 480, 512, 640, 704, 720};
   bool widthOk = false;
-  for (int32_t width : kWidths) {
+  for (int32_t width : kStandardWidths) {
     widthOk = widthOk || m.width == width;
   }
   w.Judge(a14, widthOk);
@@ -180,10 +200,10 @@ uint8_t WriteStartupSnapshot(const Measurements& m, uint8_t* block)
   const float rate = MeasuredRate(m);
   switch (StandardOf(m)) {
   case Standard::Ntsc:
-    w.Judge(a21, rate >= 23.976f && rate <= 35.964f);
+    w.Judge(a21, rate >= kStartupRateNtscMin && rate <= kStartupRateNtscMax);
     break;
   case Standard::Pal:
-    w.Judge(a21, rate >= 20.0f && rate <= 30.0f);
+    w.Judge(a21, rate >= kStartupRatePalMin && rate <= kStartupRatePalMax);
     break;
   case Standard::Unknown:
     w.Fail(a21);
@@ -217,22 +237,10 @@ uint8_t WriteFullSnapshot(const Measurements& m, const MediaFileCheck& media, ui
   const float rate = MeasuredRate(m);
   switch (StandardOf(m)) {
   case Standard::Ntsc:
-    if (rate < 29.91006f || rate > 30.02994f) {
-      w.Fail(a[1]);
-    } else if (rate < 29.94003f || rate > 29.99997f) {
-      w.Warn(a[1]);
-    } else {
-      w.Pass(a[1]);
-    }
+    JudgeRate(w, a[1], rate, kRateBandNtsc);
     break;
   case Standard::Pal:
-    if (rate < 24.95f || rate > 25.05f) {
-      w.Fail(a[1]);
-    } else if (rate < 24.975f || rate > 25.025f) {
-      w.Warn(a[1]);
-    } else {
-      w.Pass(a[1]);
-    }
+    JudgeRate(w, a[1], rate, kRateBandPal);
     break;
   case Standard::Unknown:
     w.Fail(a[1]);
@@ -241,11 +249,11 @@ uint8_t WriteFullSnapshot(const Measurements& m, const MediaFileCheck& media, ui
   w.Line(a[1], "\tMeasured frame rate during test was %.3ffps", double(rate));
 
   // 2.3 longest run, 2.4 worst frame
-  w.Judge(a[2], m.maxRun <= 16);
+  w.Judge(a[2], m.maxRun <= kLongRunLimit);
   w.Line(a[2], "\tFrames with this defect are considered dropped.");
   w.Line(a[2], "\tMaximum contiguous pixels dropped %u.",
          m.maxRun == 0 && m.maxDroppedInFrame != 0 ? 1u : m.maxRun);
-  w.Judge(a[3], m.maxDroppedInFrame <= 100);
+  w.Judge(a[3], m.maxDroppedInFrame <= kDroppedSamplesPerFrameLimit);
   w.Line(a[3], "\tFrames with this defect are considered dropped.");
   w.Line(a[3], "\tMaximum pixels dropped in one frame %u.", m.maxDroppedInFrame);
 
@@ -256,14 +264,14 @@ uint8_t WriteFullSnapshot(const Measurements& m, const MediaFileCheck& media, ui
   // 2.6 per minute, 2.7 whole run
   bool minutesOk = true;
   long long sum = 0;
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kMinutesCounted; ++i) {
     minutesOk = minutesOk && m.droppedPerMinute[i] <= m.maxPerMinute[i];
     sum += m.droppedPerMinute[i];
   }
   w.Judge(a[5], minutesOk);
   if (sum != 0) {
-    w.Line(a[5], "\tDrops in each of %d intervals: %d %d %d", 3, m.droppedPerMinute[0],
-           m.droppedPerMinute[1], m.droppedPerMinute[2]);
+    w.Line(a[5], "\tDrops in each of %d intervals: %d %d %d", kMinutesCounted,
+           m.droppedPerMinute[0], m.droppedPerMinute[1], m.droppedPerMinute[2]);
   }
   w.Judge(a[6], sum <= m.maxDroppedTotal);
   w.Line(a[6], "\tDrops during full test run were %lld", sum);
@@ -272,13 +280,13 @@ uint8_t WriteFullSnapshot(const Measurements& m, const MediaFileCheck& media, ui
   // 2.8 pixel error rate
   const double pixels = double(m.frameIndex + 1) * double(m.height) * double(m.width);
   const double errorRate = pixels > 0 ? double(m.totalDropped) / pixels * 100.0 : 0.0;
-  w.Judge(a[7], errorRate <= 0.1);
+  w.Judge(a[7], errorRate <= kPixelErrorPercentLimit);
   w.Line(a[7], "\tPixel error rate was %.3f%%", errorRate);
 
   JudgeMediaFile(w, a31, m, media);
 
   w.Judge(a41, m.height >= 0);
-  w.Judge(a42, m.height == 480 || m.height == 576);
+  w.Judge(a42, m.height == kHeightNtsc || m.height == kHeightPal);
 
   const bool smptePresent = SmptePresent(m.smpteResult);
   const bool smpteFound = smptePresent && (m.smpteResult & SMPTE_FOUND) != 0;

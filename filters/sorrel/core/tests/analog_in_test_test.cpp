@@ -3,9 +3,11 @@
 #include "filter_test_support.h"
 
 #include "sorrel/pattern_search.h"
+#include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <thread>
@@ -237,28 +239,45 @@ TEST(BookkeepingTest, MinutesFollowTheFrameIndex)
   }
 }
 
-TEST(BookkeepingTest, WithoutAMinuteLengthOnlyFrameZeroCounts)
+// The minute length comes with the input: drops count in their minute even when no results
+// call came before streaming (the element on its own), and frame 0 is nothing special.
+TEST(BookkeepingTest, MinuteLengthComesWithTheInput)
 {
-  FedFilter fed(kFourccYUY2, 80, 60);
-  fed.pool[0].assign(fed.pool[0].size(), 255); // first use, driver drops a run
-  fed.Deliver(0, fed.Run(20));
-  fed.Deliver(1);
-  fed.Deliver(2);
-  fed.Deliver(3, fed.Run(20));
-  EXPECT_EQ(fed.filter.DroppedInMinute(0), 1);
-  EXPECT_EQ(fed.filter.TotalDropped(), 40u);
+  struct Case
+  {
+    const char* name;
+    int64_t frameTime;
+    int32_t framesPerMinute;
+  };
+  const Case cases[] = {{"NTSC", kNtscFrame, 1798},
+                        {"PAL", kPalFrame, 1500},
+                        {"24 fps", 416667, 1463},
+                        {"unknown rate", 0, -1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FedFilter fed(kFourccYUY2, 80, 60, c.frameTime);
+    EXPECT_EQ(fed.filter.FramesPerMinute(), c.framesPerMinute);
+    const int32_t minuteLength = c.framesPerMinute > 0 ? c.framesPerMinute : 1800;
+    for (int k = 0; k <= minuteLength + 3; ++k) {
+      const bool drop = k == 3 || k == 4 * 30 || k == minuteLength + 3;
+      fed.Deliver(int64_t(k) * 33366667, drop ? fed.Run(20) : std::vector<ByteRange>{});
+    }
+    // Without a frame time there are no minutes to tell apart: every drop counts in the first.
+    EXPECT_EQ(fed.filter.DroppedInMinute(0), c.framesPerMinute > 0 ? 2 : 3);
+    EXPECT_EQ(fed.filter.DroppedInMinute(1), c.framesPerMinute > 0 ? 1 : 0);
+  }
 }
 
 TEST(BookkeepingTest, UnnamedFormatsAndEmptyBuffersAreNotAnalysed)
 {
   FedFilter unnamed(kFourccYUY2, 81, 60);
   std::vector<uint8_t> buffer(81 * 60 * 2, 0);
-  EXPECT_FALSE(unnamed.filter.AnalyzeFrame(buffer.data(), buffer.size()));
+  EXPECT_FALSE(unnamed.filter.AnalyzeFrame({buffer.data(), buffer.size()}));
   EXPECT_EQ(unnamed.filter.FrameIndex(), -1);
   FedFilter fed(kFourccIYUV, 80, 60);
-  EXPECT_FALSE(fed.filter.AnalyzeFrame(buffer.data(), 0));
-  EXPECT_FALSE(fed.filter.AnalyzeFrame(nullptr, 100));
-  EXPECT_FALSE(fed.filter.AnalyzeFrame(buffer.data(), 100)) << "short planar frame";
+  EXPECT_FALSE(fed.filter.AnalyzeFrame({buffer.data(), 0}));
+  EXPECT_FALSE(fed.filter.AnalyzeFrame({nullptr, 100}));
+  EXPECT_FALSE(fed.filter.AnalyzeFrame({buffer.data(), 100})) << "short planar frame";
   EXPECT_EQ(fed.filter.FrameIndex(), -1);
 }
 
@@ -426,21 +445,18 @@ TEST(SnapshotTest, BlockBytesAtTheirOffsets)
 }
 
 // An onlooker's snapshot equals the results call's block but changes nothing: the media file
-// stays, and before streaming the minute length stays unset.
-TEST(SnapshotTest, PeekLeavesMediaFileAndMinuteLength)
+// stays.
+TEST(SnapshotTest, PeekLeavesTheMediaFile)
 {
-  char folder[] = "/tmp/sorrel-peek-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const std::string media = std::string(folder) + "/media.avi";
+  const testsupport::TempFolder folder;
+  const std::string media = folder.File("media.avi");
   FedFilter fed(kFourccYUY2, 720, 480);
   fed.filter.DecideMode(true, MEDIASUBTYPE_CAIT);
   fed.filter.SetMediaFileCheck({media, true});
   std::vector<uint8_t> peeked(kBlockSize, 0xAA);
   ASSERT_EQ(fed.filter.PeekResults(peeked.data(), peeked.size()), FilterResult::Ok);
   EXPECT_EQ(peeked[kOffsetFlags] & kPhaseMask, PHASE_CONFIGURATION);
-  EXPECT_EQ(fed.filter.FramesPerMinute(), -1);
   fed.Results();
-  EXPECT_EQ(fed.filter.FramesPerMinute(), 1798);
 
   for (int k = 0; k <= 900; ++k) {
     fed.Deliver(int64_t(k) * 1001000000 / 30);
@@ -456,7 +472,85 @@ TEST(SnapshotTest, PeekLeavesMediaFileAndMinuteLength)
   ASSERT_EQ(fed.filter.QueryVendorInfo(queried.data(), queried.size()), FilterResult::Ok);
   EXPECT_FALSE(std::filesystem::exists(media)) << "the results call removes it";
   EXPECT_EQ(peeked, queried);
-  std::filesystem::remove_all(folder);
+}
+
+// While the graph streams its writer holds the media file open: a full snapshot then judges
+// the file but leaves it, and the results call after the stop removes it.
+TEST(SnapshotTest, TheMediaFileIsRemovedOnlyOnceTheGraphHasStopped)
+{
+  const testsupport::TempFolder folder;
+  const std::string media = folder.File("media.avi");
+  FedFilter fed(kFourccYUY2, 80, 60);
+  fed.filter.DecideMode(true, MEDIASUBTYPE_CAIT);
+  fed.filter.SetMediaFileCheck({media, true});
+  fed.filter.SetStreaming(true);
+  fed.DeliverAtRate(1000, 30000.0 / 1001);
+  std::FILE* file = std::fopen(media.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fputs("still being written", file);
+  std::fclose(file);
+
+  const DecodedResults running = fed.Results();
+  ASSERT_EQ(running.flags & kPhaseMask, PHASE_FULL);
+  EXPECT_TRUE(std::filesystem::exists(media)) << "removed under the running writer";
+  EXPECT_EQ(FindAssertion(running, 3, 1)->status, STATUS_FAILED);
+  EXPECT_EQ(LinesOf(running, 3, 1), (std::vector<std::string>{"\tMedia file averaged 0.00MB/s",
+                                                              "\tMedia file size was 19 bytes"}));
+
+  fed.filter.SetStreaming(false);
+  const DecodedResults stopped = fed.Results();
+  EXPECT_FALSE(std::filesystem::exists(media)) << "kept after the graph stopped";
+  EXPECT_EQ(LinesOf(stopped, 3, 1), LinesOf(running, 3, 1));
+}
+
+// Rows with padding (a driver's strides) are analysed through their strides: the padding is
+// neither scanned nor marked, and the drops are found as in a frame without padding.
+TEST(BookkeepingTest, PaddedRowsAreAnalysedThroughTheirStrides)
+{
+  for (uint32_t fourcc : {kFourccYUY2, kFourccUYVY, kFourccIYUV, kFourccYV12, kFourccYVU9}) {
+    FedFilter fed(fourcc, 80, 60);
+    SCOPED_TRACE(fed.filter.FormatName());
+    const FrameGeometry& g = fed.geometry;
+    PlaneLayout planes;
+    size_t at = 16; // the frame starts behind a header, as in some drivers' buffers
+    for (int c = 0; c < g.PlaneCount(); ++c) {
+      planes.offset[c] = at;
+      planes.stride[c] = g.RowBytes(c) + 24;
+      at += planes.stride[c] * size_t(g.Rows(c));
+    }
+    const FrameGeometry padded(g.layout(), 80, 60, planes);
+    // Padding of 255 would read as dropped samples if it were scanned.
+    std::vector<uint8_t> buffer(padded.FrameSize(), 255);
+    const std::vector<uint8_t> picture = RenderFlat(padded).Pack();
+    std::vector<bool> unwritten(buffer.size(), false);
+    for (int k = 0; k < 4; ++k) {
+      // The driver writes the samples of each row, except 20 luma samples of the last frame.
+      for (int x = 8; x < 28; ++x) {
+        unwritten[padded.LumaOffset(x, 4)] = k == 3;
+      }
+      for (int c = 0; c < padded.PlaneCount(); ++c) {
+        for (int r = 0; r < padded.Rows(c); ++r) {
+          const size_t row = planes.offset[c] + planes.stride[c] * size_t(r);
+          for (size_t b = row; b < row + padded.RowBytes(c); ++b) {
+            buffer[b] = unwritten[b] ? buffer[b] : picture[b];
+          }
+        }
+      }
+      ASSERT_TRUE(fed.filter.AnalyzeFrame({buffer.data(), buffer.size(), &planes}, {}, k));
+    }
+    EXPECT_EQ(fed.filter.FrameIndex(), 3);
+    EXPECT_EQ(fed.filter.TotalDropped(), 20u);
+    EXPECT_EQ(fed.filter.MaxRun(), 20u);
+    EXPECT_EQ(fed.filter.DroppedInMinute(0), 1);
+    EXPECT_EQ(std::count(buffer.begin(), buffer.begin() + 16, 255), 16) << "header touched";
+    EXPECT_EQ(buffer[planes.offset[0] + g.RowBytes(0)], 255) << "padding touched";
+    // Strides that don't hold a row are refused.
+    PlaneLayout narrow = planes;
+    narrow.stride[0] = g.RowBytes(0) - 1;
+    EXPECT_FALSE(fed.filter.AnalyzeFrame({buffer.data(), buffer.size(), &narrow}));
+    EXPECT_FALSE(fed.filter.AnalyzeFrame({buffer.data(), buffer.size() - 1, &planes}))
+        << "a buffer that ends before the last row";
+  }
 }
 
 TEST(SnapshotTest, StartupWithinThirtySeconds)
@@ -482,7 +576,7 @@ TEST(SnapshotTest, StartupWithinThirtySeconds)
     FedFilter fed(kFourccYUY2, 80, 60, c.frameTime);
     fed.Results();
     const int frames = int(c.rate * 10);
-    fed.DeliverSpan(frames, frames / c.rate);
+    fed.DeliverAtRate(frames, c.rate);
     const DecodedResults r = fed.Results();
     EXPECT_EQ(r.flags, FLAG_CONFIG_OK | FLAG_STREAMING | PHASE_STARTUP);
     ASSERT_EQ(r.assertions.size(), 5u);
@@ -494,8 +588,7 @@ TEST(SnapshotTest, StartupWithinThirtySeconds)
     EXPECT_EQ(r.assertions[4].status, c.status);
     ASSERT_EQ(r.diagnostics.size(), 1u);
     char line[80];
-    std::snprintf(line, sizeof line, "\tStartup frame rate was %.3ffps",
-                  double(float(frames / (double(frames) / c.rate))));
+    std::snprintf(line, sizeof line, "\tStartup frame rate was %.3ffps", c.rate);
     EXPECT_EQ(r.diagnostics[0].text, line);
     EXPECT_EQ(r.diagnostics[0].group, 2);
     EXPECT_EQ(r.diagnostics[0].item, 1);
@@ -528,7 +621,7 @@ TEST(SnapshotTest, FullRateBands)
     FedFilter fed(kFourccYUY2, 80, 60, c.frameTime);
     fed.Results();
     const int frames = int(c.rate * 31);
-    fed.DeliverSpan(frames, frames / c.rate);
+    fed.DeliverAtRate(frames, c.rate);
     const DecodedResults r = fed.Results();
     EXPECT_EQ(r.flags, FLAG_CONFIG_OK | FLAG_STREAMING | PHASE_FULL);
     const AssertionRecord* a = FindAssertion(r, 2, 2);
@@ -544,7 +637,7 @@ TEST(SnapshotTest, FullRecordOrder)
 {
   FedFilter fed(kFourccYUY2, 80, 60);
   fed.Results();
-  fed.DeliverSpan(930, 31.0);
+  fed.DeliverAtRate(930, 30.0);
   const DecodedResults r = fed.Results();
   ASSERT_EQ(r.assertions.size(), 20u);
   const int expected[20][2] = {{2, 2},  {2, 3},  {2, 4},  {2, 5},  {2, 6},  {2, 7}, {2, 8},

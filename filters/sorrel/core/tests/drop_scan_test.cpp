@@ -27,7 +27,7 @@ public:
   {
     WriteFrame(frame, buffer.data(), buffer.size(), unwritten);
     DropScanResult result;
-    EXPECT_TRUE(ScanFrame(geometry, buffer.data(), buffer.size(), paint, paint ? buffer.size() : 0,
+    EXPECT_TRUE(ScanFrame(geometry, buffer.data(), buffer.size(), {nullptr, paint, buffer.size()},
                           &result));
     return result;
   }
@@ -192,13 +192,13 @@ TEST(DropScanTest, RefusesShortPlanarBuffersAndMisfitSizes)
   std::vector<uint8_t> buffer(100, 0);
   DropScanResult r;
   EXPECT_FALSE(
-      ScanFrame(FrameGeometry(Layout::IYUV, 80, 60), buffer.data(), buffer.size(), nullptr, 0, &r));
+      ScanFrame(FrameGeometry(Layout::IYUV, 80, 60), buffer.data(), buffer.size(), {}, &r));
   EXPECT_FALSE(
-      ScanFrame(FrameGeometry(Layout::YUY2, 81, 60), buffer.data(), buffer.size(), nullptr, 0, &r));
+      ScanFrame(FrameGeometry(Layout::YUY2, 81, 60), buffer.data(), buffer.size(), {}, &r));
   EXPECT_FALSE(
-      ScanFrame(FrameGeometry(Layout::Y41P, 84, 60), buffer.data(), buffer.size(), nullptr, 0, &r));
+      ScanFrame(FrameGeometry(Layout::Y41P, 84, 60), buffer.data(), buffer.size(), {}, &r));
   // Packed buffers are scanned as far as they go, whole units only.
-  EXPECT_TRUE(ScanFrame(FrameGeometry(Layout::YUY2, 80, 60), buffer.data(), 99, nullptr, 0, &r));
+  EXPECT_TRUE(ScanFrame(FrameGeometry(Layout::YUY2, 80, 60), buffer.data(), 99, {}, &r));
   EXPECT_EQ(buffer[98], 0);
   EXPECT_EQ(buffer[95], 4);
 }
@@ -247,13 +247,24 @@ DropScanResult ReferenceScan(const FrameGeometry& g, std::vector<uint8_t>& buffe
   return {dropped, longest | count << 16 | (longRun ? kSummaryLongRun : 0)};
 }
 
+// A small fixed-sequence generator, so every run sees the same frames.
+class Random
+{
+public:
+  explicit Random(uint32_t seed) : m_seed(seed) {}
+  uint32_t operator()()
+  {
+    m_seed = m_seed * 1103515245 + 12345;
+    return m_seed >> 16;
+  }
+
+private:
+  uint32_t m_seed;
+};
+
 TEST(DropScanTest, FastPathsAgreeWithTheGroupByGroupScan)
 {
-  uint32_t seed = 12345;
-  auto random = [&seed] {
-    seed = seed * 1103515245 + 12345;
-    return seed >> 16;
-  };
+  Random random(12345);
   for (Layout layout : kLayouts) {
     // 184x100 leaves a tail shorter than a vector block in the packed layouts.
     for (auto [width, height] : {std::pair{360, 240}, std::pair{176, 144}, std::pair{184, 100}}) {
@@ -279,8 +290,8 @@ TEST(DropScanTest, FastPathsAgreeWithTheGroupByGroupScan)
           std::vector<uint8_t>& paint = paintedBy[path == ScanPath::Best ? 0 : 1];
           paint.assign(buffer.size(), 0);
           DropScanResult got;
-          ASSERT_TRUE(
-              ScanFrame(g, buffer.data(), buffer.size(), paint.data(), paint.size(), &got, path));
+          ASSERT_TRUE(ScanFrame(g, buffer.data(), buffer.size(),
+                                {nullptr, paint.data(), paint.size()}, &got, path));
           EXPECT_EQ(got.dropped, want.dropped);
           EXPECT_EQ(got.summary, want.summary);
           EXPECT_TRUE(buffer == expected);
@@ -292,6 +303,84 @@ TEST(DropScanTest, FastPathsAgreeWithTheGroupByGroupScan)
                   want.dropped == 0);
       }
     }
+  }
+}
+
+// Padded rows: the scan of the samples agrees with the group-by-group scan, runs go on from
+// one row to the next, padding bytes (here 255, which reads as dropped) stay untouched, and
+// painting lands in a target laid out without padding.
+TEST(DropScanTest, PaddedRowsAreScannedThroughTheirStrides)
+{
+  Random random(777);
+  for (Layout layout : kLayouts) {
+    const FrameGeometry tight(layout, 184, 100);
+    PlaneLayout planes;
+    size_t at = 40;
+    for (int c = 0; c < tight.PlaneCount(); ++c) {
+      planes.offset[c] = at;
+      planes.stride[c] = tight.RowBytes(c) + 20 + 4 * size_t(c);
+      at += planes.stride[c] * size_t(tight.Rows(c)) + 8;
+    }
+    const FrameGeometry g(layout, 184, 100, planes);
+    ASSERT_FALSE(g.IsTight());
+    for (ScanPath path : {ScanPath::Best, ScanPath::Portable}) {
+      SCOPED_TRACE(std::string(LayoutName(layout)) +
+                   (path == ScanPath::Best ? " best" : " portable"));
+      std::vector<uint8_t> original(g.FrameSize(), 255);
+      const std::vector<uint8_t> picture = RenderFlat(g).Pack();
+      std::vector<bool> sample(original.size(), false);
+      for (int c = 0; c < g.PlaneCount(); ++c) {
+        for (int r = 0; r < g.Rows(c); ++r) {
+          const size_t row = planes.offset[c] + planes.stride[c] * size_t(r);
+          for (size_t b = row; b < row + g.RowBytes(c); ++b) {
+            original[b] = picture[b];
+            sample[b] = true;
+          }
+        }
+      }
+      // Marker-like bytes in runs, some of them across the end of a row.
+      for (int k = 0; k < 60; ++k) {
+        const size_t from = random() % original.size();
+        for (size_t b = from; b < std::min(original.size(), from + 1 + random() % 30); ++b) {
+          if (sample[b]) {
+            original[b] = random() % 3 == 0 ? 255 : MarkerAt(g, b);
+          }
+        }
+      }
+      std::vector<uint8_t> expected = original;
+      const DropScanResult want = ReferenceScan(g, expected);
+      ASSERT_GT(want.dropped, 0u);
+      std::vector<uint8_t> buffer = original;
+      std::vector<uint8_t> paint(tight.FrameSize(), 0);
+      DropScanResult got;
+      ASSERT_TRUE(ScanFrame(g, buffer.data(), buffer.size(), {&tight, paint.data(), paint.size()},
+                            &got, path));
+      EXPECT_EQ(got.dropped, want.dropped);
+      EXPECT_EQ(got.summary, want.summary);
+      EXPECT_TRUE(buffer == expected) << "only samples are marked";
+      // Exactly the groups with a drop are painted, at their place in the tight target.
+      for (int j = 0; j < g.ChromaHeight(); ++j) {
+        for (int i = 0; i < g.ChromaWidth(); ++i) {
+          bool dropped = expected[g.CbOffset(i, j)] == 255 || expected[g.CrOffset(i, j)] == 255;
+          for (int y = j * g.ChromaStepY(); y < (j + 1) * g.ChromaStepY(); ++y) {
+            for (int x = i * g.ChromaStepX(); x < (i + 1) * g.ChromaStepX(); ++x) {
+              dropped = dropped || expected[g.LumaOffset(x, y)] == 255;
+            }
+          }
+          const int x = i * g.ChromaStepX(), y = j * g.ChromaStepY();
+          EXPECT_EQ(paint[tight.LumaOffset(x, y)] == kPaintLuma, dropped) << i << "," << j;
+        }
+      }
+      EXPECT_GT(std::count(paint.begin(), paint.end(), kPaintLuma), 0);
+    }
+    // Strides shorter than a row, and buffers that end before the last row, are refused.
+    PlaneLayout narrow = planes;
+    narrow.stride[0] = tight.RowBytes(0) - 1;
+    std::vector<uint8_t> buffer(g.FrameSize(), 0);
+    DropScanResult r;
+    EXPECT_FALSE(
+        ScanFrame(FrameGeometry(layout, 184, 100, narrow), buffer.data(), buffer.size(), {}, &r));
+    EXPECT_FALSE(ScanFrame(g, buffer.data(), buffer.size() - 1, {}, &r));
   }
 }
 

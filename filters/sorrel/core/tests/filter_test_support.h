@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <vector>
 
 namespace sorrel::testing {
@@ -39,14 +40,14 @@ public:
   {
     std::vector<uint8_t>& buffer = pool[next++ % pool.size()];
     WriteFrame(frame, buffer.data(), buffer.size(), unwritten);
-    return filter.AnalyzeFrame(buffer.data(), buffer.size(), nullptr, 0, endNs);
+    return filter.AnalyzeFrame({buffer.data(), buffer.size()}, {}, endNs);
   }
 
-  // n frames whose first and last end times lie `seconds` apart.
-  void DeliverSpan(int n, double seconds)
+  // n frames delivered at `rate` frames a second, each timed at its end.
+  void DeliverAtRate(int n, double rate)
   {
-    for (int k = 0; k < n; ++k) {
-      Deliver(int64_t(seconds * 1e9 * k / (n - 1)) + 1000000);
+    for (int k = 1; k <= n; ++k) {
+      Deliver(int64_t(std::llround(1e9 * k / rate)));
     }
   }
 

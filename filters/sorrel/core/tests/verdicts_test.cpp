@@ -3,6 +3,7 @@
 #include "sorrel/results_block.h"
 #include "sorrel/results_report.h"
 #include "sorrel/verdicts.h"
+#include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,8 @@ Measurements Clean()
   m.height = 480;
   m.fourcc = "YUY2";
   m.frameIndex = 5393;
-  m.elapsedSeconds = 5394 / 29.97;
+  m.frameSpanSeconds = 5393 / 29.97;
+  m.elapsedSeconds = m.frameSpanSeconds + 0.2;
   m.visualize = 1;
   m.smpteResult = kSmpteTag | SMPTE_FOUND;
   m.sw2Result = kSw2Tag | 0x1F1;
@@ -287,14 +289,7 @@ TEST(VerdictsTest, QualityAssertions)
 class MediaFileTest : public ::testing::Test
 {
 protected:
-  void SetUp() override
-  {
-    char pattern[] = "/tmp/sorrel-media-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
-    media.path = folder + "/vb test media output.avi";
-  }
-  void TearDown() override { std::filesystem::remove_all(folder); }
+  void SetUp() override { media.path = folder.File("vb test media output.avi"); }
 
   void MakeFile(std::uintmax_t size)
   {
@@ -309,7 +304,7 @@ protected:
     return Judge(m, 3, 1, media);
   }
 
-  std::string folder;
+  const testsupport::TempFolder folder;
   MediaFileCheck media;
 };
 
@@ -355,10 +350,10 @@ TEST_F(MediaFileTest, KeptWhenAskedAndMissingFileIsNotTested)
 TEST_F(MediaFileTest, UndeletableFileIsReported)
 {
   MakeFile(1000);
-  std::filesystem::permissions(folder, std::filesystem::perms::owner_read |
-                                           std::filesystem::perms::owner_exec);
+  std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_read |
+                                                  std::filesystem::perms::owner_exec);
   const Judged j = JudgeDataRate();
-  std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+  std::filesystem::permissions(folder.Path(), std::filesystem::perms::owner_all);
   if (geteuid() == 0) {
     GTEST_SKIP() << "root removes files from read-only folders";
   }

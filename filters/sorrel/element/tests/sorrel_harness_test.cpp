@@ -7,6 +7,7 @@
 #include "sorrel/results_block.h"
 
 #include <glib/gstdio.h>
+#include <gst/allocators/allocators.h>
 #include <gst/check/gstharness.h>
 #include <gst/video/video.h>
 
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -77,6 +79,20 @@ gint Mode(GstHarness* h)
   gint mode = -2;
   g_object_get(h->element, "mode", &mode, nullptr);
   return mode;
+}
+
+// An active pool of one buffer: each acquire gives back the buffer the element scanned last,
+// as a capture driver recycles its buffers. Null when the pool refuses.
+GstBufferPool* NewCapturePool(size_t size)
+{
+  GstBufferPool* pool = gst_buffer_pool_new();
+  GstStructure* config = gst_buffer_pool_get_config(pool);
+  gst_buffer_pool_config_set_params(config, nullptr, guint(size), 1, 1);
+  if (!gst_buffer_pool_set_config(pool, config) || !gst_buffer_pool_set_active(pool, TRUE)) {
+    gst_object_unref(pool);
+    return nullptr;
+  }
+  return pool;
 }
 
 TEST(SorrelHarness, FactoryIsTheAnalogInTestOfRankNone)
@@ -331,7 +347,6 @@ TEST_P(SorrelSharing, MarkersReachOnlyTheRecycledBuffer)
   const std::string caps = RawCaps("YUY2", 720, 480);
   gst_harness_set_src_caps_str(h, caps.c_str());
 
-  // A pool of one buffer: each acquire gives back the buffer the element scanned last.
   GstBuffer* model = MakeFrame(caps);
   const size_t size = gst_buffer_get_size(model);
   std::vector<uint8_t> picture(size);
@@ -340,11 +355,8 @@ TEST_P(SorrelSharing, MarkersReachOnlyTheRecycledBuffer)
   if (c.superwhite) {
     std::fill(picture.begin() + 2000, picture.begin() + 2400, uint8_t(255));
   }
-  GstBufferPool* pool = gst_buffer_pool_new();
-  GstStructure* config = gst_buffer_pool_get_config(pool);
-  gst_buffer_pool_config_set_params(config, nullptr, guint(size), 1, 1);
-  ASSERT_TRUE(gst_buffer_pool_set_config(pool, config));
-  ASSERT_TRUE(gst_buffer_pool_set_active(pool, TRUE));
+  GstBufferPool* pool = NewCapturePool(size);
+  ASSERT_TRUE(pool != nullptr);
   const sorrel::ByteRange dropped{1000, 600};
 
   for (int use = 0; use < 2; ++use) {
@@ -425,11 +437,8 @@ TEST(SorrelHarness, ErrorVisualisationPaintsDroppedSamplesRed)
   std::vector<uint8_t> picture(size);
   gst_buffer_extract(model, 0, picture.data(), size);
   gst_buffer_unref(model);
-  GstBufferPool* pool = gst_buffer_pool_new();
-  GstStructure* config = gst_buffer_pool_get_config(pool);
-  gst_buffer_pool_config_set_params(config, nullptr, guint(size), 1, 1);
-  ASSERT_TRUE(gst_buffer_pool_set_config(pool, config));
-  ASSERT_TRUE(gst_buffer_pool_set_active(pool, TRUE));
+  GstBufferPool* pool = NewCapturePool(size);
+  ASSERT_TRUE(pool != nullptr);
   const sorrel::ByteRange dropped{2000, 400};
 
   std::vector<uint8_t> shown;
@@ -462,6 +471,154 @@ TEST(SorrelHarness, ErrorVisualisationPaintsDroppedSamplesRed)
   }
   gst_buffer_pool_set_active(pool, FALSE);
   gst_object_unref(pool);
+  gst_harness_teardown(h);
+}
+
+// The summary posted at end of stream, after the messages before it are counted.
+struct BusOutcome
+{
+  int warnings = 0;
+  int errors = 0;
+  gint frames = -1;
+  guint dropped_samples = 0;
+};
+
+BusOutcome DrainBus(GstBus* bus)
+{
+  BusOutcome outcome;
+  while (GstMessage* message = gst_bus_pop(bus)) {
+    const GstStructure* s = gst_message_get_structure(message);
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_WARNING) {
+      ++outcome.warnings;
+    } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+      ++outcome.errors;
+    } else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ELEMENT &&
+               gst_structure_has_name(s, "sorrel")) {
+      gst_structure_get_int(s, "frames", &outcome.frames);
+      gst_structure_get_uint(s, "dropped-samples", &outcome.dropped_samples);
+    }
+    gst_message_unref(message);
+  }
+  return outcome;
+}
+
+// A frame whose memory can't be mapped (a buffer handed over by file descriptor that cannot
+// be mapped) is skipped: not analysed, not passed on, one warning, and the stream goes on.
+TEST(SorrelHarness, UnreadableFrameIsSkippedAndTheStreamGoesOn)
+{
+  GstHarness* h = NewHarness("stream");
+  GstBus* bus = gst_bus_new();
+  gst_element_set_bus(h->element, bus);
+  const std::string caps = RawCaps("YUY2", 160, 120);
+  gst_harness_set_src_caps_str(h, caps.c_str());
+  int pipe_fds[2];
+  ASSERT_EQ(pipe(pipe_fds), 0);
+  GstAllocator* fd_allocator = gst_fd_allocator_new();
+
+  for (int k = 0; k < 4; ++k) {
+    GstBuffer* buffer = MakeFrame(caps, k * GST_SECOND / 30);
+    if (k == 1 || k == 2) {
+      const gsize size = gst_buffer_get_size(buffer);
+      gst_buffer_unref(buffer);
+      buffer = gst_buffer_new();
+      gst_buffer_append_memory(buffer, gst_fd_allocator_alloc(fd_allocator, dup(pipe_fds[0]), size,
+                                                              GST_FD_MEMORY_FLAG_NONE));
+      GST_BUFFER_PTS(buffer) = k * GST_SECOND / 30;
+    }
+    EXPECT_EQ(gst_harness_push(h, buffer), GST_FLOW_OK) << k;
+  }
+  EXPECT_EQ(gst_harness_buffers_received(h), 2u);
+  EXPECT_EQ(FramesAnalysed(h), 2);
+  EXPECT_TRUE(gst_harness_push_event(h, gst_event_new_eos()));
+  const BusOutcome outcome = DrainBus(bus);
+  EXPECT_EQ(outcome.errors, 0);
+  EXPECT_EQ(outcome.warnings, 1);
+  EXPECT_EQ(outcome.frames, 2);
+
+  gst_object_unref(fd_allocator);
+  close(pipe_fds[0]);
+  close(pipe_fds[1]);
+  gst_element_set_bus(h->element, nullptr);
+  gst_object_unref(bus);
+  gst_harness_teardown(h);
+}
+
+// A driver that pads its rows says so in the buffer's video meta: the frame is analysed
+// through those strides (the padding is no dropped sample), and in error visualisation the
+// picture goes out in the rows the output caps describe, the drop painted red.
+TEST(SorrelHarness, RowsOfAVideoMetaAreAnalysedThroughTheirStrides)
+{
+  GstHarness* h = NewHarness("stream");
+  GstBus* bus = gst_bus_new();
+  gst_element_set_bus(h->element, bus);
+  gst_harness_set_sink_caps_str(h, "video/x-raw");
+  const int width = 160, height = 120;
+  const std::string caps = RawCaps("YUY2", width, height);
+  gst_harness_set_src_caps_str(h, caps.c_str());
+  const gint row = width * 2, stride = row + 64;
+  GstBuffer* model = MakeFrame(caps);
+  std::vector<uint8_t> picture(gst_buffer_get_size(model));
+  gst_buffer_extract(model, 0, picture.data(), picture.size());
+  gst_buffer_unref(model);
+
+  GstBufferPool* pool = NewCapturePool(size_t(stride * height));
+  ASSERT_TRUE(pool != nullptr);
+  const int drop_row = 10, drop_from = 40, drop_bytes = 20; // ten luma samples
+
+  std::vector<uint8_t> shown;
+  for (int use = 0; use < 3; ++use) {
+    GstBuffer* capture = nullptr;
+    ASSERT_EQ(gst_buffer_pool_acquire_buffer(pool, &capture, nullptr), GST_FLOW_OK);
+    GstMapInfo map;
+    ASSERT_TRUE(gst_buffer_map(capture, &map, GST_MAP_WRITE));
+    if (use == 0) {
+      std::memset(map.data, 255, map.size); // padding that reads as dropped if scanned
+    }
+    for (int y = 0; y < height; ++y) {
+      for (int b = 0; b < row; ++b) {
+        const bool dropped =
+            use == 2 && y == drop_row && b >= drop_from && b < drop_from + drop_bytes;
+        if (!dropped) {
+          map.data[y * stride + b] = picture[size_t(y * row + b)];
+        }
+      }
+    }
+    gst_buffer_unmap(capture, &map);
+    gsize offsets[GST_VIDEO_MAX_PLANES] = {0};
+    gint strides[GST_VIDEO_MAX_PLANES] = {stride};
+    if (!gst_buffer_get_video_meta(capture)) {
+      gst_buffer_add_video_meta_full(capture, GST_VIDEO_FRAME_FLAG_NONE, GST_VIDEO_FORMAT_YUY2,
+                                     width, height, 1, offsets, strides);
+    }
+    GST_BUFFER_PTS(capture) = use * GST_SECOND / 30;
+    ASSERT_EQ(gst_harness_push(h, capture), GST_FLOW_OK);
+    GstBuffer* out = gst_harness_pull(h);
+    ASSERT_TRUE(out != nullptr);
+    shown.resize(gst_buffer_get_size(out));
+    gst_buffer_extract(out, 0, shown.data(), shown.size());
+    gst_buffer_unref(out);
+  }
+  ASSERT_EQ(shown.size(), picture.size());
+  const uint8_t paint[4] = {82, 90, 82, 239};
+  for (size_t i = 0; i < shown.size(); ++i) {
+    const size_t y = i / size_t(row), b = i % size_t(row);
+    const bool inside = y == drop_row && b >= drop_from && b < drop_from + drop_bytes;
+    const uint8_t expected = inside ? paint[i % 4] : picture[i];
+    if (shown[i] != expected) {
+      ADD_FAILURE() << "byte " << i << " is " << int(shown[i]) << ", expected " << int(expected);
+      break;
+    }
+  }
+  EXPECT_TRUE(gst_harness_push_event(h, gst_event_new_eos()));
+  const BusOutcome outcome = DrainBus(bus);
+  EXPECT_EQ(outcome.frames, 3);
+  EXPECT_EQ(outcome.dropped_samples, guint(drop_bytes / 2));
+  EXPECT_EQ(outcome.warnings, 0);
+
+  gst_buffer_pool_set_active(pool, FALSE);
+  gst_object_unref(pool);
+  gst_element_set_bus(h->element, nullptr);
+  gst_object_unref(bus);
   gst_harness_teardown(h);
 }
 
@@ -520,6 +677,6 @@ TEST(SorrelHarness, BadResultsLocationIsAWarningNotACrash)
 int main(int argc, char** argv)
 {
   ::testing::InitGoogleTest(&argc, argv);
-  ::testing::AddGlobalTestEnvironment(new sorrel_test::GstEnvironment);
+  ::testing::AddGlobalTestEnvironment(new testsupport::GstEnvironment);
   return RUN_ALL_TESTS();
 }

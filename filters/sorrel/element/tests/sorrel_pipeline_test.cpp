@@ -4,6 +4,7 @@
 #include "gst_test_support.h"
 
 #include "sorrel/results_block.h"
+#include "testsupport/tempfolder.h"
 
 #include <gst/pbutils/pbutils.h>
 
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -30,32 +32,11 @@ constexpr int kFrames = 1000; // over 30 s of NTSC stream time: a full snapshot
 class PrivateFolder
 {
 public:
-  PrivateFolder()
-  {
-    m_previous = g_get_current_dir();
-    m_path = g_dir_make_tmp("sorrel-pipeline-XXXXXX", nullptr);
-    EXPECT_EQ(g_chdir(m_path), 0);
-  }
-  ~PrivateFolder()
-  {
-    g_chdir(m_previous);
-    if (GDir* dir = g_dir_open(m_path, 0, nullptr)) {
-      while (const gchar* name = g_dir_read_name(dir)) {
-        gchar* file = g_build_filename(m_path, name, nullptr);
-        g_unlink(file);
-        g_free(file);
-      }
-      g_dir_close(dir);
-    }
-    g_rmdir(m_path);
-    g_free(m_path);
-    g_free(m_previous);
-  }
-  const gchar* path() const { return m_path; }
+  const gchar* path() const { return m_folder.Path().c_str(); }
 
 private:
-  gchar* m_previous = nullptr;
-  gchar* m_path = nullptr;
+  testsupport::TempFolder m_folder;
+  testsupport::CurrentFolder m_current{m_folder.Path()};
 };
 
 struct RunOutcome
@@ -73,8 +54,9 @@ struct RunOutcome
 };
 
 // Builds the description, takes the configuration snapshot as the video test component does
-// before running, plays to the end of the stream and takes the final snapshot.
-void RunCapture(const std::string& description, RunOutcome* outcome)
+// before running (unless the element runs on its own, as in gst-launch-1.0), plays to the end
+// of the stream and takes the final snapshot.
+void RunCapture(const std::string& description, RunOutcome* outcome, bool ask_first = true)
 {
   GError* error = nullptr;
   GstElement* pipeline =
@@ -91,7 +73,9 @@ void RunCapture(const std::string& description, RunOutcome* outcome)
   }
   GstElement* sorrel = gst_bin_get_by_name(GST_BIN(pipeline), "Analog In Test");
   EXPECT_TRUE(sorrel != nullptr);
-  EXPECT_EQ(QueryResults(sorrel, &outcome->configuration), GST_SORREL_OK);
+  if (ask_first) {
+    EXPECT_EQ(QueryResults(sorrel, &outcome->configuration), GST_SORREL_OK);
+  }
 
   GstBus* bus = gst_element_get_bus(pipeline);
   // A refused start shows up as the error message on the bus.
@@ -135,6 +119,16 @@ std::string Capture(const std::string& source_options, int width = 720, int heig
          source_options + " ! video/x-raw,format=YUY2,width=" + std::to_string(width) +
          ",height=" + std::to_string(height) +
          " ! sorrel name=\"Analog In Test\" timing=stream ! fakesink";
+}
+
+// The drop list of the simulator: `bytes` left unwritten at offset 4000 of each frame.
+std::string DropsAt(const std::vector<int>& frames, size_t bytes)
+{
+  std::string drops;
+  for (int frame : frames) {
+    drops += (drops.empty() ? "" : ",") + std::to_string(frame) + ":4000:" + std::to_string(bytes);
+  }
+  return "drops=\"" + drops + "\"";
 }
 
 TEST(SorrelPipeline, HealthyNtscCapturePassesEveryMeasuredGroup)
@@ -212,13 +206,13 @@ TEST(SorrelPipeline, InjectedDropsAreJudgedAgainstEachThreshold)
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.frames_with_drops) + " x " + std::to_string(c.bytes));
-    std::string drops;
+    std::vector<int> frames;
     for (int i = 0; i < c.frames_with_drops; ++i) {
-      drops += (i ? "," : "") + std::to_string(100 + 50 * i) + ":4000:" + std::to_string(c.bytes);
+      frames.push_back(100 + 50 * i);
     }
     PrivateFolder folder;
     RunOutcome run;
-    RunCapture(Capture("pattern=flat drops=\"" + drops + "\"", 352, 240), &run);
+    RunCapture(Capture("pattern=flat " + DropsAt(frames, c.bytes), 352, 240), &run);
     ASSERT_EQ(run.error, "");
     EXPECT_EQ(StatusOf(run.final, 2, 3), c.status_2_3);
     EXPECT_EQ(StatusOf(run.final, 2, 4), c.status_2_4);
@@ -232,6 +226,76 @@ TEST(SorrelPipeline, InjectedDropsAreJudgedAgainstEachThreshold)
     EXPECT_TRUE(gst_structure_get_int(run.summary, "dropped-frames", &dropped_frames));
     EXPECT_EQ(dropped_frames, c.status_2_3 == W ? c.frames_with_drops : 0);
   }
+}
+
+// More than two dropped frames within half a second of capture fail 2.5; the same drops
+// spread wider do not.
+TEST(SorrelPipeline, DroppedFramesCloseTogetherFailTheHalfSecondAssertion)
+{
+  struct Case
+  {
+    std::vector<int> frames;
+    int events;
+  };
+  for (const Case& c : {Case{{100, 105, 110}, 1}, Case{{100, 116, 132}, 0}}) {
+    SCOPED_TRACE(c.events);
+    PrivateFolder folder;
+    RunOutcome run;
+    RunCapture(Capture("pattern=flat " + DropsAt(c.frames, 600), 352, 240), &run);
+    ASSERT_EQ(run.error, "");
+    EXPECT_EQ(StatusOf(run.final, 2, 5), c.events ? blk::STATUS_FAILED : blk::STATUS_PASSED);
+    const std::string line =
+        "\tFrames dropped within one half second " + std::to_string(c.events) + " times";
+    bool found = false;
+    for (const sorrel::DiagnosticRecord& d : run.final.diagnostics) {
+      found = found || (d.group == 2 && d.item == 5 && d.text == line);
+    }
+    EXPECT_TRUE(found) << line;
+    EXPECT_EQ(StatusOf(run.final, 2, 6), blk::STATUS_PASSED) << "three drops in the minute";
+  }
+}
+
+// The element on its own (no results call before streaming, as gst-launch-1.0 runs it) counts
+// dropped frames in their minute from the negotiated frame rate, so four in the first minute
+// fail 2.6. The perfectly timed stream measures its own rate.
+TEST(SorrelPipeline, StandAloneElementCountsDroppedFramesPerMinute)
+{
+  PrivateFolder folder;
+  RunOutcome run;
+  RunCapture(Capture("pattern=flat " + DropsAt({100, 200, 300, 400}, 600), 352, 240), &run, false);
+  ASSERT_EQ(run.error, "");
+  ASSERT_TRUE(run.summary != nullptr);
+  gint dropped_frames = -1;
+  EXPECT_TRUE(gst_structure_get_int(run.summary, "dropped-frames", &dropped_frames));
+  EXPECT_EQ(dropped_frames, 4);
+  EXPECT_EQ(sorrel_test::StructureString(run.summary, "assertion-2.6"), "failed");
+  EXPECT_EQ(sorrel_test::StructureString(run.summary, "assertion-2.7"), "passed");
+  EXPECT_EQ(StatusOf(run.final, 2, 6), blk::STATUS_FAILED);
+  bool rate_line = false;
+  for (const sorrel::DiagnosticRecord& d : run.final.diagnostics) {
+    rate_line = rate_line || d.text == "\tMeasured frame rate during test was 29.970fps";
+  }
+  EXPECT_TRUE(rate_line);
+}
+
+// Frames whose rows GStreamer pads (I420 at 100 pixels: chroma rows of 50 samples in 52
+// bytes) are analysed through their strides; the padding is no dropped sample.
+TEST(SorrelPipeline, PaddedRowsFromARealSourceAreAnalysed)
+{
+  PrivateFolder folder;
+  RunOutcome run;
+  RunCapture("videotestsrc num-buffers=200 pattern=smpte ! "
+             "video/x-raw,format=I420,width=100,height=80,framerate=30000/1001 ! "
+             "sorrel name=\"Analog In Test\" timing=stream ! fakesink",
+             &run);
+  ASSERT_EQ(run.error, "");
+  ASSERT_TRUE(run.summary != nullptr);
+  gint frames = 0;
+  guint samples = 1;
+  EXPECT_TRUE(gst_structure_get_int(run.summary, "frames", &frames));
+  EXPECT_TRUE(gst_structure_get_uint(run.summary, "dropped-samples", &samples));
+  EXPECT_EQ(frames, 200);
+  EXPECT_EQ(samples, 0u);
 }
 
 TEST(SorrelPipeline, OrientationFaultsFailTheImageOrderAssertions)
@@ -337,10 +401,13 @@ TEST(SorrelPipeline, EveryDemoGraphBuildsWithTheTestFilter)
   }
 }
 
+// Called on the streaming thread with sorrel and the number of each frame that reaches it.
+using FrameHook = std::function<void(GstElement* sorrel, guint64 frame)>;
+
 // Plays a data-rate graph file made finite and non-live: `frames` video frames and audio
 // buffers of 1024 samples at 44100 Hz over the same stream time, timed by the stream. Takes
 // the configuration snapshot before it runs; returns sorrel (the caller unrefs it), or null.
-GstElement* PlayDataRateGraph(const std::string& graph, int frames)
+GstElement* PlayDataRateGraph(const std::string& graph, int frames, FrameHook on_frame = {})
 {
   GError* error = nullptr;
   GstElement* pipeline = gst_parse_launch_full(ReadGraph(GraphFolder() + "/" + graph).c_str(),
@@ -377,6 +444,25 @@ GstElement* PlayDataRateGraph(const std::string& graph, int frames)
   gst_util_set_object_arg(G_OBJECT(sorrel), "timing", "stream");
   sorrel::DecodedResults configuration;
   EXPECT_EQ(QueryResults(sorrel, &configuration), GST_SORREL_OK);
+  struct Hook
+  {
+    FrameHook call;
+    guint64 frames = 0;
+  } hook{std::move(on_frame)};
+  if (hook.call) {
+    GstPad* src = gst_element_get_static_pad(sorrel, "src");
+    gst_pad_add_probe(
+        src, GST_PAD_PROBE_TYPE_BUFFER,
+        [](GstPad* pad, GstPadProbeInfo*, gpointer data) {
+          Hook* h = static_cast<Hook*>(data);
+          GstElement* element = gst_pad_get_parent_element(pad);
+          h->call(element, h->frames++);
+          gst_object_unref(element);
+          return GST_PAD_PROBE_OK;
+        },
+        &hook, nullptr);
+    gst_object_unref(src);
+  }
 
   EXPECT_NE(gst_element_set_state(pipeline, GST_STATE_PLAYING), GST_STATE_CHANGE_FAILURE);
   GstBus* bus = gst_element_get_bus(pipeline);
@@ -467,6 +553,39 @@ TEST(SorrelPipeline, DataRateGraphsWriteAnAviThatTheResultsCallMeasures)
   }
 }
 
+// A results call while the graph still writes the media file judges it but leaves it: the
+// writer holds it open, and removing it would lose the capture. The call after the stop
+// measures the whole file and removes it.
+TEST(SorrelPipeline, MediaFileIsRemovedOnlyAfterTheGraphStopped)
+{
+  PrivateFolder folder;
+  const std::string file = std::string(folder.path()) + "/vb test media output.avi";
+  sorrel::DecodedResults running;
+  bool kept_while_running = false;
+  GstElement* sorrel =
+      PlayDataRateGraph("vb Custom YUY2 720 NTSC.GRF", kFrames, [&](GstElement* e, guint64 n) {
+        if (n == guint64(kFrames) - 20) {
+          QueryResults(e, &running);
+          kept_while_running = g_file_test(file.c_str(), G_FILE_TEST_EXISTS);
+        }
+      });
+  ASSERT_TRUE(sorrel != nullptr);
+  EXPECT_EQ(running.flags & blk::kPhaseMask, blk::PHASE_FULL);
+  EXPECT_TRUE(kept_while_running);
+  struct stat info
+  {
+  };
+  ASSERT_EQ(stat(file.c_str(), &info), 0) << "the capture was lost";
+  EXPECT_GE(info.st_size, gint64(kFrames) * 118784);
+
+  sorrel::DecodedResults final;
+  ASSERT_EQ(QueryResults(sorrel, &final), GST_SORREL_OK);
+  const std::string size_line = "\tMedia file size was " + std::to_string(info.st_size) + " bytes";
+  EXPECT_TRUE(Contains(LinesOf(final, 3, 1), size_line)) << size_line;
+  EXPECT_NE(stat(file.c_str(), &info), 0) << "left behind after the stop";
+  gst_object_unref(sorrel);
+}
+
 // Three minutes of healthy NTSC capture (5395 frames, 180 s of stream time), as the video
 // test runs it: the stored file reaches the size the data-rate assertion asks for.
 TEST(SorrelPipeline, DataRateGraphPassesOverThreeMinutes)
@@ -507,6 +626,6 @@ TEST(SorrelPipeline, DataRateGraphPassesOverThreeMinutes)
 int main(int argc, char** argv)
 {
   ::testing::InitGoogleTest(&argc, argv);
-  ::testing::AddGlobalTestEnvironment(new sorrel_test::GstEnvironment);
+  ::testing::AddGlobalTestEnvironment(new testsupport::GstEnvironment);
   return RUN_ALL_TESTS();
 }

@@ -12,6 +12,9 @@ struct CommandLineInfo
   bool m_bRunMode = false;   // "-run" or "/run" followed by another parameter
   bool m_bEmbedded = false;  // "-Embedding"
   bool m_bAutomated = false; // "-Automation"
+  // "--junit FILE" and "--json FILE": the reports of this process's runs.
+  std::string m_strJUnitPath;
+  std::string m_strJsonPath;
 };
 
 // `args` without the program name. A flag starts with "-"; one starting with "/" is a flag

@@ -32,6 +32,21 @@ inline constexpr int kFileSave = 57603;
 inline constexpr int kFileSaveAs = 57604;
 inline constexpr int kFilePrintSetup = 57606;
 inline constexpr int kAppExit = 57665;
+inline constexpr int kFilePrint = 57607;
+inline constexpr int kFilePrintDirect = 57608;
+inline constexpr int kFilePrintPreview = 57609;
+
+// The suite window's commands.
+inline constexpr int kDeleteSelected = 32704;
+inline constexpr int kDeleteAll = 32705;
+inline constexpr int kRunAll = 32706;
+inline constexpr int kRunSelected = 32707;
+inline constexpr int kConfigureTestCase = 32721;
+inline constexpr int kSetIterations = 32722;
+inline constexpr int kStopRun = 32725;
+inline constexpr int kPauseRun = 32726;
+inline constexpr int kResumeRun = 32727;
+inline constexpr int kSuiteProperties = 32732;
 
 enum class LeftTab { None, Suites, AvailableTests };
 enum class TreeItem { None, Suite, TestCase, Other };
@@ -48,6 +63,11 @@ struct CommandContext
   bool outputVisible = true;
   bool statusBarVisible = true;
   bool toolBarVisible = true;
+  // The active suite window: its items, the selected ones, and whether the suite being worked
+  // on holds DOS test cases.
+  int suiteItems = 0;
+  int selectedItems = 0;
+  bool dosTestCases = false;
 };
 
 struct CommandState

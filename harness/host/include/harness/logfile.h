@@ -10,6 +10,8 @@ int AppendLineToFile(const std::string& path, const std::string& line);
 
 // Deletes a file. Returns 0 or the errno value.
 int DeleteFileAt(const std::string& path);
+// The same, and a file that is not there counts as deleted.
+int DeleteFileIfPresent(const std::string& path);
 
 bool FileExists(const std::string& path);
 

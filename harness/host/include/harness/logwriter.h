@@ -7,6 +7,7 @@
 #include "harness/stringtable.h"
 
 #include <cstddef>
+#include <ctime>
 #include <functional>
 #include <optional>
 #include <string>
@@ -31,6 +32,12 @@ public:
 
 // Current local date and time in the user's locale's date and time format.
 std::string LocaleDateTimeText();
+// The same for a given moment.
+std::string LocaleDateTimeText(std::time_t moment);
+
+// One line into a bounded window: past kLogWindowLimit characters the oldest kLogTrimAmount go
+// first. The log window and the results window both keep their text this way.
+void AppendBoundedLine(LogWindowText& window, const std::string& text);
 
 // The line the log shows for (level, text), or nullopt when the level filter drops it.
 // `logDateTime` 1 means no time stamp; any other value prefixes `dateTime` and a blank.
@@ -54,8 +61,9 @@ public:
   void OnLogLine(unsigned level, const std::string& text);
   // One line into the window only, no filter, no file.
   void AppendLogLine(const std::string& text);
-  // Deletes the log file and empties the window.
-  void ClearLog();
+  // Deletes the log file and empties the window; 0, or the errno value of a failed delete
+  // (which is logged). A file that is not there counts as deleted.
+  int ClearLog();
   void ClearWindow();
   // Cause, file and error written straight into the window.
   void ReportFileException(FileExceptionCause cause, const std::string& file, int error);

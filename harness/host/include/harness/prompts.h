@@ -8,15 +8,15 @@
 namespace harness {
 
 enum class BoxIcon { Information, Warning, Error, Question };
-enum class BoxButtons { Ok, YesNo };
-enum class BoxAnswer { Ok, Yes, No };
+enum class BoxButtons { Ok, YesNo, YesNoCancel };
+enum class BoxAnswer { Ok, Yes, No, Cancel };
 
 struct BoxRequest
 {
   std::string text;
   BoxIcon icon = BoxIcon::Information;
   BoxButtons buttons = BoxButtons::Ok;
-  BoxAnswer defaultAnswer = BoxAnswer::Ok; // Yes or No for a question
+  BoxAnswer defaultAnswer = BoxAnswer::Ok; // Yes, No (or Cancel) for a question
   bool beep = false;
 };
 

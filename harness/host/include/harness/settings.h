@@ -39,6 +39,9 @@ struct CHarnessSettings
   std::string m_strResultsFilePath;
   std::string m_strTestSuitesFolder;
   std::string m_strFileViewerPath;
+  // Machine-readable reports of every run; "" for none.
+  std::string m_strJUnitReportPath;
+  std::string m_strJsonReportPath;
   // As loaded and saved; the level in force is the base library's guiLoggingLevel.
   std::uint32_t m_nLoggingLevel = 1;
   std::uint32_t m_nAppendToLogFile = 1;

@@ -22,6 +22,13 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitStartupFailed = 2;  // start-up ended early (box shown or second instance)
 inline constexpr int kExitSettingsFailed = 1; // settings could not be read
 inline constexpr int kExitRunModeOpenFailed = 1;
+// Run mode: the run ended with a failure or was stopped. It ends with kExitOk only when every
+// test case passed.
+inline constexpr int kExitRunFailed = 3;
+// Run mode waits this long after the run before the program ends.
+inline constexpr int kRunModeEndWaitMs = 3000;
+// A resume after a DOS run starts this long after start-up.
+inline constexpr int kBatchResumeDelayMs = 5000;
 
 // The configuration INI file in the program's folder.
 std::string ConfigurationIniPath(const std::string& programFolder);
@@ -39,6 +46,13 @@ std::string NormaliseTestExecutionStatus(const std::string& stored);
 // Opens the test-execution key, creating it with its first values when missing, and returns
 // the status. A registry failure counts as "Prebootbatch".
 std::string ReadTestExecutionStatus(SettingsStore& store, const std::string& rootKey);
+
+// Stores TestExecutionStatus below the test-execution key; false when the key cannot be opened
+// or written.
+bool WriteTestExecutionStatus(SettingsStore& store, const std::string& rootKey,
+                              const std::string& status);
+inline constexpr const char* kTestExecutionKeyFailed =
+    "Severe error: Unable to access the Marlow registry key";
 
 // The marlow module: the definition folder text directly followed by the file name.
 std::string MarlowPath(const std::string& iniFilesFolder);

@@ -118,6 +118,65 @@ inline constexpr int kComponentButtonRemove = 2476;
 inline constexpr int kComponentButtonConfigure = 2477;
 inline constexpr int kComponentButtonModel = 2478;
 
+// The suite window's commands.
+inline constexpr int kDeleteOneQuestion = 2640;
+inline constexpr int kDeleteSeveralQuestion = 2641; // %1: number of test cases
+inline constexpr int kDeletedSelected = 2642;
+inline constexpr int kDeletedAll = 2643;
+inline constexpr int kConfigureNoSelection = 2644;
+inline constexpr int kConfigureSeveralSelected = 2645;
+inline constexpr int kMenuSuite = 2646;
+inline constexpr int kPrintTitle = 2647; // %1: suite name
+
+// Runs.
+inline constexpr int kRunEnded = 2600; // the worker thread's last line
+inline constexpr int kRunPaused = 2601;
+inline constexpr int kRunResumed = 2602;
+inline constexpr int kRunStoppedByUser = 2603;
+inline constexpr int kTestStatusOther = 2604;     // a status that is neither 5, 6 nor 7
+inline constexpr int kComponentNotFound = 2605;   // %1: class name
+inline constexpr int kResultsDeleteFailed = 2606; // %1: error code
+inline constexpr int kResultsWriteFailed = 2607;  // %1: results file path
+inline constexpr int kElapsed = 2608;             // %1: hours, %2: minutes, %3: seconds
+inline constexpr int kEndOfVariation = 2609;      // %1: source file, %2: line
+inline constexpr int kDosPrepared = 2610;         // the preparation pass has ended
+inline constexpr int kReportUnreadable = 2612;    // %1: report file, %2: where it was kept
+inline constexpr int kReportWriteFailed = 2613;   // %1: report file, %2: reason
+inline constexpr int kReportWritten = 2614;       // %1: report file
+inline constexpr int kRunModeNoSuite = 2615;
+inline constexpr int kResumeRunBusy = 2616;
+
+// The suite's start and end reports.
+inline constexpr int kSuiteStartReport = 2620; // %1: suite name
+inline constexpr int kSuiteEndReport = 2621;   // %1: suite name
+inline constexpr int kSuiteFinalState = 2622;  // %1: run state text
+inline constexpr int kSuiteFile = 2623;        // %1: file path
+inline constexpr int kSuiteStarted = 2624;     // %1: date and time
+inline constexpr int kSuiteEnded = 2625;       // %1: date and time
+inline constexpr int kSuiteElapsed = 2626;     // %1: elapsed text
+inline constexpr int kSuiteTotal = 2627;       // %1: executions
+inline constexpr int kSuitePassed = 2628;      // %1: passed executions
+inline constexpr int kSuiteFailed = 2629;      // %1: failed executions
+inline constexpr int kSuiteReportEnd = 2630;
+
+// A test case's start and end reports.
+inline constexpr int kTestLabel = 2631;     // %1: label
+inline constexpr int kTestBaseName = 2632;  // %1: base name
+inline constexpr int kTestComponent = 2633; // %1: class name
+inline constexpr int kTestOem = 2634;       // %1..: the component's facts
+inline constexpr int kTestManufacturer = 2635;
+inline constexpr int kTestModel = 2636;
+inline constexpr int kTestSerialNumber = 2637;
+inline constexpr int kTestDriverVersion = 2638;
+inline constexpr int kTestFirmwareVersion = 2639;
+inline constexpr int kTestStarted = 2650;   // %1: date and time
+inline constexpr int kTestIteration = 2651; // %1: iteration
+inline constexpr int kTestEnded = 2652;     // %1: label
+inline constexpr int kTestResult = 2653;    // %1: status text
+inline constexpr int kTestEndTime = 2654;   // %1: date and time
+inline constexpr int kTestElapsed = 2655;   // %1: elapsed text
+inline constexpr int kTestReportEnd = 2656;
+
 // Model selection.
 inline constexpr int kModelKeyUnreadable = 2004; // %1: key path, %2: error code
 inline constexpr int kModelNotLoaded = 2047;     // %1: component class name, %2: model

@@ -28,20 +28,30 @@ struct DropScanResult
   uint32_t summary = 0; // see the kSummary* bits
 };
 
+// Where the scan paints the groups with drops: a buffer holding the same picture, laid out by
+// its own geometry (null: the scanned frame's). No data: nothing is painted.
+struct PaintTarget
+{
+  const FrameGeometry* geometry = nullptr;
+  uint8_t* data = nullptr;
+  size_t size = 0;
+};
+
 // Which code scans packed layouts: the fastest the processor runs, or the portable one that
 // every processor runs (tests compare the two).
 enum class ScanPath { Best, Portable };
 
-// Scans buffer in place and rewrites it with markers. Packed layouts are scanned as one
-// sequence of units over `size` bytes; planar layouts need size >= FrameSize() and scan the
-// frame block row by block row. When paint is not null (paintSize bytes, same layout), the
-// bytes of each group with a drop are painted there. Returns false, touching nothing, when a
-// planar buffer is too short or the dimensions don't fit the layout.
-bool ScanFrame(const FrameGeometry& geometry, uint8_t* buffer, size_t size, uint8_t* paint,
-               size_t paintSize, DropScanResult* result, ScanPath path = ScanPath::Best);
+// Scans buffer in place and rewrites it with markers. Packed layouts without padded rows are
+// scanned as one sequence of units over `size` bytes; padded rows are scanned row after row
+// (the padding untouched, runs going on across rows); planar layouts scan the frame block row
+// by block row. Both of the latter need size >= FrameSize(). The bytes of each group with a
+// drop are painted into `paint` when it can hold them. Returns false, touching nothing, when
+// the buffer is too short or the dimensions or strides don't fit the layout.
+bool ScanFrame(const FrameGeometry& geometry, uint8_t* buffer, size_t size,
+               const PaintTarget& paint, DropScanResult* result, ScanPath path = ScanPath::Best);
 
-// Whether ScanFrame would take this buffer: dimensions that fit the layout, a non-empty
-// buffer, and a whole frame for planar layouts.
+// Whether ScanFrame would take this buffer: dimensions and strides that fit the layout, a
+// non-empty buffer, and a whole frame unless the layout is packed without padding.
 bool ScanFits(const FrameGeometry& geometry, const uint8_t* buffer, size_t size);
 
 // The marker the scan leaves at a byte offset of a clean frame (for tests and the renderer).

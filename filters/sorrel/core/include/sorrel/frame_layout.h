@@ -34,12 +34,25 @@ const char* LayoutName(Layout layout);
 // Parses "YUY2", "UYVY", "Y41P", "IYUV", "I420", "YV12", "YVU9" (exact case).
 bool ParseLayoutName(const char* name, Layout* layout);
 
+// Where the rows of each component start in a buffer and how far apart they are, in bytes:
+// index 0 luma, 1 Cb, 2 Cr. Packed layouts keep all three in one plane and use index 0 only.
+struct PlaneLayout
+{
+  size_t offset[3] = {};
+  size_t stride[3] = {};
+
+  bool operator==(const PlaneLayout& other) const;
+};
+
 // Where each sample of a frame lives. Chroma samples are indexed on the chroma grid:
 // column i covers luma columns i*ChromaStepX() .. +ChromaStepX()-1, likewise rows.
 class FrameGeometry
 {
 public:
+  // Rows without padding, planes one after the other.
   FrameGeometry(Layout layout, int width, int height);
+  // Rows where `planes` puts them (a capture driver's or a video frame's strides).
+  FrameGeometry(Layout layout, int width, int height, const PlaneLayout& planes);
 
   Layout layout() const { return m_layout; }
   int width() const { return m_width; }
@@ -48,7 +61,19 @@ public:
   int ChromaStepY() const { return m_stepY; }
   int ChromaWidth() const { return m_width / m_stepX; }
   int ChromaHeight() const { return m_height / m_stepY; }
+  bool IsPacked() const;
+  const PlaneLayout& planes() const { return m_planes; }
+  // True when the rows lie as the plain constructor puts them.
+  bool IsTight() const;
+  // Bytes from the buffer's start to the end of the frame's last sample.
   size_t FrameSize() const;
+  // Bytes of samples in one row of component c (packed: the whole unit row), and its rows.
+  size_t RowBytes(int c) const;
+  int Rows(int c) const { return c == 0 || IsPacked() ? m_height : ChromaHeight(); }
+  // Components that have rows of their own: 1 for packed layouts, 3 for planar ones.
+  int PlaneCount() const { return IsPacked() ? 1 : 3; }
+  // Strides hold their rows; no frame is empty.
+  bool StridesFit() const;
 
   size_t LumaOffset(int x, int y) const;
   size_t CbOffset(int i, int j) const;
@@ -60,7 +85,13 @@ private:
   int m_height;
   int m_stepX;
   int m_stepY;
+  PlaneLayout m_planes;
 };
+
+// Copies the samples of every row from one geometry to another of the same layout and size;
+// padding bytes of the target are left as they are.
+void CopyRows(const FrameGeometry& from, const uint8_t* source, const FrameGeometry& to,
+              uint8_t* target);
 
 // A read-only frame; callers make sure size >= geometry.FrameSize().
 struct FrameView

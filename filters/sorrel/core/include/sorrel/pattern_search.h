@@ -69,6 +69,13 @@ constexpr int kSmpteMinusIColumn = 64;
 constexpr int kFieldTestTop = 310;
 constexpr int kFieldTestBottom = 342;
 constexpr int kFieldEdgeThreshold = 72;
+// The field-order test walks seven columns; more than five inverted edges mean swapped
+// fields, fewer than six clean or soft ones mean no edge at all.
+constexpr int kFieldTestFirstColumn = 142;
+constexpr int kFieldTestLastColumn = 166;
+constexpr int kFieldTestColumnStep = 4;
+constexpr int kFieldsSwappedAbove = 5;
+constexpr int kEdgeColumnsNeeded = 6;
 
 struct Sw2Region
 {
@@ -84,6 +91,10 @@ constexpr std::array<int, 8> kSw2DetailRows{58, 63, 68, 73, 78, 83, 88, 93};
 constexpr int kSw2DetailX0 = 56;
 constexpr int kSw2DetailX1 = 112;
 constexpr int kSw2DetailEdge = 60;
+// SW2 counts as found when this many colour areas match; each detail row needs more edges
+// than kSw2DetailEdgesMissing.
+constexpr int kSw2ColourAreasToFind = 18;
+constexpr int kSw2DetailEdgesMissing = 4;
 
 // Column positions at width w.
 int SmpteColumn(int x, int width);

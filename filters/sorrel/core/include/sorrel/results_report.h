@@ -41,7 +41,8 @@ struct DecodedResults
 bool DecodeResultsBlock(const uint8_t* block, size_t size, DecodedResults* out, std::string* error);
 
 // The report messages, one per entry (a message may span lines), and the verdict:
-// 3 when an assertion failed, else 4. Diagnostic lines follow their assertion when asked.
+// STATUS_FAILED (3) when an assertion failed, else STATUS_PASSED (4). Diagnostic lines follow their
+// assertion when asked.
 std::vector<std::string> FormatReport(const DecodedResults& results, bool diagnostics,
                                       int* verdict);
 

@@ -1,4 +1,5 @@
-// NTLog bound by name: the module and its 19 entry points.
+// NTLog bound by name for the programs that load it at run time: the module and its 19 entry
+// points, all or none.
 #pragma once
 
 #include "ntlog/ntlog_api.h"
@@ -6,16 +7,16 @@
 
 #include <string>
 
-namespace tallow {
+namespace ntlog {
 
-// The module tallow binds: HALVEX_NTLOG when set (a name or a path; lets tests and engineers
-// point tallow at another build, or at nothing), else "ntLog.dll".
+// The module callers bind: HALVEX_NTLOG when set (a name or a path; lets tests and engineers
+// point them at another build, or at nothing), else "ntLog.dll".
 std::string NtLogModuleName();
 
 class NtLogBinding
 {
 public:
-  NtLogBinding() = default;
+  explicit NtLogBinding(std::string moduleName = NtLogModuleName());
   ~NtLogBinding();
   NtLogBinding(const NtLogBinding&) = delete;
   NtLogBinding& operator=(const NtLogBinding&) = delete;
@@ -29,10 +30,11 @@ public:
   const std::string& Description() const { return m_description; }
 
 private:
+  std::string m_moduleName;
   platform::HMODULE m_module = nullptr;
   NtLogApi m_api;
   bool m_tried = false;
   std::string m_description;
 };
 
-} // namespace tallow
+} // namespace ntlog

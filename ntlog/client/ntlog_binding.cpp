@@ -1,15 +1,17 @@
 // Binding NTLog's entry points by name, all or none.
-#include "ntlog_binding.h"
+#include "ntlog/ntlog_binding.h"
 
 #include <cstdlib>
 
-namespace tallow {
+namespace ntlog {
 
 std::string NtLogModuleName()
 {
   const char* name = std::getenv("HALVEX_NTLOG");
   return name && *name ? name : "ntLog.dll";
 }
+
+NtLogBinding::NtLogBinding(std::string moduleName) : m_moduleName(std::move(moduleName)) {}
 
 NtLogBinding::~NtLogBinding()
 {
@@ -24,10 +26,9 @@ bool NtLogBinding::Bind()
     return Bound();
   }
   m_tried = true;
-  const std::string name = NtLogModuleName();
-  platform::HMODULE module = platform::LoadLibrary(name);
+  platform::HMODULE module = platform::LoadLibrary(m_moduleName);
   if (!module) {
-    m_description = "NTLog not loaded (" + name + "): " + platform::LastModuleError();
+    m_description = "NTLog not loaded (" + m_moduleName + "): " + platform::LastModuleError();
     return false;
   }
   const char* missing = BindNtLogApi(
@@ -44,4 +45,4 @@ bool NtLogBinding::Bind()
   return true;
 }
 
-} // namespace tallow
+} // namespace ntlog

@@ -1,0 +1,47 @@
+// What follows the preparation pass of a suite with DOS test cases (the machine is made ready
+// to run them under DOS and restarted), and the restart entry the collection pass removes.
+#pragma once
+
+#include "harness/settings.h"
+#include "harness/stringtable.h"
+
+#include <string>
+
+class CTestSuite;
+
+namespace harness {
+
+struct DosPreparation
+{
+  CTestSuite* suite = nullptr;
+  std::string suiteFilePath;
+  int debugLevel = 0; // the highest debug level of the suite's Marlow components
+  bool runMode = false;
+};
+
+// Called on the run's thread; boxes are shown through the prompts, windows are not touched.
+class DosRestart
+{
+public:
+  virtual ~DosRestart() = default;
+  // After the walk of the preparation pass. False ends the run at once (no suite end report).
+  virtual bool AfterPreparationPass(const DosPreparation& preparation) = 0;
+  // At the start of the collection pass.
+  virtual void RemoveRestartEntry() = 0;
+};
+
+// This harness prepares the DOS test cases and says so in the log; it does not restart the
+// machine, so no restart entry is ever made and TestExecutionStatus stays "Prebootbatch".
+class CNoDosRestart : public DosRestart
+{
+public:
+  CNoDosRestart(const StringTable& strings, LogFunction log);
+  bool AfterPreparationPass(const DosPreparation& preparation) override;
+  void RemoveRestartEntry() override {}
+
+private:
+  const StringTable& m_strings;
+  LogFunction m_log;
+};
+
+} // namespace harness
