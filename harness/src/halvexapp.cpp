@@ -686,14 +686,30 @@ int CHalvexApp::ExitInstance()
 
 } // namespace harness
 
-// The component plug-ins hold no windows: their error boxes before any component exists come
-// here (the name is the one the plug-ins look up). Any thread.
-extern "C" __attribute__((visibility("default"))) void halvex_show_stop_box(const char* text)
+namespace {
+
+// A plug-in's box on the harness's prompts, or a line on standard error without a harness.
+void ShowPluginBox(const char* text, harness::BoxIcon icon, const char* kind)
 {
   if (text == nullptr)
     return;
   if (harness::CHalvexApp* app = harness::HalvexApp())
-    app->Prompts().Show(text, harness::BoxIcon::Error);
+    app->Prompts().Show(text, icon);
   else
-    std::cerr << "halvex: error: " << text << "\n";
+    std::cerr << "halvex: " << kind << ": " << text << "\n";
+}
+
+} // namespace
+
+// The component plug-ins hold no windows: their error boxes before any component exists come
+// here (the name is the one the plug-ins look up). Any thread.
+extern "C" __attribute__((visibility("default"))) void halvex_show_stop_box(const char* text)
+{
+  ShowPluginBox(text, harness::BoxIcon::Error, "error");
+}
+
+// The plug-ins' plain boxes (a file error while a test case prepares its DOS run). Any thread.
+extern "C" __attribute__((visibility("default"))) void halvex_show_message_box(const char* text)
+{
+  ShowPluginBox(text, harness::BoxIcon::Information, "note");
 }

@@ -8,6 +8,8 @@
 
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "platform/system.h"
+#include "platform/volumes.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -137,14 +139,48 @@ std::string CIniSuite::ResolvePath(const std::string& path) const
   return marlow::ResolveInFolder(path, m_strBaseFolder);
 }
 
-bool CIniSuite::PrepareCommandLine(const std::string& image, bool bDosBoot, std::string& logFile,
-                                   std::string& cmdLine) const
+namespace {
+
+// Puts the DOS form of each Linux path in its place in the command line.
+bool ToDosForm(std::string& cmdLine, const std::vector<std::string>& paths, std::string* pNoDosForm)
 {
-  (void)bDosBoot;
+  for (const std::string& path : paths) {
+    std::string dosPath;
+    if (platform::DosPathFromLinux(path, dosPath) != platform::kErrorSuccess) {
+      LogMessage(components::kLogError,
+                 FormatText("DOS cannot reach %s: it must lie below %s and have DOS names (8.3).",
+                            path.c_str(), platform::SystemRootFolder().c_str()));
+      if (pNoDosForm != nullptr)
+        *pNoDosForm = path;
+      return false;
+    }
+    cmdLine = marlow::ReplaceInCommandLine(cmdLine, path, dosPath);
+  }
+  return true;
+}
+
+} // namespace
+
+bool CIniSuite::PrepareCommandLine(const std::string& image, bool bDosBoot, std::string& logFile,
+                                   std::string& cmdLine, std::string* pNoDosForm) const
+{
   const std::string writtenLog = logFile;
   logFile = ResolvePath(writtenLog);
   cmdLine = marlow::ReplaceInCommandLine(cmdLine, writtenLog, logFile);
+  std::string program;
+  const bool prepared = ResolveProgram(image, cmdLine, program);
+  std::vector<std::string> linuxPaths;
+  if (prepared)
+    linuxPaths.push_back(program);
+  linuxPaths.push_back(logFile);
+  if (bDosBoot && !ToDosForm(cmdLine, linuxPaths, pNoDosForm))
+    return false;
+  return prepared;
+}
 
+bool CIniSuite::ResolveProgram(const std::string& image, std::string& cmdLine,
+                               std::string& program) const
+{
   const std::size_t imageAt = marlow::FindIgnoringCase(cmdLine, image);
   if (imageAt == std::string::npos) {
     LogMessage(components::kLogError, "Invalid Image Value");
@@ -158,7 +194,6 @@ bool CIniSuite::PrepareCommandLine(const std::string& image, bool bDosBoot, std:
   if (programAt < imageAt && cmdLine[programAt] == '"')
     ++programAt;
   const std::string writtenProgram = cmdLine.substr(programAt, imageAt + image.size() - programAt);
-  std::string program;
   if (platform::GetShortPathName(ResolvePath(writtenProgram), program) != platform::kErrorSuccess) {
     LogMessage(components::kLogError, "Invalid Cmd Line Path");
     return false;

@@ -1,5 +1,7 @@
 // Marlow's entry points: attach turns every valid .ini file of the definition folder into a
-// registered component; detach lets go of them.
+// registered component; detach lets go of them; the four DOS exports take part in the passes
+// of a run with DOS test cases.
+#include "marlow/batchexports.h"
 #include "marlow/inicomponent.h"
 #include "marlow/inisuite.h"
 
@@ -65,4 +67,48 @@ extern "C" __attribute__((visibility("default"))) int halvex_module_attach()
 extern "C" __attribute__((visibility("default"))) void halvex_module_detach()
 {
   components::EndDetach();
+}
+
+// The harness calls these across the module boundary: nothing may leave as an exception.
+#define MARLOW_EXPORT extern "C" __attribute__((visibility("default")))
+
+MARLOW_EXPORT int CheckForDosTestCases(const CSuiteItemList* list, CTestSuite* /*suite*/,
+                                       unsigned flags)
+{
+  try {
+    return marlow::CheckForDosTestCases(list, flags);
+  } catch (...) {
+    return 0;
+  }
+}
+
+MARLOW_EXPORT int CheckForWindowsTestCases(const CSuiteItemList* list, CTestSuite* /*suite*/,
+                                           unsigned flags)
+{
+  try {
+    return marlow::CheckForWindowsTestCases(list, flags);
+  } catch (...) {
+    return 0;
+  }
+}
+
+MARLOW_EXPORT int PrepareBatchComponentList(const CSuiteItemList* list, CTestSuite* /*suite*/,
+                                            std::string* resultsFilePath, CBatchCodeList* codes,
+                                            unsigned flags, int* kind, int preparationPass)
+{
+  try {
+    return marlow::PrepareBatchComponentList(list, resultsFilePath, codes, flags, kind,
+                                             preparationPass);
+  } catch (...) {
+    return 1;
+  }
+}
+
+MARLOW_EXPORT int GetSuiteDebugLevel(std::string className)
+{
+  try {
+    return marlow::GetSuiteDebugLevel(className);
+  } catch (...) {
+    return 0;
+  }
 }

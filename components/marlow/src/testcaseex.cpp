@@ -2,6 +2,7 @@
 #include "marlow/testcaseex.h"
 
 #include "marlow/commandlinerules.h"
+#include "marlow/dosbatch.h"
 #include "marlow/inicomponent.h"
 #include "marlow/inisuite.h"
 #include "marlow/testcaseexdialog.h"
@@ -182,8 +183,10 @@ uint32_t CTestcaseEx::Execute()
     std::string logFile = m_strLogFile;
     std::string cmdLine = m_strCmdLine;
     const bool bDosBoot = SameText(m_strBatchState, marlow::kBatchStatePrebootbatch);
-    // A command line that cannot be prepared fully still runs as far as it was resolved.
-    resolver.PrepareCommandLine(m_strImage, bDosBoot, logFile, cmdLine);
+    // A command line that cannot be prepared fully still runs as far as it was resolved; one
+    // that DOS cannot reach would only fail after the restart.
+    std::string noDosForm;
+    resolver.PrepareCommandLine(m_strImage, bDosBoot, logFile, cmdLine, &noDosForm);
 
     if (SameText(m_strReturnType, marlow::kReturnWindows)) {
       TakeLogTimeStamp(logFile);
@@ -194,8 +197,13 @@ uint32_t CTestcaseEx::Execute()
       return TranslateLog(logFile);
     }
     if (SameText(m_strReturnType, marlow::kReturnDos) ||
-        SameText(m_strReturnType, marlow::kReturnDosBatch))
-      return ExecuteDos();
+        SameText(m_strReturnType, marlow::kReturnDosBatch)) {
+      if (!noDosForm.empty()) {
+        components::SendTestResultsText(marlow::kStatusFailed);
+        return kTestStatusFailed;
+      }
+      return ExecuteDos(logFile, cmdLine, resolver.m_strBaseFolder);
+    }
     components::SendTestResultsText(marlow::kInvalidTestcase);
     return kTestStatusFailed;
   } catch (...) {
@@ -205,16 +213,28 @@ uint32_t CTestcaseEx::Execute()
   }
 }
 
-uint32_t CTestcaseEx::ExecuteDos()
+uint32_t CTestcaseEx::ExecuteDos(const std::string& logFile, const std::string& cmdLine,
+                                 const std::string& iniFolder)
 {
-  if (SameText(m_strBatchState, marlow::kBatchStatePrebootbatch) ||
-      SameText(m_strBatchState, marlow::kBatchStateBatchResume)) {
-    // Preparing the boot floppy's batch files and judging the log after the restart are not
-    // part of this version: the test case is not run.
-    LogMessage(kLogError, FormatText("The DOS test case %s was not run: this version of Marlow "
-                                     "does not prepare DOS runs.",
-                                     m_strTestCaseName.c_str()));
-    return kTestStatusNotRun;
+  if (SameText(m_strBatchState, marlow::kBatchStatePrebootbatch)) {
+    components::SendTestResultsText(marlow::kStatusPreBootBatch);
+    switch (marlow::ModuleDosBatch().WriteDosBatch(m_strTestCaseName, cmdLine, iniFolder)) {
+    case marlow::DosBatchResult::EmptyCommandLine:
+      components::SendTestResultsText(marlow::kNoBatchItems);
+      return kTestStatusFailed;
+    case marlow::DosBatchResult::FileError:
+      components::SendTestResultsText(marlow::kStatusFailed);
+      return kTestStatusFailed;
+    case marlow::DosBatchResult::Written:
+      break;
+    }
+    components::SendTestResultsText(marlow::kStatusNotRunYet);
+    TakeLogTimeStamp(logFile);
+    return kTestStatusPrepared;
+  }
+  if (SameText(m_strBatchState, marlow::kBatchStateBatchResume)) {
+    components::SendTestResultsText(marlow::kStatusBatchResume);
+    return TranslateLog(logFile);
   }
   components::SendTestResultsText(marlow::kInvalidTestcase);
   return kTestStatusFailed;

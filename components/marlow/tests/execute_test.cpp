@@ -1,14 +1,17 @@
 // Execute with real test programs, logs, the translation library and NTLog: verdicts, the
 // texts that go to the harness, time limits, stops from another thread, and no process of a
 // test case outliving its Execute (checked through /proc).
+#include "marlow/dosbatch.h"
 #include "marlow/inicomponent.h"
 #include "marlow/testcaseex.h"
 #include "marlow/translationlibrary.h"
 
 #include "skeleton/componentmodule.h"
+#include "skeleton/strings.h"
 
 #include "platform/subreaper.h"
 
+#include "testsupport/doslayout.h"
 #include "testsupport/logcapture.h"
 #include "testsupport/privateregistry.h"
 #include "testsupport/tempfolder.h"
@@ -327,10 +330,6 @@ TEST_F(ExecuteTest, ReturnTypes)
        nullptr},
       {"DOSBatch", "", kTestStatusFailed, "Invalid Testcase. Check the syntax of the .ini file",
        nullptr},
-      {"DOS", nullptr, kTestStatusNotRun, nullptr,
-       "The DOS test case Probe was not run: this version of Marlow does not prepare DOS runs."},
-      {"dosbatch", "batchresume", kTestStatusNotRun, nullptr,
-       "The DOS test case Probe was not run: this version of Marlow does not prepare DOS runs."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.returnType) + " " + (c.batchState ? c.batchState : "-"));
@@ -399,4 +398,110 @@ TEST_F(ExecuteTest, ResultsFileFromTheHarnessSettingsUntilOneIsHandedOver)
       ReadAll(m_folder.File("settings-results.txt")).find("All registers read back as written"),
       std::string::npos);
   components::SetHarnessIniPath("");
+}
+
+namespace {
+
+constexpr const char* kPassingDosLog =
+    "[Head ]DOS probe\r\n[ Pass]Memory answered\r\n[Foot ]End\r\n";
+
+// DOS test cases whose definitions lie on DOS's C: (below the system drive folder).
+class ExecuteDosTest : public ExecuteTest
+{
+protected:
+  CTestcaseEx& DefineDos(const std::string& returnType = "DOS",
+                         const std::string& folder = "DRIVE_C/DEFS")
+  {
+    m_folder.Write(folder + "/PROBE.BAT", "@echo off\r\n");
+    return Define("./PROBE.BAT pass \"./LOGS/PROBE.LOG\"", "./LOGS/PROBE.LOG", "", "PROBE.BAT",
+                  returnType, folder);
+  }
+  std::string NextBatchFile(const std::string& prefix) const
+  {
+    return m_dos.BatchFile(
+        components::FormatText("%s%03d.bat", prefix.c_str(), marlow::ModuleDosBatch().Counter()));
+  }
+
+  DosLayout m_dos{m_folder};
+};
+
+} // namespace
+
+TEST_F(ExecuteDosTest, PreparationWritesTheBatchAndTheResumeJudgesTheLogDosLeft)
+{
+  for (const char* family : {"NT", "9x"}) {
+    SCOPED_TRACE(family);
+    m_dos.SetFamily(family);
+    m_log.Clear();
+    CTestcaseEx& testCase = DefineDos();
+    const std::string log = m_dos.File("DEFS/LOGS/PROBE.LOG");
+    const std::string numbered = NextBatchFile("Probe");
+    EXPECT_EQ(testCase.Execute(), kTestStatusPrepared) << m_log.All();
+    EXPECT_EQ(m_log.Results(), (std::vector<std::string>{"TestStatus - PreBootBatch",
+                                                         "TestStatus - TEST_NOT_RUN_YET"}));
+    EXPECT_TRUE(m_log.Lines().empty()) << m_log.All();
+    // The program and the log in their DOS form; quotes gone.
+    const std::string text = ReadAll(numbered);
+    EXPECT_NE(text.find("\r\necho C:\\DEFS\\PROBE.BAT pass  C:\\DEFS\\LOGS\\PROBE.LOG >> "),
+              std::string::npos)
+        << text;
+
+    // What DOS leaves: the log written after the preparation.
+    fs::create_directories(m_dos.File("DEFS/LOGS"));
+    WriteAll(log, kPassingDosLog);
+    testCase.m_strBatchState = "BatchResume";
+    m_log.Clear();
+    EXPECT_EQ(testCase.Execute(), kTestStatusPassed) << m_log.All();
+    EXPECT_EQ(m_log.Results(), std::vector<std::string>{"TestStatus - BatchResume"});
+    EXPECT_NE(ReadAll(m_folder.File("results.txt")).find("Memory answered"), std::string::npos);
+    fs::remove(log);
+  }
+}
+
+TEST_F(ExecuteDosTest, ResumeWithoutANewLogFails)
+{
+  CTestcaseEx& testCase = DefineDos();
+  fs::create_directories(m_dos.File("DEFS/LOGS"));
+  const std::string log = m_dos.File("DEFS/LOGS/PROBE.LOG");
+  WriteAll(log, kPassingDosLog);
+  ASSERT_EQ(testCase.Execute(), kTestStatusPrepared);
+  testCase.m_strBatchState = "BatchResume";
+  m_log.Clear();
+  EXPECT_EQ(testCase.Execute(), kTestStatusFailed);
+  EXPECT_EQ(m_log.Results(),
+            (std::vector<std::string>{"TestStatus - BatchResume", "TestStatus - FAILED"}));
+  EXPECT_EQ(m_log.Lines(), std::vector<std::string>{"Unmodified Log file: " + log + "\n"});
+}
+
+TEST_F(ExecuteDosTest, DosBatchKindIsPreparedLikeDos)
+{
+  CTestcaseEx& testCase = DefineDos("DOSBatch");
+  const std::string numbered = NextBatchFile("Probe");
+  EXPECT_EQ(testCase.Execute(), kTestStatusPrepared) << m_log.All();
+  EXPECT_TRUE(fs::exists(numbered));
+}
+
+TEST_F(ExecuteDosTest, ProgramOutOfDosReachFailsBeforeTheRestart)
+{
+  CTestcaseEx& testCase = DefineDos("DOS", "outside");
+  const int counter = marlow::ModuleDosBatch().Counter();
+  EXPECT_EQ(testCase.Execute(), kTestStatusFailed);
+  EXPECT_EQ(m_log.Results(), std::vector<std::string>{"TestStatus - FAILED"});
+  EXPECT_EQ(m_log.Lines(),
+            std::vector<std::string>{"DOS cannot reach " + m_folder.File("outside/PROBE.BAT") +
+                                     ": it must lie below " + m_dos.Root() +
+                                     " and have DOS names (8.3)."});
+  EXPECT_EQ(marlow::ModuleDosBatch().Counter(), counter);
+}
+
+TEST_F(ExecuteDosTest, EmptyCommandLineHasNothingToPrepare)
+{
+  CTestcaseEx& testCase = DefineDos();
+  testCase.m_strCmdLine = " ";
+  const int counter = marlow::ModuleDosBatch().Counter();
+  EXPECT_EQ(testCase.Execute(), kTestStatusFailed);
+  EXPECT_EQ(m_log.Results(), (std::vector<std::string>{"TestStatus - PreBootBatch",
+                                                       "No items in the Local Batch Run List"}));
+  EXPECT_EQ(m_log.Lines(), std::vector<std::string>{"Invalid Image Value"});
+  EXPECT_EQ(marlow::ModuleDosBatch().Counter(), counter);
 }

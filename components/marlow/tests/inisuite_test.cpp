@@ -269,7 +269,7 @@ TEST_F(IniSuiteTest, DemoDefinitionsParse)
       {"demo_plain.ini",
        "Demo Plain Tests",
        {"Plain pass", "Plain fail", "Slow program fails at its limit", "Missing program fails"}},
-      {"demo_dos.ini", "Demo DOS Tests", {"Memory test under DOS"}},
+      {"demo_dos.ini", "Demo DOS Tests", {"Memory test under DOS", "Memory fault under DOS"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);

@@ -1,14 +1,20 @@
 // Marlow.so loaded as the harness loads it: attach over a folder of definitions, the registry it
 // leaves, and what a failed attach or an unload leaves behind.
 #include "plinth/component.h"
+#include "plinth/dosbatch.h"
 
 #include "platform/modules.h"
 
+#include "testsupport/doslayout.h"
 #include "testsupport/logcapture.h"
 #include "testsupport/privateregistry.h"
+#include "testsupport/suiteitemlist.h"
 #include "testsupport/tempfolder.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
 
 using namespace testsupport;
 
@@ -174,4 +180,64 @@ TEST_F(MarlowModuleTest, LoggingLevelZeroSendsOnlyErrors)
   EXPECT_EQ(m_log.Lines(), std::vector<std::string>{"Invalid TestSuite: -  .ini file: " +
                                                     m_folder.Path() + "/defs//b.ini-"});
   Release(module);
+}
+
+TEST_F(MarlowModuleTest, DosExportsByNameAndOneBatchCounterPerLoad)
+{
+  DosLayout dos{m_folder};
+  {
+    CRegKey root;
+    ASSERT_EQ(root.Open(platform::HKEY_LOCAL_MACHINE, kRootKey), 0);
+    ASSERT_EQ(root.WriteString("INIFilesFolder", dos.File("DEFS/")), 0);
+  }
+  m_folder.Write("DRIVE_C/DEFS/a.ini",
+                 "[test suite]\nFriendlyName=Alpha\nSummaryLog=s\nLogEditor=e\nDebugLevel=2\n"
+                 "[test case1]\nFriendlyName=Mem test\nReturn=DOS\nImage=M.BAT\n"
+                 "Cmdline=./M.BAT ./M.LOG\nLogfile=./M.LOG\n");
+  m_folder.Write("DRIVE_C/DEFS/M.BAT", "");
+  for (const char* autoexec : {"first load", "second load"}) {
+    SCOPED_TRACE(autoexec);
+    WriteAll(dos.File("AUTOEXEC.BAT"), autoexec);
+    platform::HMODULE module = platform::LoadLibrary(MARLOW_MODULE);
+    ASSERT_NE(module, nullptr) << platform::LastModuleError() << m_log.All();
+    auto checkDos = reinterpret_cast<CheckForDosTestCasesFn>(
+        platform::GetProcAddress(module, kCheckForDosTestCasesName));
+    auto checkWindows = reinterpret_cast<CheckForWindowsTestCasesFn>(
+        platform::GetProcAddress(module, kCheckForWindowsTestCasesName));
+    auto prepare = reinterpret_cast<PrepareBatchComponentListFn>(
+        platform::GetProcAddress(module, kPrepareBatchComponentListName));
+    auto debugLevel = reinterpret_cast<GetSuiteDebugLevelFn>(
+        platform::GetProcAddress(module, kGetSuiteDebugLevelName));
+    ASSERT_TRUE(checkDos && checkWindows && prepare && debugLevel);
+
+    ASSERT_EQ(_ComponentList.size(), 1u);
+    std::unique_ptr<CTestCase> pTestCase(_ComponentList.front()->m_TestCaseList.front()->Clone());
+    SuiteItemList list;
+    list.Add(pTestCase.get());
+    EXPECT_EQ(checkDos(&list, nullptr, kListNextAll), kBatchKindDos);
+    EXPECT_EQ(checkWindows(&list, nullptr, kListNextAll), 0);
+    EXPECT_EQ(debugLevel("alpha"), 2);
+    EXPECT_EQ(debugLevel("Kestrel"), 0);
+    std::string results = m_folder.File("results.txt");
+    CBatchCodeList codes;
+    int kind = 0;
+    EXPECT_EQ(prepare(&list, nullptr, &results, &codes, kListNextAll, &kind, 1), 1);
+    EXPECT_EQ(codes, CBatchCodeList{kBatchCodeDos});
+    EXPECT_EQ(kind, kBatchKindDos);
+
+    // Every load numbers from 1 and backs up the start-up files once.
+    EXPECT_EQ(pTestCase->Execute(), kTestStatusPrepared) << m_log.All();
+    EXPECT_EQ(pTestCase->Execute(), kTestStatusPrepared);
+    EXPECT_TRUE(std::filesystem::exists(dos.BatchFile("Mem_t001.bat")));
+    EXPECT_TRUE(std::filesystem::exists(dos.BatchFile("Mem_t002.bat")));
+    EXPECT_EQ(ReadAll(dos.File("AUTOEXEC.BAK")), autoexec);
+    EXPECT_EQ(ReadAll(dos.BatchFile("Marlow.bat")), "\r\ncall Mem_t001.bat\r\ncall Mem_t002.bat");
+
+    EXPECT_EQ(prepare(&list, nullptr, &results, &codes, kListNextAll, &kind, 0), 1);
+    EXPECT_FALSE(std::filesystem::exists(dos.BatchFile("Mem_t001.bat")));
+    EXPECT_EQ(ReadAll(dos.BatchFile("Marlow.bat")), "");
+    // The test case's code leaves with the module.
+    pTestCase.reset();
+    Release(module);
+  }
 }

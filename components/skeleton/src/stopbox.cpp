@@ -10,21 +10,31 @@ namespace {
 
 StopBoxHandler s_handler = nullptr;
 
-using HostStopBox = void (*)(const char* text);
+using HostBox = void (*)(const char* text);
 
-} // namespace
-
-void ShowStopBox(const std::string& text)
+void Show(const char* hostSymbol, const char* kind, const std::string& text)
 {
   if (s_handler != nullptr) {
     s_handler(text);
     return;
   }
-  if (auto host = reinterpret_cast<HostStopBox>(dlsym(RTLD_DEFAULT, kShowStopBoxSymbol))) {
+  if (auto host = reinterpret_cast<HostBox>(dlsym(RTLD_DEFAULT, hostSymbol))) {
     host(text.c_str());
     return;
   }
-  std::fprintf(stderr, "halvex: error: %s\n", text.c_str());
+  std::fprintf(stderr, "halvex: %s: %s\n", kind, text.c_str());
+}
+
+} // namespace
+
+void ShowStopBox(const std::string& text)
+{
+  Show(kShowStopBoxSymbol, "error", text);
+}
+
+void ShowMessageBox(const std::string& text)
+{
+  Show(kShowMessageBoxSymbol, "note", text);
 }
 
 void SetStopBoxHandler(StopBoxHandler handler)

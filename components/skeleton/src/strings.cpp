@@ -3,11 +3,38 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <iterator>
 
 namespace components {
 
+namespace {
+
+// Entries kIdsFileErrorFirstCause onwards, in order.
+constexpr const char* kFileErrorCauses[] = {
+    "ERROR 0020: The file could not be located.",
+    "ERROR 0021: All or part of the path  is invalid.",
+    "ERROR 0022: The current directory cannot be removed.",
+    "ERROR 0023: The disk is full.",
+    "ERROR 0024: The file could not be accessed.",
+    "ERROR 0025: The permitted number of open files was exceeded.",
+    "ERROR 0026: There are no more directory entries.",
+    "ERROR 0027: Share.exe was not loaded, or a shared region was locked.",
+    "ERROR 0028: There was an attempt to lock a region that was already locked.",
+    "ERROR 0029: There was an error trying to set the file pointer.",
+    "ERROR 0030: An unspecified error occurred.",
+    "ERROR 0031: There was an attempt to use an invalid file handle.",
+    "ERROR 0032: The file is probably copy protected.",
+    "ERROR 0033: There was a hardware error.",
+    "ERROR 0034: Unknown file exception cause.",
+};
+static_assert(std::size(kFileErrorCauses) == kIdsFileErrorLastCause - kIdsFileErrorFirstCause + 1);
+
+} // namespace
+
 std::string LoadComponentString(int id)
 {
+  if (id >= kIdsFileErrorFirstCause && id <= kIdsFileErrorLastCause)
+    return kFileErrorCauses[id - kIdsFileErrorFirstCause];
   switch (id) {
   case kIdsHarnessIniFile:
     return "halvex.ini";
@@ -27,6 +54,8 @@ std::string LoadComponentString(int id)
   case kIdsProgramStartFailed:
     return "\"ERROR 0009: Unable to start the results file viewer application, error code "
            "%1!d!.\"\n";
+  case kIdsFileError:
+    return "%1!s!: Filename: %2!s!, Error code %3!d!.";
   default:
     return {};
   }

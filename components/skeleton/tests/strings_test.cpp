@@ -23,6 +23,19 @@ TEST(ComponentStrings, TableHoldsEntriesTwoToNine)
   EXPECT_EQ(LoadComponentString(4).substr(0, 2), " \"");
 }
 
+TEST(ComponentStrings, FileErrorEntries)
+{
+  EXPECT_EQ(LoadComponentString(2019), "");
+  EXPECT_EQ(LoadComponentString(2020), "ERROR 0020: The file could not be located.");
+  EXPECT_EQ(LoadComponentString(2021), "ERROR 0021: All or part of the path  is invalid.");
+  EXPECT_EQ(LoadComponentString(2027),
+            "ERROR 0027: Share.exe was not loaded, or a shared region was locked.");
+  EXPECT_EQ(LoadComponentString(2034), "ERROR 0034: Unknown file exception cause.");
+  EXPECT_EQ(FormatMessageText(LoadComponentString(2035), {"", "A.BAT", "5"}),
+            ": Filename: A.BAT, Error code 5.");
+  EXPECT_EQ(LoadComponentString(2036), "");
+}
+
 TEST(ComponentStrings, FormatsInserts)
 {
   const struct

@@ -48,9 +48,12 @@ public:
   // resolved against the base folder and must exist. False after "Invalid Image Value" or
   // "Invalid Cmd Line Path" at level 0; the buffers then hold what was resolved up to there.
   // A resolved path holding a blank is quoted in the command line. bDosBoot says the command
-  // line is for a DOS boot; it does not change the resolution.
+  // line is for a DOS boot: the resolved program and log path in it are then given in their
+  // DOS form (C:\...); logFile stays the Linux path. A path that has none (outside the system
+  // drive folder, or not a DOS name) is logged at level 0, named in *pNoDosForm, and the result
+  // is false.
   bool PrepareCommandLine(const std::string& image, bool bDosBoot, std::string& logFile,
-                          std::string& cmdLine) const;
+                          std::string& cmdLine, std::string* pNoDosForm = nullptr) const;
   // A path that starts with "." below the base folder; other paths as they are.
   std::string ResolvePath(const std::string& path) const;
 
@@ -62,4 +65,9 @@ public:
   std::string m_strLogEditor;
   std::string m_strBaseFolder; // set by whoever resolves relative paths
   int32_t m_nDebugLevel = 0;
+
+private:
+  // The program of the command line (up to and including image) resolved, existing and put in
+  // its place; false after the log line.
+  bool ResolveProgram(const std::string& image, std::string& cmdLine, std::string& program) const;
 };

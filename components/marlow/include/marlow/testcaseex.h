@@ -16,9 +16,14 @@ class CIniComponent;
 namespace marlow {
 inline constexpr const char* kBatchStatePrebootbatch = "Prebootbatch";
 inline constexpr const char* kBatchStateBatchResume = "BatchResume";
+inline constexpr const char* kBatchStatePreBoot = "PreBoot";
 
 // Texts of the "HALVEX Test Results Message".
 inline constexpr const char* kStatusFailed = "TestStatus - FAILED";
+inline constexpr const char* kStatusPreBootBatch = "TestStatus - PreBootBatch";
+inline constexpr const char* kStatusNotRunYet = "TestStatus - TEST_NOT_RUN_YET";
+inline constexpr const char* kStatusBatchResume = "TestStatus - BatchResume";
+inline constexpr const char* kNoBatchItems = "No items in the Local Batch Run List";
 inline constexpr const char* kInvalidTestcase =
     "Invalid Testcase. Check the syntax of the .ini file";
 } // namespace marlow
@@ -52,7 +57,8 @@ public:
 
   // Runs the test once and returns its status: for "WINDOWS" the program's log decides (6
   // passed, 5 failed, also when the program does not start or the log is missing or was not
-  // rewritten); the DOS kinds report that this version does not run them and return 7.
+  // rewritten). The DOS kinds in batch state "Prebootbatch" write their batch files for the
+  // DOS pass and return 2 (5 when they cannot); in "BatchResume" the log DOS left decides.
   // Sends its records, status texts and log lines to the calling thread's main window.
   uint32_t Execute() override;
 
@@ -87,8 +93,10 @@ public:
   platform::FileStatus m_FileStatus;
 
 private:
-  // The DOS kinds: the test program runs from a boot floppy after a restart.
-  uint32_t ExecuteDos();
+  // The DOS kinds: the test program runs under DOS after a restart. logFile is the Linux path
+  // of the log, cmdLine the command line in its DOS form.
+  uint32_t ExecuteDos(const std::string& logFile, const std::string& cmdLine,
+                      const std::string& iniFolder);
   bool IsLogRewritten() const;
   // The component whose definitions folder the paths are resolved against.
   const CIniComponent* DefiningComponent() const;

@@ -15,6 +15,10 @@ inline constexpr int kIdsInvalidTestSuite = 6;      // %1 the .ini path
 inline constexpr int kIdsNullComponent = 7;
 inline constexpr int kIdsInvalidComponent = 8;
 inline constexpr int kIdsProgramStartFailed = 9; // %1!d! error code
+// The causes of a file error, from "could not be located" to "unknown cause".
+inline constexpr int kIdsFileErrorFirstCause = 2020;
+inline constexpr int kIdsFileErrorLastCause = 2034;
+inline constexpr int kIdsFileError = 2035; // %1!s! cause, %2!s! file name, %3!d! error code
 
 // The text stored under id; empty for an id the table does not hold.
 std::string LoadComponentString(int id);
