@@ -297,9 +297,13 @@ TEST_F(KestrelModuleTest, TheShortenedRunReportsEveryPhase)
         << group;
   EXPECT_TRUE(Contains(results, "<<< PASSED 6.2.1 >>>\nFrame rate is within 20% of expected "
                                 "during first ten seconds.\n"));
-  EXPECT_TRUE(Contains(results, "<<< PASSED 6.2.2 >>>\nDelivered frame rate is within 0.2% of "
-                                "PAL 25.0fps or NTSC 29.97fps standard.\n"))
-      << Joined(results);
+  // Over the shortened run one frame more or less is 0.1%, enough for a warning on a loaded
+  // machine; the verdict itself must stay a pass.
+  const std::string rateVerdict = "<<< PASSED 6.2.2 >>>\nDelivered frame rate is within 0.2% of "
+                                  "PAL 25.0fps or NTSC 29.97fps standard.\n";
+  EXPECT_TRUE(std::any_of(results.begin(), results.end(), [&](const std::string& line) {
+    return line.rfind(rateVerdict, 0) == 0;
+  })) << Joined(results);
   // No media file in this graph: the data rate cannot be measured, which fails nothing.
   EXPECT_TRUE(Contains(results, "<<< NOT TESTED 6.3.1 >>>\nCaptured file contains 3.7MB/s of "
                                 "combined video and audio data.\n"));
