@@ -60,10 +60,10 @@ ModelPageValues ReadModelPageValues(const CModelComponent& component)
 
 void CutToFieldLengths(ModelPageValues& values, const ModelSheetLayout& layout)
 {
-  for (const ModelFieldSpec& spec : layout.GeneralFields()) {
-    std::string& value = values.Field(spec.field);
-    if (value.size() > static_cast<std::size_t>(spec.maxLength))
-      value.resize(static_cast<std::size_t>(spec.maxLength));
+  for (const ModelFieldSpec& entry : layout.GeneralFields()) {
+    std::string& value = values.Field(entry.field);
+    if (value.size() > static_cast<std::size_t>(entry.maxLength))
+      value.resize(static_cast<std::size_t>(entry.maxLength));
   }
 }
 

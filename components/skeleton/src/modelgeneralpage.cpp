@@ -10,13 +10,13 @@ CModelGeneralPage::CModelGeneralPage(const components::ModelSheetLayout& layout,
   setObjectName(QStringLiteral("CModelGeneralPage"));
   setWindowTitle(QString::fromLatin1(components::kModelGeneralPageTitle));
   auto* form = new QFormLayout(this);
-  for (const components::ModelFieldSpec& spec : layout.GeneralFields()) {
+  for (const components::ModelFieldSpec& entry : layout.GeneralFields()) {
     auto* edit = new QLineEdit(this);
-    edit->setObjectName(QString::fromLatin1(spec.label).chopped(1));
-    edit->setMaxLength(spec.maxLength);
-    edit->setReadOnly(!spec.editable);
-    form->addRow(QString::fromLatin1(spec.label), edit);
-    m_edits[spec.field] = edit;
+    edit->setObjectName(QString::fromLatin1(entry.label).chopped(1));
+    edit->setMaxLength(entry.maxLength);
+    edit->setReadOnly(!entry.editable);
+    form->addRow(QString::fromLatin1(entry.label), edit);
+    m_edits[entry.field] = edit;
   }
 }
 

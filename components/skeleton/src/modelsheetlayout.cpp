@@ -37,9 +37,9 @@ ModelSheetLayout ModelSheetLayout::WithParameterPage()
 std::vector<ModelFieldSpec> ModelSheetLayout::GeneralFields() const
 {
   std::vector<ModelFieldSpec> fields;
-  for (const ModelFieldSpec& spec : kGeneralFields) {
-    if (spec.field != ModelField::Version || bVersionField)
-      fields.push_back(spec);
+  for (const ModelFieldSpec& entry : kGeneralFields) {
+    if (entry.field != ModelField::Version || bVersionField)
+      fields.push_back(entry);
   }
   return fields;
 }

@@ -69,9 +69,9 @@ protected:
 std::string Labels(const ModelSheetLayout& layout)
 {
   std::string labels;
-  for (const components::ModelFieldSpec& spec : layout.GeneralFields())
-    labels += std::string(spec.label) + std::to_string(spec.maxLength) +
-              (spec.editable ? "" : "ro") + " ";
+  for (const components::ModelFieldSpec& entry : layout.GeneralFields())
+    labels += std::string(entry.label) + std::to_string(entry.maxLength) +
+              (entry.editable ? "" : "ro") + " ";
   return labels;
 }
 
