@@ -3,6 +3,7 @@
 // saved for the resume, every check of the boot floppy, and the undoing.
 #include "harness/dospreparation.h"
 
+#include "dosfixture.h"
 #include "harness/dosstartfiles.h"
 #include "harness/startup.h"
 #include "platform/files.h"
@@ -11,10 +12,7 @@
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "plinth/testsuite.h"
-#include "testsupport/doslayout.h"
 #include "testsupport/fatimage.h"
-#include "testsupport/hostsupport.h"
-#include "testsupport/privateregistry.h"
 
 #include <gtest/gtest.h>
 
@@ -44,42 +42,13 @@ public:
   }
 };
 
-class DosPreparationTest : public ::testing::Test
+class DosPreparationTest : public DosFixture
 {
 protected:
-  DosPreparationTest()
-  {
-    std::filesystem::create_directories(m_ini);
-    std::filesystem::create_directories(m_dos.BatchFolder());
-    EXPECT_EQ(platform::RegSetString(platform::HKEY_CURRENT_USER, platform::kShellFoldersKey,
-                                     platform::kStartupValue, m_startup),
-              platform::ERROR_SUCCESS);
-    m_env.Set("HALVEX_FLOPPY", m_image);
-  }
-
   CDosPreparation Make(harness::UserPrompts& prompts)
   {
-    harness::DosPreparationHooks hooks;
-    hooks.log = [this](unsigned level, const std::string& text) {
-      m_log.push_back(std::to_string(level) + " " + text);
-    };
-    hooks.addResultLine = [this](const std::string& line) { m_results.push_back(line); };
-    hooks.enableWindow = [this](bool enable) { m_enabled = enable; };
-    hooks.storeStatus = [this](const std::string& status, bool inMemory) {
-      m_status = status + (inMemory ? " (memory too)" : "");
-    };
     return CDosPreparation(DosPlaces::Current(m_ini), platform::GetPlatformFamily(),
-                           platform::DosMachine::Emulator, m_strings, prompts, hooks);
-  }
-
-  // What Marlow leaves after preparing one test case: the batch list, a numbered batch file
-  // and the backup of AUTOEXEC.BAT.
-  void MarlowPrepared()
-  {
-    WriteAll(m_dos.BatchFile("Marlow.bat"), "\r\ncall Memor001.bat");
-    WriteAll(m_dos.BatchFile("Memor001.bat"), "echo numbered\r\n");
-    WriteAll(m_dos.File("AUTOEXEC.BAT"), "PATH C:\\DOS\r\n");
-    WriteAll(m_dos.File("AUTOEXEC.BAK"), "PATH C:\\DOS\r\n");
+                           platform::DosMachine::Emulator, m_strings, prompts, RecordingHooks());
   }
 
   bool MakeFloppy(bool bootable, const std::string& oldBatch = "")
@@ -110,19 +79,6 @@ protected:
   {
     return std::find(m_log.begin(), m_log.end(), line) != m_log.end();
   }
-
-  testsupport::TempFolder m_folder;
-  testsupport::PrivateRegistry m_registry{m_folder};
-  testsupport::DosLayout m_dos{m_folder};
-  testsupport::ScopedEnvironment m_env;
-  harness::StringTable m_strings = testsupport::HarnessStrings();
-  std::string m_ini = m_folder.File("DRIVE_C/DEFS");
-  std::string m_startup = m_folder.File("autostart");
-  std::string m_image = m_folder.File("floppy.img");
-  std::vector<std::string> m_log;
-  std::vector<std::string> m_results;
-  std::string m_status;
-  bool m_enabled = true;
 };
 
 TEST_F(DosPreparationTest, StartFilesOnDiskInBothFamilies)
@@ -337,7 +293,7 @@ TEST_F(DosPreparationTest, UndoTakesThePreparationBack)
   EXPECT_FALSE(std::filesystem::exists(m_dos.BatchFile("Memor001.bat")));
   EXPECT_FALSE(std::filesystem::exists(m_dos.BatchFile("reboot.bat")));
   EXPECT_TRUE(std::filesystem::exists(m_dos.BatchFile("reboot.com")));
-  EXPECT_EQ(m_status, "Prebootbatch (memory too)");
+  EXPECT_EQ(m_status, std::vector<std::string>{"Prebootbatch (memory too)"});
   EXPECT_EQ(ReadAll(m_dos.File("AUTOEXEC.BAT")), "PATH C:\\DOS\r\n");
   EXPECT_TRUE(std::filesystem::exists(m_dos.File("AUTOEXEC.BAK")));
 }
