@@ -51,8 +51,7 @@ CHalvexApp::CHalvexApp()
     : m_pPrompts(std::make_unique<CQtPrompts>(QStringLiteral("Halvex"))),
       m_pDispatcher(std::make_unique<CQtDispatcher>()),
       m_logWriter(m_settings, m_halvexResources.Strings(), *m_pPrompts),
-      m_statusOperations(m_nRunState, m_run, m_halvexResources.Strings()),
-      m_dosRestart(m_halvexResources.Strings(), SendLogLine)
+      m_statusOperations(m_nRunState, m_run, m_halvexResources.Strings())
 {
   g_pApp = this;
   m_settings.SetDefaults();
@@ -398,6 +397,54 @@ void CHalvexApp::Log(unsigned level, const std::string& text)
   SendLogLine(level, text);
 }
 
+CDosBootRestart& CHalvexApp::BootRestart()
+{
+  if (m_pDosRestart != nullptr)
+    return *m_pDosRestart;
+  // Called from the run's thread: every window is reached on the user-interface thread.
+  DosBootHooks hooks;
+  hooks.preparation.log = SendLogLine;
+  hooks.preparation.addResultLine = [this](const std::string& line) {
+    m_uiCalls.Call([&] { m_pResultsView->AppendResultLine(line); });
+  };
+  hooks.preparation.enableWindow = [this](bool enable) {
+    m_uiCalls.Call([&] {
+      if (m_pRunningView != nullptr)
+        m_pRunningView->EnableWindow(enable);
+    });
+  };
+  hooks.preparation.storeStatus = [this](const std::string& status, bool inMemory) {
+    m_uiCalls.Call([&] {
+      if (inMemory)
+        m_strTestExecutionStatus = status;
+      if (m_pStore == nullptr || !WriteTestExecutionStatus(*m_pStore, m_szRegistryKey, status))
+        Log(0, kTestExecutionKeyFailed);
+    });
+  };
+  hooks.clearModifiedFlags = [this] {
+    m_uiCalls.Call([&] {
+      if (m_pMainFrame != nullptr)
+        for (CHalvexView* view : m_pMainFrame->SuiteWindows())
+          view->Document().SetModifiedFlag(false);
+    });
+  };
+  hooks.closeMainWindow = [this] {
+    if (m_pMainFrame != nullptr)
+      QMetaObject::invokeMethod(
+          m_pMainFrame,
+          [frame = m_pMainFrame] {
+            frame->setEnabled(true);
+            frame->close();
+          },
+          Qt::QueuedConnection);
+  };
+  m_pDosRestart = std::make_unique<CDosBootRestart>(
+      DosPlaces::Current(m_settings.m_strIniFilesFolder), platform::GetPlatformFamily(),
+      platform::GetDosMachine(m_szRegistryKey), Strings(), Prompts(), std::move(hooks),
+      RunningProgramPath());
+  return *m_pDosRestart;
+}
+
 RunContext CHalvexApp::MakeRunContext(CHalvexView& view)
 {
   return RunContext{m_uiCalls,
@@ -408,7 +455,7 @@ RunContext CHalvexApp::MakeRunContext(CHalvexView& view)
                     m_nRunState,
                     m_settings,
                     Strings(),
-                    m_dosRestart,
+                    BootRestart(),
                     SendLogLine,
                     [this] { m_logWriter.ClearLog(); },
                     [this] { return MarlowModule(); },

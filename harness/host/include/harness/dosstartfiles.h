@@ -1,5 +1,5 @@
 // The texts DOS boots with after a preparation pass: the lines added to AUTOEXEC.BAT and the
-// reboot batch that ends the DOS pass. Pure text; doc/dos_start_files.md shows them whole.
+// reboot batch that ends the DOS pass. Pure text; harness/host/doc/dos_start_files.md shows them.
 #pragma once
 
 #include "platform/system.h"
