@@ -6,6 +6,7 @@
 #include "harness/startup.h"
 #include "platform/files.h"
 #include "platform/floppy_files.h"
+#include "platform/profile.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "plinth/testsuite.h"
@@ -14,8 +15,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -217,6 +220,50 @@ TEST_F(DosBootRestartTest, CollectionPassRemovesTheShortcut)
   ASSERT_TRUE(ShortcutExists());
   restart.RemoveRestartEntry();
   EXPECT_FALSE(ShortcutExists());
+}
+
+} // namespace
+
+namespace {
+
+// The whole journey on this machine: the preparation makes the boot floppy, halvex-dosbox (the
+// restart command) boots it in DOSBox, DOS runs the batch list, shows the floppy notice and gets
+// its key press, our reboot program restarts, and the log-in starts the restart entry.
+TEST_F(DosBootRestartTest, EmulatedDosPassRunsTheBatchesAndStartsTheHarnessAgain)
+{
+  const std::string build = std::getenv("HALVEX_BUILD_DIR") ? std::getenv("HALVEX_BUILD_DIR") : "";
+  ASSERT_FALSE(build.empty()) << "run through ctest";
+  const std::string rootKey =
+      platform::ReadProfileString(build + "/bin/halvex.ini", "General", "RegistryKey");
+  ASSERT_EQ(platform::RegSetString(platform::HKEY_LOCAL_MACHINE, rootKey, "DosMachine", "emulator"),
+            platform::ERROR_SUCCESS);
+  m_env.Set("HALVEX_RESTART_COMMAND", build + "/bin/halvex-dosbox --foreground --timeout 60");
+  WriteAll(m_dos.BatchFile("Memor001.bat"), "echo [ Pass] DOS ran the batch> C:\\DOSTEST.LOG\r\n");
+  MakeBootFloppy();
+  WriteAll(m_suiteFile, "older bytes");
+  // The program the restart entry starts again stands for the harness.
+  const std::string harness = m_folder.File("harness.sh");
+  WriteAll(harness, "#!/bin/sh\necho \"resumed $*\" >> '" + m_folder.File("resumed") + "'\n");
+  chmod(harness.c_str(), 0755);
+
+  testsupport::RecordingPrompts prompts;
+  harness::DosBootHooks hooks;
+  hooks.preparation = RecordingHooks();
+  harness::CDosBootRestart restart(harness::DosPlaces::Current(m_ini), platform::PlatformFamily::NT,
+                                   platform::DosMachine::Emulator, m_strings, prompts, hooks,
+                                   harness);
+  EXPECT_TRUE(restart.AfterPreparationPass(Preparation()));
+  EXPECT_TRUE(m_log.empty()) << ::testing::PrintToString(m_log);
+
+  EXPECT_EQ(ReadAll(m_dos.File("DOSTEST.LOG")), "[ Pass] DOS ran the batch\r\n");
+  // The hand-over batch put the remark over the reboot batch: the next boot does not restart.
+  const std::string rebootBatch = m_folder.File("reboot.after");
+  ASSERT_EQ(platform::FloppyFiles(m_image).CopyFrom("A:\\reboot.bat", rebootBatch, false), 0);
+  EXPECT_EQ(ReadAll(rebootBatch), "REM Created by Redi Devuzad\r\n");
+  // Resumed at the log-in (started in the background: wait for it).
+  for (int i = 0; i < 100 && !std::filesystem::exists(m_folder.File("resumed")); ++i)
+    usleep(100000);
+  EXPECT_EQ(ReadAll(m_folder.File("resumed")), "resumed " + m_suiteFile + "\n");
 }
 
 } // namespace
