@@ -51,7 +51,8 @@ CHalvexApp::CHalvexApp()
     : m_pPrompts(std::make_unique<CQtPrompts>(QStringLiteral("Halvex"))),
       m_pDispatcher(std::make_unique<CQtDispatcher>()),
       m_logWriter(m_settings, m_halvexResources.Strings(), *m_pPrompts),
-      m_statusOperations(m_nRunState, m_run, m_halvexResources.Strings())
+      m_statusOperations(m_nRunState, m_run, m_halvexResources.Strings()),
+      m_dosRestart([this] { return MakeDosRestart(); })
 {
   g_pApp = this;
   m_settings.SetDefaults();
@@ -397,11 +398,8 @@ void CHalvexApp::Log(unsigned level, const std::string& text)
   SendLogLine(level, text);
 }
 
-CDosBootRestart& CHalvexApp::BootRestart()
-{
-  if (m_pDosRestart != nullptr)
-    return *m_pDosRestart;
-  // Called from the run's thread: every window is reached on the user-interface thread.
+std::unique_ptr<DosRestart> CHalvexApp::MakeDosRestart()
+{ // Called from the run's thread: every window is reached on the user-interface thread.
   DosBootHooks hooks;
   hooks.preparation.log = SendLogLine;
   hooks.preparation.addResultLine = [this](const std::string& line) {
@@ -438,11 +436,10 @@ CDosBootRestart& CHalvexApp::BootRestart()
           },
           Qt::QueuedConnection);
   };
-  m_pDosRestart = std::make_unique<CDosBootRestart>(
-      DosPlaces::Current(m_settings.m_strIniFilesFolder), platform::GetPlatformFamily(),
-      platform::GetDosMachine(m_szRegistryKey), Strings(), Prompts(), std::move(hooks),
-      RunningProgramPath());
-  return *m_pDosRestart;
+  return std::make_unique<CDosBootRestart>(DosPlaces::Current(m_settings.m_strIniFilesFolder),
+                                           platform::GetPlatformFamily(),
+                                           platform::GetDosMachine(m_szRegistryKey), Strings(),
+                                           Prompts(), std::move(hooks), RunningProgramPath());
 }
 
 RunContext CHalvexApp::MakeRunContext(CHalvexView& view)
@@ -455,7 +452,7 @@ RunContext CHalvexApp::MakeRunContext(CHalvexView& view)
                     m_nRunState,
                     m_settings,
                     Strings(),
-                    BootRestart(),
+                    m_dosRestart,
                     SendLogLine,
                     [this] { m_logWriter.ClearLog(); },
                     [this] { return MarlowModule(); },

@@ -180,7 +180,7 @@ private:
   void OnRunFinished();
   void PumpForRunThread();
   void StartBatchResume();
-  CDosBootRestart& BootRestart();
+  std::unique_ptr<DosRestart> MakeDosRestart();
 
   CResourceLibrary m_halvexResources;
   CResourceLibrary m_plinthResources;
@@ -196,8 +196,8 @@ private:
   std::unique_ptr<CResultsView> m_pResultsView;
   CRunRecord m_runRecord;
   CUiCalls m_uiCalls;
-  // Made with the first suite window, once the definitions folder is known.
-  std::unique_ptr<CDosBootRestart> m_pDosRestart;
+  // The restart into DOS, made when a run first needs it.
+  CDeferredDosRestart m_dosRestart;
   CRunWorker m_runThread;
   // The suite window whose run is in progress or ran last.
   QPointer<CHalvexView> m_pRunningView;

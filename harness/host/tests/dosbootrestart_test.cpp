@@ -17,6 +17,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -264,6 +266,44 @@ TEST_F(DosBootRestartTest, EmulatedDosPassRunsTheBatchesAndStartsTheHarnessAgain
   for (int i = 0; i < 100 && !std::filesystem::exists(m_folder.File("resumed")); ++i)
     usleep(100000);
   EXPECT_EQ(ReadAll(m_folder.File("resumed")), "resumed " + m_suiteFile + "\n");
+}
+
+} // namespace
+
+namespace {
+
+// A run's restart is made at the first preparation or collection pass, and once.
+TEST(DeferredDosRestartTest, MadeAtFirstUseOnly)
+{
+  struct Counting : harness::DosRestart
+  {
+    explicit Counting(int& removed) : m_removed(removed) {}
+    bool AfterPreparationPass(const harness::DosPreparation&) override { return false; }
+    void RemoveRestartEntry() override { ++m_removed; }
+    int& m_removed;
+  };
+  int made = 0;
+  int removed = 0;
+  harness::CDeferredDosRestart restart([&] {
+    ++made;
+    return std::make_unique<Counting>(removed);
+  });
+  EXPECT_EQ(made, 0);
+  restart.RemoveRestartEntry();
+  EXPECT_FALSE(restart.AfterPreparationPass({}));
+  EXPECT_EQ(made, 1);
+  EXPECT_EQ(removed, 1);
+}
+
+// Unattended, the floppy box takes its first button, OK, and says so.
+TEST(UnattendedPromptsTest, OkCancelBoxTakesOk)
+{
+  std::ostringstream out;
+  harness::UnattendedPrompts prompts(out);
+  EXPECT_EQ(prompts.Ask({"Insert", harness::BoxIcon::Information, BoxButtons::OkCancel,
+                         BoxAnswer::Ok, false}),
+            BoxAnswer::Ok);
+  EXPECT_EQ(out.str(), "halvex: information: Insert [ok]\n");
 }
 
 } // namespace
