@@ -239,6 +239,9 @@ void CRunEngine::RunTests(unsigned mode)
       Ui([&] { surface.EnableWindow(true); });
       return;
     }
+    // The suite's test cases run in the pass after the restart, so this run has not completed
+    // them: it must not end as passed.
+    Ui([&] { status.SetRunState(RunState::Stopped); });
   }
   Ui([&] {
     results.ReportSuiteEnd(suite->GetName(), surface.DocumentPath(), m_context.runState.load());
