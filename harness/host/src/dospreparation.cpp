@@ -292,7 +292,10 @@ bool CDosPreparation::PrepareBootFloppy(const std::string& root)
   if (files.Find(Format("%scommand.com", root), command) != 0)
     return FloppyFailed("Invalid MS DOS bootable floppy.");
 
-  files.CopyTo(autoexec, root + kDosAutoexecName, false);
+  // Without its AUTOEXEC.BAT the floppy would boot DOS to a prompt and run no test.
+  if (files.CopyTo(autoexec, root + kDosAutoexecName, false) != 0)
+    return FloppyFailed(
+        Format("AUTOEXEC.BAT cannot be copied to the floppy: %s", files.LastErrorText()));
   // The hard disk boots as before; only the floppy starts the DOS tests.
   const std::string backup = m_places.InSystemRoot(kDosAutoexecBackupName);
   if (platform::CopyFile(backup, autoexec, false) == 0)

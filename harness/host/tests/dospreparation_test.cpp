@@ -8,6 +8,7 @@
 #include "harness/startup.h"
 #include "platform/files.h"
 #include "platform/floppy_files.h"
+#include "platform/process.h"
 #include "platform/reboot_program.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -263,6 +264,35 @@ TEST_F(DosPreparationTest, FloppyChecksStopThePreparation)
   // The floppy without command.com has already lost its batch files.
   EXPECT_EQ(FloppyNames(), std::vector<std::string>{});
   EXPECT_EQ(m_results.back(), "Deleting A:\\OLD.BAT");
+}
+
+TEST_F(DosPreparationTest, FullFloppyStopsThePreparation)
+{
+  MarlowPrepared();
+  ASSERT_TRUE(MakeFloppy(true));
+  ASSERT_TRUE(testsupport::PutOnImage(m_image, m_folder.File("scratch"),
+                                      std::string(1440 * 1024 - 40 * 1024, 'x'), "::/FILLER.BIN"));
+  testsupport::RecordingPrompts prompts;
+  CDosPreparation preparation = Make(prompts);
+  ASSERT_TRUE(preparation.PrepareAutoexec());
+  std::string root;
+  ASSERT_TRUE(preparation.FindFloppyDrive(root));
+  // Fill what is left, a cluster at a time, so that AUTOEXEC.BAT finds no room.
+  WriteAll(m_folder.File("cluster"), std::string(512, 'y'));
+  bool full = false;
+  for (int i = 0; i < 200 && !full; ++i) {
+    platform::ProgramResult result;
+    platform::ProcessError error;
+    ASSERT_TRUE(platform::RunProgram(
+        {"mcopy", "-i", m_image, m_folder.File("cluster"), "::/F" + std::to_string(i) + ".BIN"},
+        60000, result, error));
+    full = result.exitCode != 0;
+  }
+  ASSERT_TRUE(full);
+  EXPECT_FALSE(preparation.PrepareBootFloppy(root));
+  ASSERT_EQ(m_log.size(), 1u);
+  EXPECT_EQ(m_log[0].rfind("0 AUTOEXEC.BAT cannot be copied to the floppy", 0), 0u) << m_log[0];
+  EXPECT_TRUE(m_enabled);
 }
 
 TEST_F(DosPreparationTest, CancelledFloppyBox)
