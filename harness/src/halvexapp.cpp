@@ -52,7 +52,7 @@ CHalvexApp::CHalvexApp()
       m_pDispatcher(std::make_unique<CQtDispatcher>()),
       m_logWriter(m_settings, m_halvexResources.Strings(), *m_pPrompts),
       m_statusOperations(m_nRunState, m_run, m_halvexResources.Strings()),
-      m_dosRestart(m_halvexResources.Strings(), SendLogLine)
+      m_dosRestart([this] { return MakeDosRestart(); })
 {
   g_pApp = this;
   m_settings.SetDefaults();
@@ -396,6 +396,50 @@ void CHalvexApp::RecentFilesChanged()
 void CHalvexApp::Log(unsigned level, const std::string& text)
 {
   SendLogLine(level, text);
+}
+
+std::unique_ptr<DosRestart> CHalvexApp::MakeDosRestart()
+{ // Called from the run's thread: every window is reached on the user-interface thread.
+  DosBootHooks hooks;
+  hooks.preparation.log = SendLogLine;
+  hooks.preparation.addResultLine = [this](const std::string& line) {
+    m_uiCalls.Call([&] { m_pResultsView->AppendResultLine(line); });
+  };
+  hooks.preparation.enableWindow = [this](bool enable) {
+    m_uiCalls.Call([&] {
+      if (m_pRunningView != nullptr)
+        m_pRunningView->EnableWindow(enable);
+    });
+  };
+  hooks.preparation.storeStatus = [this](const std::string& status, bool inMemory) {
+    m_uiCalls.Call([&] {
+      if (inMemory)
+        m_strTestExecutionStatus = status;
+      if (m_pStore == nullptr || !WriteTestExecutionStatus(*m_pStore, m_szRegistryKey, status))
+        Log(0, kTestExecutionKeyFailed);
+    });
+  };
+  hooks.clearModifiedFlags = [this] {
+    m_uiCalls.Call([&] {
+      if (m_pMainFrame != nullptr)
+        for (CHalvexView* view : m_pMainFrame->SuiteWindows())
+          view->Document().SetModifiedFlag(false);
+    });
+  };
+  hooks.closeMainWindow = [this] {
+    if (m_pMainFrame != nullptr)
+      QMetaObject::invokeMethod(
+          m_pMainFrame,
+          [frame = m_pMainFrame] {
+            frame->setEnabled(true);
+            frame->close();
+          },
+          Qt::QueuedConnection);
+  };
+  return std::make_unique<CDosBootRestart>(DosPlaces::Current(m_settings.m_strIniFilesFolder),
+                                           platform::GetPlatformFamily(),
+                                           platform::GetDosMachine(m_szRegistryKey), Strings(),
+                                           Prompts(), std::move(hooks), RunningProgramPath());
 }
 
 RunContext CHalvexApp::MakeRunContext(CHalvexView& view)

@@ -3,7 +3,7 @@
 
 #include "harness/commandline.h"
 #include "harness/componentloader.h"
-#include "harness/dosrestart.h"
+#include "harness/dosbootrestart.h"
 #include "harness/fileexception.h"
 #include "harness/logwriter.h"
 #include "harness/recentfilelist.h"
@@ -180,6 +180,7 @@ private:
   void OnRunFinished();
   void PumpForRunThread();
   void StartBatchResume();
+  std::unique_ptr<DosRestart> MakeDosRestart();
 
   CResourceLibrary m_halvexResources;
   CResourceLibrary m_plinthResources;
@@ -195,7 +196,8 @@ private:
   std::unique_ptr<CResultsView> m_pResultsView;
   CRunRecord m_runRecord;
   CUiCalls m_uiCalls;
-  CNoDosRestart m_dosRestart;
+  // The restart into DOS, made when a run first needs it.
+  CDeferredDosRestart m_dosRestart;
   CRunWorker m_runThread;
   // The suite window whose run is in progress or ran last.
   QPointer<CHalvexView> m_pRunningView;

@@ -53,6 +53,12 @@ BoxAnswer CQtPrompts::AskHere(const BoxRequest& request)
     box.exec();
     return BoxAnswer::Ok;
   }
+  if (request.buttons == BoxButtons::OkCancel) {
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+    box.setDefaultButton(request.defaultAnswer == BoxAnswer::Cancel ? QMessageBox::Cancel
+                                                                    : QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok ? BoxAnswer::Ok : BoxAnswer::Cancel;
+  }
   if (request.buttons == BoxButtons::YesNoCancel) {
     // With a Cancel button, Escape and the window's close button answer Cancel.
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);

@@ -39,7 +39,10 @@ BoxAnswer UnattendedPrompts::Ask(const BoxRequest& request)
     break;
   }
   BoxAnswer answer = request.buttons == BoxButtons::Ok ? BoxAnswer::Ok : request.defaultAnswer;
-  if (request.buttons != BoxButtons::Ok && answer == BoxAnswer::Ok)
+  if (request.buttons == BoxButtons::OkCancel && answer != BoxAnswer::Cancel)
+    answer = BoxAnswer::Ok;
+  else if (request.buttons != BoxButtons::Ok && request.buttons != BoxButtons::OkCancel &&
+           answer == BoxAnswer::Ok)
     answer = BoxAnswer::Yes;
   if (request.buttons == BoxButtons::YesNo && answer == BoxAnswer::Cancel)
     answer = BoxAnswer::No;
@@ -49,6 +52,7 @@ BoxAnswer UnattendedPrompts::Ask(const BoxRequest& request)
     m_out << " ["
           << (answer == BoxAnswer::Yes  ? "yes"
               : answer == BoxAnswer::No ? "no"
+              : answer == BoxAnswer::Ok ? "ok"
                                         : "cancel")
           << "]";
   m_out << std::endl;

@@ -40,6 +40,17 @@ inline constexpr int kBatchKindNone = -1;
 
 using CBatchCodeList = std::list<std::uint32_t>;
 
+// Files both sides name: the batch folder below the temporary folder, the batch list, the two
+// helper batch files, and the start-up files of the system drive with their backups.
+inline constexpr const char* kDosBatchFolderName = "~halvex";
+inline constexpr const char* kDosBatchListName = "Marlow.bat";
+inline constexpr const char* kDosHandOverBatchName = "~Marlow.bat";
+inline constexpr const char* kDosRemarkBatchName = "~~Marlow.bat";
+inline constexpr const char* kDosAutoexecName = "AUTOEXEC.BAT";
+inline constexpr const char* kDosAutoexecBackupName = "AUTOEXEC.BAK";
+inline constexpr const char* kDosConfigName = "CONFIG.SYS";
+inline constexpr const char* kDosConfigBackupName = "CONFIG.BAK";
+
 inline constexpr const char* kCheckForDosTestCasesName = "CheckForDosTestCases";
 inline constexpr const char* kCheckForWindowsTestCasesName = "CheckForWindowsTestCases";
 inline constexpr const char* kPrepareBatchComponentListName = "PrepareBatchComponentList";

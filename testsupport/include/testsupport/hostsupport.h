@@ -29,6 +29,8 @@ public:
     requests.push_back(request);
     if (request.buttons == BoxButtons::Ok)
       return BoxAnswer::Ok;
+    if (request.buttons == BoxButtons::OkCancel)
+      return request.defaultAnswer == BoxAnswer::Cancel ? BoxAnswer::Cancel : BoxAnswer::Ok;
     if (request.defaultAnswer == BoxAnswer::Cancel && request.buttons == BoxButtons::YesNoCancel)
       return BoxAnswer::Cancel;
     return request.defaultAnswer == BoxAnswer::No ? BoxAnswer::No : BoxAnswer::Yes;

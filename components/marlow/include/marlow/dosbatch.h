@@ -3,18 +3,20 @@
 // restart. doc/dos_batch.md describes the files.
 #pragma once
 
+#include "plinth/dosbatch.h"
+
 #include <string>
 
 namespace marlow {
 
-inline constexpr const char* kBatchFolderName = "~halvex";
-inline constexpr const char* kBatchListName = "Marlow.bat";
-inline constexpr const char* kHandOverBatchName = "~Marlow.bat";
-inline constexpr const char* kRemarkBatchName = "~~Marlow.bat";
-inline constexpr const char* kAutoexecName = "AUTOEXEC.BAT";
-inline constexpr const char* kAutoexecBackupName = "AUTOEXEC.BAK";
-inline constexpr const char* kConfigName = "CONFIG.SYS";
-inline constexpr const char* kConfigBackupName = "CONFIG.BAK";
+inline constexpr const char* kBatchFolderName = ::kDosBatchFolderName;
+inline constexpr const char* kBatchListName = ::kDosBatchListName;
+inline constexpr const char* kHandOverBatchName = ::kDosHandOverBatchName;
+inline constexpr const char* kRemarkBatchName = ::kDosRemarkBatchName;
+inline constexpr const char* kAutoexecName = ::kDosAutoexecName;
+inline constexpr const char* kAutoexecBackupName = ::kDosAutoexecBackupName;
+inline constexpr const char* kConfigName = ::kDosConfigName;
+inline constexpr const char* kConfigBackupName = ::kDosConfigBackupName;
 inline constexpr std::size_t kBatchPrefixLength = 5;
 
 enum class DosBatchResult {

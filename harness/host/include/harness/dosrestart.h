@@ -5,6 +5,8 @@
 #include "harness/settings.h"
 #include "harness/stringtable.h"
 
+#include <functional>
+#include <memory>
 #include <string>
 
 class CTestSuite;
@@ -42,6 +44,22 @@ public:
 private:
   const StringTable& m_strings;
   LogFunction m_log;
+};
+
+// Makes the real restart at its first use, so that it reads the places, the family and the
+// DOS machine when a preparation needs them, not when a suite window opens.
+class CDeferredDosRestart : public DosRestart
+{
+public:
+  explicit CDeferredDosRestart(std::function<std::unique_ptr<DosRestart>()> make);
+  bool AfterPreparationPass(const DosPreparation& preparation) override;
+  void RemoveRestartEntry() override;
+
+private:
+  DosRestart& Get();
+
+  std::function<std::unique_ptr<DosRestart>()> m_make;
+  std::unique_ptr<DosRestart> m_pRestart;
 };
 
 } // namespace harness

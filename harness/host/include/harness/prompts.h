@@ -8,7 +8,7 @@
 namespace harness {
 
 enum class BoxIcon { Information, Warning, Error, Question };
-enum class BoxButtons { Ok, YesNo, YesNoCancel };
+enum class BoxButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class BoxAnswer { Ok, Yes, No, Cancel };
 
 struct BoxRequest
@@ -16,7 +16,7 @@ struct BoxRequest
   std::string text;
   BoxIcon icon = BoxIcon::Information;
   BoxButtons buttons = BoxButtons::Ok;
-  BoxAnswer defaultAnswer = BoxAnswer::Ok; // Yes, No (or Cancel) for a question
+  BoxAnswer defaultAnswer = BoxAnswer::Ok; // Yes, No (or Cancel) for a question; Ok or Cancel
   bool beep = false;
 };
 
