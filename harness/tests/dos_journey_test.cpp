@@ -105,11 +105,12 @@ protected:
     m_env.Set("HALVEX_RESTART_COMMAND", RestartScript());
 
     ASSERT_EQ(RunCommand(Tool("halvex-suite") + " new " + Quoted(m_suite) + " --name Journey"), 0);
-    for (const char* test : {"Demo Tagged Tests/Tagged pass", "Demo DOS Tests/Memory test under DOS",
-                             "Demo DOS Tests/Memory fault under DOS"})
-      ASSERT_EQ(RunCommand(Tool("halvex-suite") + " add " + Quoted(m_suite) + " --test " +
-                           Quoted(test)),
-                0);
+    for (const char* test :
+         {"Demo Tagged Tests/Tagged pass", "Demo DOS Tests/Memory test under DOS",
+          "Demo DOS Tests/Memory fault under DOS"})
+      ASSERT_EQ(
+          RunCommand(Tool("halvex-suite") + " add " + Quoted(m_suite) + " --test " + Quoted(test)),
+          0);
   }
 
   void TearDown() override
@@ -139,12 +140,13 @@ protected:
     const std::string reg = Tool("halvex-reg");
     WriteAll(script,
              "#!/bin/sh\n"
-             "echo \"restart $*\" >> " + Quoted(m_folder.File("requests")) + "\n" +
-             reg + " query 'HKLM\\SOFTWARE\\Orvane\\Halvex\\TestExecution' TestExecutionStatus > " +
-             Quoted(m_atRestart + "/status") + "\n" + reg + " query 'HKLM\\" + kRunOnceKey +
-             "' '" + kRestartEntry + "' > " + Quoted(m_atRestart + "/runonce") + "\n" +
-             "cp " + Quoted(m_floppy) + " " + Quoted(m_atRestart + "/boot.img") + "\n" +
-             "exec " + Tool("halvex-dosbox") + " --timeout 120 \"$@\"\n");
+             "echo \"restart $*\" >> " +
+                 Quoted(m_folder.File("requests")) + "\n" + reg +
+                 " query 'HKLM\\SOFTWARE\\Orvane\\Halvex\\TestExecution' TestExecutionStatus > " +
+                 Quoted(m_atRestart + "/status") + "\n" + reg + " query 'HKLM\\" + kRunOnceKey +
+                 "' '" + kRestartEntry + "' > " + Quoted(m_atRestart + "/runonce") + "\n" + "cp " +
+                 Quoted(m_floppy) + " " + Quoted(m_atRestart + "/boot.img") + "\n" + "exec " +
+                 Tool("halvex-dosbox") + " --timeout 120 \"$@\"\n");
     chmod(script.c_str(), 0755);
     return script;
   }
@@ -175,9 +177,9 @@ protected:
 TEST_F(DosJourneyTest, SuiteRunsThroughPreparationEmulatedDosAndResume)
 {
   const std::string firstRun = m_folder.File("first-run.txt");
-  EXPECT_EQ(RunCommand(Tool("halvex") + " -run " + Quoted(m_suite) + " > " + Quoted(firstRun) +
-                       " 2>&1"),
-            3)
+  EXPECT_EQ(
+      RunCommand(Tool("halvex") + " -run " + Quoted(m_suite) + " > " + Quoted(firstRun) + " 2>&1"),
+      3)
       << ReadAll(firstRun);
   // The preparation pass judges nothing: the suite is not completed before the restart.
   const std::string firstOutput = ReadAll(firstRun);
@@ -189,8 +191,7 @@ TEST_F(DosJourneyTest, SuiteRunsThroughPreparationEmulatedDosAndResume)
 
   // What the restart found: the resume is arranged, and the floppy boots the batch list.
   EXPECT_EQ(ReadAll(m_atRestart + "/status"), "BatchResume\n");
-  EXPECT_EQ(ReadAll(m_atRestart + "/runonce"),
-            m_build + "/bin/halvex -run \"" + m_suite + "\"\n");
+  EXPECT_EQ(ReadAll(m_atRestart + "/runonce"), m_build + "/bin/halvex -run \"" + m_suite + "\"\n");
   const std::string prepared = m_atRestart + "/boot.img";
   EXPECT_NE(FloppyFile(prepared, "AUTOEXEC.BAT").find("Marlow.bat"), std::string::npos);
   EXPECT_NE(FloppyFile(prepared, "Marlow.bat"), "<missing>");

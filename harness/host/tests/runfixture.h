@@ -155,6 +155,21 @@ private:
   std::vector<std::string> m_lines;
 };
 
+// What the preparation pass hands to the restart that follows it.
+class RecordingRestart : public DosRestart
+{
+public:
+  bool AfterPreparationPass(const DosPreparation& preparation) override
+  {
+    seen.push_back(preparation);
+    return goOn;
+  }
+  void RemoveRestartEntry() override { ++removed; }
+  std::vector<DosPreparation> seen;
+  int removed = 0;
+  bool goOn = true;
+};
+
 class RunFixture : public ::testing::Test
 {
 protected:
@@ -165,7 +180,7 @@ protected:
                                            (void)level;
                                          },
                                          nullptr, nullptr}),
-        status(runState, run, strings), surface(suite), noRestart(strings, SendLogLine)
+        status(runState, run, strings), surface(suite)
   {
   }
 
@@ -249,7 +264,8 @@ protected:
                        runState,
                        settings,
                        strings,
-                       dosRestart != nullptr ? *dosRestart : noRestart,
+                       dosRestart != nullptr ? *dosRestart
+                                             : static_cast<DosRestart&>(recordingRestart),
                        SendLogLine,
                        [this] { ++logCleared; },
                        [this] { return loader.GetMarlowModule(); },
@@ -305,7 +321,7 @@ protected:
   StringWindow resultsWindow;
   CRunRecord record;
   CUiCalls ui;
-  CNoDosRestart noRestart;
+  RecordingRestart recordingRestart; // unless a test sets dosRestart
   DosRestart* dosRestart = nullptr;
   std::unique_ptr<CResultsView> results;
   std::unique_ptr<CRunEngine> engine;

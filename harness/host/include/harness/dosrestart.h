@@ -32,20 +32,6 @@ public:
   virtual void RemoveRestartEntry() = 0;
 };
 
-// This harness prepares the DOS test cases and says so in the log; it does not restart the
-// machine, so no restart entry is ever made and TestExecutionStatus stays "Prebootbatch".
-class CNoDosRestart : public DosRestart
-{
-public:
-  CNoDosRestart(const StringTable& strings, LogFunction log);
-  bool AfterPreparationPass(const DosPreparation& preparation) override;
-  void RemoveRestartEntry() override {}
-
-private:
-  const StringTable& m_strings;
-  LogFunction m_log;
-};
-
 // Makes the real restart at its first use, so that it reads the places, the family and the
 // DOS machine when a preparation needs them, not when a suite window opens.
 class CDeferredDosRestart : public DosRestart

@@ -183,7 +183,6 @@ inline constexpr int kResultsDeleteFailed = 2606;   // %1: error code
 inline constexpr int kResultsWriteFailed = 2607;    // %1: results file path
 inline constexpr int kElapsed = 2608;               // %1: hours, %2: minutes, %3: seconds
 inline constexpr int kEndOfVariation = 2609;        // %1: source file, %2: line
-inline constexpr int kDosPrepared = 2610;           // the preparation pass has ended
 inline constexpr int kSuiteResumeSaveFailed = 2611; // %1: suite file
 inline constexpr int kReportUnreadable = 2612;      // %1: report file, %2: where it was kept
 inline constexpr int kReportWriteFailed = 2613;     // %1: report file, %2: reason
