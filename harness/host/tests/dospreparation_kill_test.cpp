@@ -101,8 +101,8 @@ protected:
     WriteAll(m_dos.File("AUTOEXEC.BAT"), kAutoexec);
     WriteAll(m_dos.File("CONFIG.SYS"), kConfig);
     ASSERT_TRUE(testsupport::MakeFatImage(m_image, 1440, "1234ABCD"));
-    ASSERT_TRUE(testsupport::PutOnImage(m_image, m_folder.File("scratch"), "system",
-                                        "::/COMMAND.COM"));
+    ASSERT_TRUE(
+        testsupport::PutOnImage(m_image, m_folder.File("scratch"), "system", "::/COMMAND.COM"));
     fs::remove(m_folder.File("scratch"));
     const std::string script = m_folder.File("restart.sh");
     WriteAll(script, "#!/bin/sh\necho restart >> '" + m_folder.File("requests.txt") + "'\n");
@@ -145,22 +145,30 @@ protected:
     harness::DosPreparation preparation;
     preparation.suite = &suite;
     preparation.suiteFilePath = m_suiteFile;
+    preparation.runMode = m_runMode;
     return restart.AfterPreparationPass(preparation) ? 0 : 3;
   }
 
-  // The next start of the harness: the decision on TestExecutionStatus, then the collection
-  // pass as the run makes it (restart entry removed, batch folder cleared by Marlow, every test
-  // case judging its log, the status back).
-  int NextStart()
+  // The next start of the harness: the decision on TestExecutionStatus, then either the tidying
+  // of a start with nothing pending (and, started in run mode, the run: a new preparation), or
+  // the collection pass as the run makes it (restart entry removed, unrun start lines put back,
+  // batch folder cleared by Marlow, every test case judging its log, the status back).
+  int NextStart(bool runMode)
   {
     harness::CRegistrySettingsStore store;
-    if (harness::ReadTestExecutionStatus(store, testsupport::kRootKey) !=
-        harness::kStatusBatchResume)
-      return 0;
-    MarlowSuite marlow(m_ini + "/demo_dos.ini");
     testsupport::RecordingPrompts prompts;
     harness::CDosBootRestart restart = MakeRestart(prompts);
+    if (harness::ReadTestExecutionStatus(store, testsupport::kRootKey) !=
+        harness::kStatusBatchResume) {
+      restart.ClearInterruptedPreparation();
+      if (!runMode)
+        return 0;
+      MarlowSuite marlow(m_ini + "/demo_dos.ini");
+      return Prepare(marlow);
+    }
+    MarlowSuite marlow(m_ini + "/demo_dos.ini");
     restart.RemoveRestartEntry();
+    restart.PutBackUnrunStartLines();
     CBatchCodeList codes;
     int kind = 0;
     marlow::PrepareBatchComponentList(&marlow.list, &m_results, &codes, kListNextAll, &kind, 0);
@@ -196,8 +204,9 @@ protected:
     // Marlow is loaded before the tracer looks: only the preparation's own steps count.
     std::unique_ptr<MarlowSuite> marlow;
     return testsupport::SyscallKiller(m_folder.Path())
-        .Run(step, [&] { marlow = std::make_unique<MarlowSuite>(m_ini + "/demo_dos.ini"); },
-             [&] { return Prepare(*marlow); });
+        .Run(
+            step, [&] { marlow = std::make_unique<MarlowSuite>(m_ini + "/demo_dos.ini"); },
+            [&] { return Prepare(*marlow); });
   }
 
   MachineState State()
@@ -269,12 +278,14 @@ protected:
   std::string m_olderSuite;
   std::string m_newSuite;
   int m_resets = 0;
+  bool m_runMode = false;
 };
 
 // A step without the random part of a temporary file's name or the registry file's number.
 std::string Plain(const std::string& step)
 {
-  static const std::regex random(R"((/\.[^/ ]*-|^[a-z+]+ \.[^/ ]*-)[A-Za-z0-9]{6}|(\.tmp-|registry)[0-9]+)");
+  static const std::regex random(
+      R"((/\.[^/ ]*-|^[a-z+]+ \.[^/ ]*-)[A-Za-z0-9]{6}|(\.tmp-|registry)[0-9]+)");
   return std::regex_replace(step, random, "$1$2*");
 }
 
@@ -295,10 +306,14 @@ std::string Describe(const std::map<std::string, std::string>& expected,
 
 TEST_F(DosPreparationKillTest, EveryStepKilledLeavesAStateTheNextStartResumesOrTidies)
 {
+  // HALVEX_KILL_TABLE prints each step with the state it leaves and what the next start did.
   const bool table = std::getenv("HALVEX_KILL_TABLE") != nullptr;
-  for (const char* family : {"NT", "9x"}) {
-    SCOPED_TRACE(family);
+  for (const auto& [family, runMode] : {std::pair{"NT", false}, std::pair{"NT", true},
+                                        std::pair{"9x", false}, std::pair{"9x", true}}) {
+    const std::string kind = std::string(family) + (runMode ? " run mode" : " window");
+    SCOPED_TRACE(kind);
     m_dos.SetFamily(family);
+    m_runMode = runMode;
 
     // An uninterrupted preparation: its steps and what it leaves.
     Reset();
@@ -321,8 +336,27 @@ TEST_F(DosPreparationKillTest, EveryStepKilledLeavesAStateTheNextStartResumesOrT
           << "the preparation took another way";
       const MachineState killed = State();
 
-      ASSERT_EQ(Start([this] { return NextStart(); }), 0);
+      // The log-in runs a run-once value once and deletes it: the harness in run mode.
+      std::string runOnce;
+      const bool runModeStart = platform::GetRunOnceValue(harness::kRestartEntryName, runOnce) == 0;
+      if (runModeStart)
+        platform::DeleteRunOnceValue(harness::kRestartEntryName);
+      ASSERT_EQ(Start([&] { return NextStart(runModeStart); }), 0);
       const MachineState next = State();
+      if (table)
+        std::cout << kind << " | " << step << " | " << Plain(whole.steps[step - 1]) << " | "
+                  << killed.status << " | "
+                  << (killed.status == harness::kStatusBatchResume ? "resumed"
+                      : runModeStart                               ? "prepared again"
+                                                                   : "tidied")
+                  << " | litter " << next.litter.size() << "\n";
+      if (next.status == harness::kStatusBatchResume) {
+        // A run-mode start that prepared again: exactly as the first preparation.
+        EXPECT_TRUE(runModeStart && killed.status == harness::kStatusPrebootbatch);
+        EXPECT_EQ(next.runOnce, prepared.runOnce);
+        EXPECT_EQ(Describe(prepared.files, next.files), "");
+        continue;
+      }
       ExpectNothingPending(next);
 
       // The engineer runs the suite again.
@@ -331,10 +365,6 @@ TEST_F(DosPreparationKillTest, EveryStepKilledLeavesAStateTheNextStartResumesOrT
       EXPECT_EQ(again.status, prepared.status);
       EXPECT_EQ(again.runOnce, prepared.runOnce);
       EXPECT_EQ(Describe(prepared.files, again.files), "");
-      if (table)
-        std::cout << family << " | " << step << " | " << Plain(whole.steps[step - 1]) << " | "
-                  << killed.status << " | " << killed.litter.size() << " litter | "
-                  << next.litter.size() << "\n";
     }
   }
 }
