@@ -572,7 +572,7 @@ int CHalvexApp::RunSuiteAndExit()
       [](const ExecutionRecord& execution) { std::cout << ProgressLine(execution) << std::endl; });
   m_runRecord.SetSuiteListener(
       [](const SuiteRunRecord& run) { std::cout << SummaryLine(run) << std::endl; });
-  if (!StartRun(*m_pSuiteView, kListNextAll))
+  if (m_bTerminationRequested || !StartRun(*m_pSuiteView, kListNextAll))
     return kExitRunFailed;
   // The window stays live while the worker runs the suite.
   QEventLoop running;
@@ -584,10 +584,39 @@ int CHalvexApp::RunSuiteAndExit()
   poll.start(20);
   running.exec();
   JoinRunThread();
-  QEventLoop ending;
-  QTimer::singleShot(kRunModeEndWaitMs, &ending, &QEventLoop::quit);
-  ending.exec();
+  // The wait after the run is cut short when the system ends the harness.
+  if (!m_bTerminationRequested) {
+    QEventLoop ending;
+    QTimer::singleShot(kRunModeEndWaitMs, &ending, &QEventLoop::quit);
+    QTimer endingPoll;
+    connect(&endingPoll, &QTimer::timeout, &ending, [this, &ending] {
+      if (m_bTerminationRequested)
+        ending.quit();
+    });
+    endingPoll.start(20);
+    ending.exec();
+  }
   return m_nRunState == RunState::Passed ? kExitOk : kExitRunFailed;
+}
+
+void CHalvexApp::OnTerminationRequest(int signalNumber)
+{
+  if (m_bTerminationRequested)
+    return;
+  m_bTerminationRequested = true;
+  Log(0, kEndedBySignal + std::to_string(signalNumber));
+  StopRun();
+  if (m_bRunMode)
+    return; // the run mode's loops see the request
+  // The window ends once the run has stopped; nobody is there to answer its questions.
+  auto* waitForRun = new QTimer(this);
+  connect(waitForRun, &QTimer::timeout, this, [this, waitForRun] {
+    if (m_runThread.IsRunning())
+      return;
+    waitForRun->stop();
+    QCoreApplication::quit();
+  });
+  waitForRun->start(20);
 }
 
 void CHalvexApp::StartBatchResume()

@@ -112,6 +112,9 @@ public:
   void EndRunForExit();
   // Run mode: the suite of the registered view, progress on standard output, the exit code.
   int RunSuiteAndExit();
+  // A shut-down or an interrupt: the run stops as the Stop command stops it, then the harness
+  // ends; run mode ends with the run's exit code.
+  void OnTerminationRequest(int signalNumber);
 
   // The File menu's recent files, kept in the settings store at every change.
   const CRecentFileList& RecentFiles() const { return m_recentFiles; }
@@ -148,6 +151,7 @@ public:
   CHarnessSettings m_settings;
   CommandLineInfo m_cmdInfo;
   bool m_bRunMode = false;
+  bool m_bTerminationRequested = false;
   // Written by the status operations and the pause and resume commands, read by the run's
   // worker.
   std::atomic<RunState> m_nRunState{RunState::Idle};

@@ -4,6 +4,7 @@
 #include "platform/standardoptions.h"
 #include "platform/subreaper.h"
 #include "screenshots.h"
+#include "terminationsignals.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -38,6 +39,9 @@ int main(int argc, char** argv)
   int code = 0;
   {
     harness::CHalvexApp app;
+    harness::CTerminationSignals termination;
+    QObject::connect(&termination, &harness::CTerminationSignals::terminationRequested, &app,
+                     &harness::CHalvexApp::OnTerminationRequest);
     code = app.InitInstance(QApplication::arguments());
     if (code == harness::CHalvexApp::kRunEventLoop) {
       // For the README and the guide: pictures of the windows as start-up left them.

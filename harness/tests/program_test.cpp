@@ -17,6 +17,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <thread>
+#include <unistd.h>
 
 namespace harness::test {
 
@@ -291,6 +292,40 @@ TEST_F(ProgramTest, RunModeRunsTheSuiteAndEndsWithItsVerdict)
   const std::string json = ReadAll(root.File("report.json"));
   EXPECT_NE(json.find("\"suite\": \"Failing\""), std::string::npos) << json;
   EXPECT_NE(json.find("\"suite\": \"Passing\""), std::string::npos);
+}
+
+// A shut-down (SIGTERM) or an interrupt during a run stops it as the Stop command does: the
+// test case is aborted, the results and reports are written, and the program ends by itself.
+TEST_F(ProgramTest, TerminationSignalStopsTheRunAndEndsCleanly)
+{
+  SeedSettings();
+  InstallMarlow();
+  RegisterRunProbe();
+  const std::string suite = MakeSuite("Waiting", {{"Wait", 3}, {"Pass", 1}});
+  // The harness's own results file, written line by line, shows when the test case started.
+  SetDword(kRoot, "NtLoggingEnable", 0);
+  const std::string results = root.File("logs/HalvexResults.txt");
+  for (const int signalNumber : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(signalNumber);
+    fs::remove(results);
+    Process process = Start("-run '" + suite + "' --junit '" + root.File("junit.xml") + "'",
+                            "stderr.txt", "stdout.txt");
+    // Signalled while the first test case waits, which it would do for 30 s.
+    for (int i = 0; i < 600 && ReadAll(results).find("Wait: execution 1") == std::string::npos; ++i)
+      usleep(50000);
+    usleep(300000);
+    ASSERT_EQ(kill(process.Id(), signalNumber), 0);
+    EXPECT_EQ(Finish(process), 3u) << Err();
+    const std::string out = ReadAll(root.File("stdout.txt"));
+    EXPECT_EQ(out, "[1/4] Wait, iteration 1: Failed\n"
+                   "Waiting: 1 executions, 0 passed, 1 failed: Not completed\n")
+        << Err();
+    EXPECT_NE(ReadAll(root.File("junit.xml")).find("tests=\"1\""), std::string::npos);
+    EXPECT_NE(ReadAll(LogFile()).find("The harness is being ended by signal " +
+                                      std::to_string(signalNumber)),
+              std::string::npos);
+    EXPECT_EQ(Err().find("Sanitizer"), std::string::npos) << Err();
+  }
 }
 
 TEST_F(ProgramTest, BatchResumeRunsTheSuiteItWasStartedWith)

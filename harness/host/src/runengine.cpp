@@ -208,6 +208,9 @@ void CRunEngine::RunTests(unsigned mode)
       suiteFailed = true;
     const StateIcon icon = preparesDos ? kIconNotRun : failed ? kIconFailed : kIconPassed;
     Ui([&] { surface.SetItemIcon(item.row, icon); });
+    // A stop during the wait ends the run before the next test case starts.
+    if (!StopRequested() && !dosPass && index + 1 < items.size())
+      WaitBetweenItems();
     if (StopRequested()) {
       Log(1, ids::kRunStoppedByUser);
       Ui([&] {
@@ -217,8 +220,6 @@ void CRunEngine::RunTests(unsigned mode)
       stopped = true;
       break;
     }
-    if (!dosPass && index + 1 < items.size())
-      WaitBetweenItems();
   }
 
   Ui([&] {

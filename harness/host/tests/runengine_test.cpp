@@ -228,6 +228,25 @@ TEST_F(RunEngineTest, StopDuringAPauseEndsTheRun)
       std::string::npos);
 }
 
+// The stop command during the wait between two test cases: the next one never starts.
+TEST_F(RunEngineTest, StopDuringTheWaitBetweenTestCasesEndsTheRun)
+{
+  LoadProbe();
+  Add("Pass", 1, "First");
+  Add("Pass", 1, "Later");
+  MakeEngine();
+  engine->SetPauseBetweenItems(std::chrono::seconds(30));
+  Start();
+  ASSERT_TRUE(PumpUntil([this] { return executions() == 1; }));
+  status.SetRunState(RunState::StopRequested);
+  engine->WakeUp();
+  ASSERT_TRUE(PumpUntil([this] { return Ended(); }, 10000)); // well before the 30 s wait ends
+  EXPECT_EQ(executions(), 1);
+  EXPECT_EQ(runState.load(), RunState::Stopped);
+  EXPECT_EQ(surface.icons[0], kIconPassed);
+  EXPECT_EQ(surface.icons[1], kIconNotRun);
+}
+
 TEST_F(RunEngineTest, StopAbortsTheRunningTestCase)
 {
   LoadProbe();

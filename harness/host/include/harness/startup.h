@@ -27,6 +27,8 @@ inline constexpr int kExitRunModeOpenFailed = 1;
 inline constexpr int kExitRunFailed = 3;
 // Run mode waits this long after the run before the program ends.
 inline constexpr int kRunModeEndWaitMs = 3000;
+// A shut-down or an interrupt ends the harness: said in the log before the run stops.
+inline constexpr const char* kEndedBySignal = "The harness is being ended by signal ";
 // A resume after a DOS run starts this long after start-up.
 inline constexpr int kBatchResumeDelayMs = 5000;
 
