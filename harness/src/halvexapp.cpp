@@ -248,6 +248,9 @@ void CHalvexApp::InitTestExecution()
   if (MarlowModule() != nullptr)
     FillTestCasesTree();
   m_nDosTestCases = m_strTestExecutionStatus == kStatusBatchResume ? 1 : 0;
+  // No DOS run pending: what a preparation cut short (killed, power lost) left goes now.
+  if (m_strTestExecutionStatus != kStatusBatchResume)
+    m_dosRestart.ClearInterruptedPreparation();
 }
 
 void CHalvexApp::LoadMarlow()

@@ -12,9 +12,9 @@
 #include "platform/system.h"
 #include "platform/volumes.h"
 
+#include "plinth/dosstartlines.h"
+
 #include <cerrno>
-#include <fstream>
-#include <iterator>
 
 #include <fcntl.h>
 #include <strings.h>
@@ -181,29 +181,6 @@ bool BackUp(const std::string& file, const std::string& backup)
   return false;
 }
 
-// The whole file; false when it cannot be read.
-bool ReadFileBytes(const std::string& path, std::string& bytes)
-{
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
-// AUTOEXEC.BAT is its backup followed by start lines that call the batch list: a preparation
-// ended (killed, or its restart declined) before the machine's own was put back.
-bool HoldsLeftOverStartLines(const std::string& autoexec, const std::string& backup)
-{
-  std::string current;
-  std::string saved;
-  if (!ReadFileBytes(autoexec, current) || !ReadFileBytes(backup, saved))
-    return false;
-  return current.size() > saved.size() && current.compare(0, saved.size(), saved) == 0 &&
-         marlow::FindIgnoringCase(current, marlow::kBatchListName, saved.size()) !=
-             std::string::npos;
-}
-
 } // namespace
 
 void CDosBatch::BackUpStartupFiles(const std::string& iniFolder)
@@ -211,7 +188,7 @@ void CDosBatch::BackUpStartupFiles(const std::string& iniFolder)
   const std::string root = platform::SystemRootFolder();
   const std::string autoexec = Join(root, marlow::kAutoexecName);
   const std::string autoexecBackup = Join(root, marlow::kAutoexecBackupName);
-  if (HoldsLeftOverStartLines(autoexec, autoexecBackup)) {
+  if (HoldsUnrunDosStartLines(autoexec, autoexecBackup)) {
     components::LogMessage(components::kLogNotice,
                            FormatText("%s still held the start lines of an earlier DOS run; it "
                                       "is put back from %s.",
@@ -231,9 +208,9 @@ void CDosBatch::BackUpStartupFiles(const std::string& iniFolder)
   std::string wanted;
   std::string current;
   std::string saved;
-  ReadFileBytes(testConfig, wanted);
-  const bool inPlace =
-      ReadFileBytes(config, current) && current == wanted && ReadFileBytes(configBackup, saved);
+  ReadStartFileBytes(testConfig, wanted);
+  const bool inPlace = ReadStartFileBytes(config, current) && current == wanted &&
+                       ReadStartFileBytes(configBackup, saved);
   if (!inPlace && !BackUp(config, configBackup))
     return;
   if (platform::CopyFile(testConfig, config, false) != platform::kErrorSuccess)

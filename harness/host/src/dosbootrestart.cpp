@@ -45,6 +45,16 @@ void CDosBootRestart::RemoveRestartEntry()
   m_preparation.RemoveStartupEntry();
 }
 
+void CDosBootRestart::PutBackUnrunStartLines()
+{
+  m_preparation.PutBackUnrunStartLines();
+}
+
+void CDosBootRestart::ClearInterruptedPreparation()
+{
+  m_preparation.ClearInterruptedPreparation();
+}
+
 bool CDosBootRestart::Abandon()
 {
   m_preparation.UndoDosPreparation();

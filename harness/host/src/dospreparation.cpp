@@ -11,8 +11,10 @@
 #include "platform/reboot_program.h"
 #include "platform/shell.h"
 #include "platform/volumes.h"
+#include "plinth/dosstartlines.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <strings.h>
 #include <unistd.h>
 
@@ -327,11 +329,8 @@ bool CDosPreparation::PrepareBootFloppy(const std::string& root)
   return true;
 }
 
-void CDosPreparation::UndoDosPreparation()
+void CDosPreparation::ClearBatchFolder()
 {
-  RemoveStartupEntry();
-  // Run mode's entry too: left, it would start a preparation again at every log-in.
-  platform::DeleteRunOnceValue(kRestartEntryName);
   platform::FileFinder finder;
   platform::FindData data;
   for (int error = finder.FindFirstFile(m_places.InBatchFolder("*.bat"), data); error == 0;
@@ -341,10 +340,56 @@ void CDosPreparation::UndoDosPreparation()
       WriteBytes(data.path, "", "wb");
   }
   finder.FindClose();
+}
+
+void CDosPreparation::UndoDosPreparation()
+{
+  RemoveStartupEntry();
+  // Run mode's entry too: left, it would start a preparation again at every log-in.
+  platform::DeleteRunOnceValue(kRestartEntryName);
+  ClearBatchFolder();
   if (m_hooks.storeStatus)
     m_hooks.storeStatus(kStatusPrebootbatch, true);
   platform::CopyFile(m_places.InSystemRoot(kDosAutoexecBackupName),
                      m_places.InSystemRoot(kDosAutoexecName), false);
+}
+
+bool CDosPreparation::PutBackUnrunStartLines()
+{
+  const std::string autoexec = m_places.InSystemRoot(kDosAutoexecName);
+  const std::string backup = m_places.InSystemRoot(kDosAutoexecBackupName);
+  if (!HoldsUnrunDosStartLines(autoexec, backup))
+    return false;
+  Log(3, autoexec +
+             " still held the start lines of a DOS run that did not happen; it is put "
+             "back from " +
+             backup + ".");
+  // Replaced whole or not at all: the file is never left torn.
+  if (const int error = platform::CopyFile(backup, autoexec, false); error != 0) {
+    LogFileError(autoexec, error);
+    return false;
+  }
+  platform::DeleteFile(backup);
+  if (m_family == platform::PlatformFamily::Win9x) {
+    const std::string configBackup = m_places.InSystemRoot(kDosConfigBackupName);
+    if (platform::CopyFile(configBackup, m_places.InSystemRoot(kDosConfigName), false) == 0)
+      platform::DeleteFile(configBackup);
+  }
+  return true;
+}
+
+void CDosPreparation::ClearInterruptedPreparation()
+{
+  // Quietly: a machine without a Startup folder has no shortcut to remove.
+  std::string folder;
+  if (platform::GetStartupFolder(folder) == 0)
+    platform::RemoveStartupShortcut(folder, kRestartEntryName);
+  PutBackUnrunStartLines();
+  std::error_code error;
+  const auto listSize =
+      std::filesystem::file_size(m_places.InBatchFolder(kDosBatchListName), error);
+  if (!error && listSize > 0)
+    ClearBatchFolder();
 }
 
 } // namespace harness

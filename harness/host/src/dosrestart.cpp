@@ -25,4 +25,17 @@ void CDeferredDosRestart::RemoveRestartEntry()
   Get().RemoveRestartEntry();
 }
 
+void CDeferredDosRestart::PutBackUnrunStartLines()
+{
+  Get().PutBackUnrunStartLines();
+}
+
+void CDeferredDosRestart::ClearInterruptedPreparation()
+{
+  if (m_pRestart != nullptr)
+    m_pRestart->ClearInterruptedPreparation();
+  else if (std::unique_ptr<DosRestart> restart = m_make())
+    restart->ClearInterruptedPreparation();
+}
+
 } // namespace harness

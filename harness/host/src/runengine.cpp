@@ -99,8 +99,10 @@ void CRunEngine::RunTests(unsigned mode)
     if (m_context.settings.m_nAppendToResultsFile == 0)
       results.ClearResults();
   });
-  if (pass.collection)
+  if (pass.collection) {
     m_context.dosRestart.RemoveRestartEntry();
+    m_context.dosRestart.PutBackUnrunStartLines();
+  }
   Ui([&] {
     results.BeginRun();
     results.ReportSuiteStart(suite->GetName());

@@ -328,4 +328,45 @@ TEST_F(DosPreparationTest, UndoTakesThePreparationBack)
   EXPECT_TRUE(std::filesystem::exists(m_dos.File("AUTOEXEC.BAK")));
 }
 
+// A start with no DOS run pending takes back only what is plainly left over: start lines after
+// the backup; an AUTOEXEC.BAT the engineer changed since stays, however old its backup.
+TEST_F(DosPreparationTest, StartWithNothingPendingTakesBackOnlyLeftOvers)
+{
+  const std::string machine = "PATH C:\\DOS\r\n";
+  const std::string startLines = "\r\n\r\n@ECHO OFF\r\ncall Marlow.bat\r\ncall reboot.bat\r\n";
+  struct Case
+  {
+    const char* name;
+    const char* family;
+    std::string autoexec;
+    std::string expectedAutoexec;
+    bool backupStays;
+    std::string expectedConfig;
+  };
+  const Case cases[] = {
+      {"unrun start lines, NT", "NT", machine + startLines, machine, false, "FILES=40\r\n"},
+      {"unrun start lines, 9x", "9x", machine + startLines, machine, false, "FILES=30\r\n"},
+      {"changed by the engineer", "NT", "PATH C:\\DOS;C:\\UTIL\r\n", "PATH C:\\DOS;C:\\UTIL\r\n",
+       true, "FILES=40\r\n"},
+      {"as its backup", "9x", machine, machine, true, "FILES=40\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    m_dos.SetFamily(c.family);
+    MarlowPrepared();
+    WriteAll(m_dos.File("AUTOEXEC.BAT"), c.autoexec);
+    WriteAll(m_dos.File("CONFIG.SYS"), "FILES=40\r\n");
+    WriteAll(m_dos.File("CONFIG.BAK"), "FILES=30\r\n");
+    WriteAll(m_startup + "/Start HALVEX Exe.desktop", "[Desktop Entry]\n");
+    testsupport::RecordingPrompts prompts;
+    Make(prompts).ClearInterruptedPreparation();
+    EXPECT_EQ(ReadAll(m_dos.File("AUTOEXEC.BAT")), c.expectedAutoexec);
+    EXPECT_EQ(std::filesystem::exists(m_dos.File("AUTOEXEC.BAK")), c.backupStays);
+    EXPECT_EQ(ReadAll(m_dos.File("CONFIG.SYS")), c.expectedConfig);
+    EXPECT_FALSE(ShortcutExists());
+    EXPECT_EQ(ReadAll(m_dos.BatchFile("Marlow.bat")), "");
+    EXPECT_FALSE(std::filesystem::exists(m_dos.BatchFile("Memor001.bat")));
+  }
+}
+
 } // namespace

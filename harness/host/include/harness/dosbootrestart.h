@@ -33,6 +33,8 @@ public:
 
   bool AfterPreparationPass(const DosPreparation& preparation) override;
   void RemoveRestartEntry() override;
+  void PutBackUnrunStartLines() override;
+  void ClearInterruptedPreparation() override;
 
 private:
   // Takes the preparation back and gives the window back: the run ends at once.

@@ -79,6 +79,14 @@ public:
   // Takes back what a preparation left when the floppy could not be made.
   void UndoDosPreparation();
 
+  // Start lines that DOS never ran (the restart did not happen): AUTOEXEC.BAT goes back to its
+  // backup, and on the 9x family CONFIG.SYS as well, as those lines would have done. True when
+  // something was put back.
+  bool PutBackUnrunStartLines();
+  // A start with no DOS run pending: the restart shortcut, unrun start lines and a filled batch
+  // list can only be left over from a preparation that was cut short; they go.
+  void ClearInterruptedPreparation();
+
 private:
   void Log(unsigned level, const std::string& text) const;
   void ResultLine(const std::string& text) const;
@@ -88,6 +96,8 @@ private:
   bool FloppyFailed(const std::string& text) const;
   bool DosFormOfTempFolder(std::string& dosForm) const;
   void LogFileError(const std::string& file, int error) const;
+  // Every .bat file of the batch folder deleted, the batch list left empty.
+  void ClearBatchFolder();
 
   DosPlaces m_places;
   platform::PlatformFamily m_family;

@@ -30,6 +30,10 @@ public:
   virtual bool AfterPreparationPass(const DosPreparation& preparation) = 0;
   // At the start of the collection pass.
   virtual void RemoveRestartEntry() = 0;
+  // At the start of the collection pass, after the entry: start lines DOS did not run go.
+  virtual void PutBackUnrunStartLines() {}
+  // At start-up when no DOS run is pending: what a preparation cut short left goes.
+  virtual void ClearInterruptedPreparation() {}
 };
 
 // Makes the real restart at its first use, so that it reads the places, the family and the
@@ -40,6 +44,9 @@ public:
   explicit CDeferredDosRestart(std::function<std::unique_ptr<DosRestart>()> make);
   bool AfterPreparationPass(const DosPreparation& preparation) override;
   void RemoveRestartEntry() override;
+  void PutBackUnrunStartLines() override;
+  // Does not keep what it makes: the places and the machine are read again for a run.
+  void ClearInterruptedPreparation() override;
 
 private:
   DosRestart& Get();
