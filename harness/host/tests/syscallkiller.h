@@ -25,7 +25,8 @@ struct TracedRun
 {
   std::vector<std::string> steps; // the mutating calls seen, in order (the last one killed)
   bool killed = false;
-  int exitCode = -1; // when not killed
+  bool traceRefused = false; // the machine does not let a process be traced (seccomp, Yama)
+  int exitCode = -1;         // when not killed
 };
 
 class SyscallKiller
@@ -42,13 +43,18 @@ public:
     TracedRun run;
     const pid_t pid = fork();
     if (pid == 0) {
-      ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+      if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
+        _exit(kTraceRefused);
       setup();
       raise(SIGSTOP);
       _exit(body());
     }
     int status = 0;
     waitpid(pid, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kTraceRefused) {
+      run.traceRefused = true;
+      return run;
+    }
     ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
     int signal = 0;
     for (;;) {
@@ -88,6 +94,8 @@ public:
   }
 
 private:
+  static constexpr int kTraceRefused = 121;
+
   static std::string Link(const std::string& path)
   {
     char buffer[4096];
