@@ -328,6 +328,26 @@ TEST_F(ProgramTest, TerminationSignalStopsTheRunAndEndsCleanly)
   }
 }
 
+// With the window, a shut-down ends the harness through its exit sequence: the layout is kept.
+TEST_F(ProgramTest, TerminationSignalClosesTheWindowThroughTheExitSequence)
+{
+  SeedSettings();
+  InstallMarlow();
+  Process process = Start("", "stderr.txt");
+  for (int i = 0; i < 600 && ReadAll(LogFile()).find("Qt version") == std::string::npos; ++i)
+    usleep(50000);
+  usleep(300000);
+  ASSERT_EQ(kill(process.Id(), SIGTERM), 0);
+  EXPECT_EQ(Finish(process), 0u) << Err();
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, (kRoot + "\\Workspace").c_str(), 0, KEY_READ, &key),
+            ERROR_SUCCESS);
+  DWORD type = 0, size = 0;
+  EXPECT_EQ(RegQueryValueEx(key, "BarState", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+  RegCloseKey(key);
+  EXPECT_NE(ReadAll(LogFile()).find("The harness is being ended by signal 15"), std::string::npos);
+}
+
 TEST_F(ProgramTest, BatchResumeRunsTheSuiteItWasStartedWith)
 {
   SeedSettings();
