@@ -48,6 +48,15 @@ void CRunEngine::WaitWhilePaused()
     m_cv.wait_for(lock, kPausePoll);
 }
 
+void CRunEngine::ShowRunStateUnlessChanged(RunState state)
+{
+  // A stop command given since the worker read the state must not be overwritten by it.
+  Ui([&] {
+    if (m_context.runState.load() == state)
+      m_context.status.SetRunState(state);
+  });
+}
+
 void CRunEngine::WaitBetweenItems()
 {
   std::unique_lock lock(m_mutex);
@@ -193,12 +202,12 @@ void CRunEngine::RunTests(unsigned mode)
       });
       ++execution;
       if (m_context.runState.load() == RunState::Paused) {
-        Ui([&] { status.SetRunState(RunState::Paused); });
+        ShowRunStateUnlessChanged(RunState::Paused);
         Log(1, ids::kRunPaused);
         WaitWhilePaused();
         if (m_context.runState.load() == RunState::Running) {
+          ShowRunStateUnlessChanged(RunState::Running);
           Log(1, ids::kRunResumed);
-          Ui([&] { status.SetRunState(RunState::Running); });
         }
       }
       if (StopRequested())

@@ -247,6 +247,29 @@ TEST_F(RunEngineTest, StopDuringTheWaitBetweenTestCasesEndsTheRun)
   EXPECT_EQ(surface.icons[1], kIconNotRun);
 }
 
+// A stop given while the worker is on its way out of a pause is not overwritten by "Running".
+TEST_F(RunEngineTest, StopRightAfterAResumeIsKept)
+{
+  LoadProbe();
+  Add("Sleep", 5, "Slow");
+  Add("Pass", 1, "Later");
+  MakeEngine();
+  Start();
+  ASSERT_TRUE(PumpUntil([this] { return executions() >= 1; }));
+  runState = RunState::Paused;
+  ASSERT_TRUE(PumpUntil([this] { return log.Has(strings.Get(ids::kRunPaused)); }));
+  runState = RunState::Running; // the resume command
+  engine->WakeUp();
+  // The worker now waits for this thread to show the state; the stop command comes first.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  status.SetRunState(RunState::StopRequested);
+  engine->WakeUp();
+  ASSERT_TRUE(PumpUntil([this] { return Ended(); }));
+  EXPECT_EQ(runState.load(), RunState::Stopped);
+  EXPECT_LT(executions(), 5);
+  EXPECT_EQ(surface.icons[1], kIconNotRun);
+}
+
 TEST_F(RunEngineTest, StopAbortsTheRunningTestCase)
 {
   LoadProbe();

@@ -79,6 +79,8 @@ private:
   bool StopRequested() const;
   void WaitWhilePaused();
   void WaitBetweenItems();
+  // Shows `state` in the status panel, on the user-interface thread, if it is still the state.
+  void ShowRunStateUnlessChanged(RunState state);
   void Log(unsigned level, int text) const;
 
   RunContext m_context;
