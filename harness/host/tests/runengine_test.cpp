@@ -203,29 +203,51 @@ TEST_F(RunEngineTest, PauseResumeAndTheirLogLines)
   EXPECT_EQ(runState.load(), RunState::Passed);
 }
 
-TEST_F(RunEngineTest, StopDuringAPauseEndsTheRun)
+// The stop command during a pause, or right after the resume command while the worker is on
+// its way out of the pause (a stop it must not overwrite with "Running"): the run ends.
+class PauseThenStopTest : public RunEngineTest
 {
-  LoadProbe();
-  Add("Sleep", 5, "Slow");
-  Add("Pass", 1, "Later");
-  MakeEngine();
-  Start();
-  ASSERT_TRUE(PumpUntil([this] { return executions() >= 1; }));
-  runState = RunState::Paused;
-  ASSERT_TRUE(PumpUntil([this] { return log.Has(strings.Get(ids::kRunPaused)); }));
-  status.SetRunState(RunState::StopRequested); // the stop command
-  engine->WakeUp();
-  ASSERT_TRUE(PumpUntil([this] { return Ended(); }));
-  EXPECT_LT(executions(), 5);
-  EXPECT_EQ(runState.load(), RunState::Stopped);
-  EXPECT_TRUE(log.Has(strings.Get(ids::kRunStoppedByUser)));
+protected:
+  void PauseThenStop(bool resumeFirst)
+  {
+    LoadProbe();
+    Add("Sleep", 5, "Slow");
+    Add("Pass", 1, "Later");
+    MakeEngine();
+    Start();
+    ASSERT_TRUE(PumpUntil([this] { return executions() >= 1; }));
+    runState = RunState::Paused;
+    ASSERT_TRUE(PumpUntil([this] { return log.Has(strings.Get(ids::kRunPaused)); }));
+    if (resumeFirst) {
+      runState = RunState::Running; // the resume command
+      engine->WakeUp();
+      // The worker now waits for this thread to show the state; the stop command comes first.
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    status.SetRunState(RunState::StopRequested); // the stop command
+    engine->WakeUp();
+    ASSERT_TRUE(PumpUntil([this] { return Ended(); }));
+    EXPECT_LT(executions(), 5);
+    EXPECT_EQ(runState.load(), RunState::Stopped);
+    EXPECT_TRUE(log.Has(strings.Get(ids::kRunStoppedByUser)));
+    EXPECT_EQ(surface.icons[1], kIconNotRun); // the later item never ran
+    EXPECT_EQ(surface.docState, kDocStateIdle);
+    const std::string file = ReadAll(settings.m_strResultsFilePath);
+    EXPECT_NE(file.find(strings.Format(ids::kSuiteFinalState,
+                                       {RunStateText(strings, RunState::Stopped)})),
+              std::string::npos);
+  }
+};
+
+TEST_F(PauseThenStopTest, StopDuringAPauseEndsTheRun)
+{
+  PauseThenStop(false);
   EXPECT_FALSE(log.Has(strings.Get(ids::kRunResumed)));
-  EXPECT_EQ(surface.icons[1], kIconNotRun); // the later item never ran
-  EXPECT_EQ(surface.docState, kDocStateIdle);
-  const std::string file = ReadAll(settings.m_strResultsFilePath);
-  EXPECT_NE(
-      file.find(strings.Format(ids::kSuiteFinalState, {RunStateText(strings, RunState::Stopped)})),
-      std::string::npos);
+}
+
+TEST_F(PauseThenStopTest, StopRightAfterAResumeIsKept)
+{
+  PauseThenStop(true);
 }
 
 // The stop command during the wait between two test cases: the next one never starts.
@@ -244,29 +266,6 @@ TEST_F(RunEngineTest, StopDuringTheWaitBetweenTestCasesEndsTheRun)
   EXPECT_EQ(executions(), 1);
   EXPECT_EQ(runState.load(), RunState::Stopped);
   EXPECT_EQ(surface.icons[0], kIconPassed);
-  EXPECT_EQ(surface.icons[1], kIconNotRun);
-}
-
-// A stop given while the worker is on its way out of a pause is not overwritten by "Running".
-TEST_F(RunEngineTest, StopRightAfterAResumeIsKept)
-{
-  LoadProbe();
-  Add("Sleep", 5, "Slow");
-  Add("Pass", 1, "Later");
-  MakeEngine();
-  Start();
-  ASSERT_TRUE(PumpUntil([this] { return executions() >= 1; }));
-  runState = RunState::Paused;
-  ASSERT_TRUE(PumpUntil([this] { return log.Has(strings.Get(ids::kRunPaused)); }));
-  runState = RunState::Running; // the resume command
-  engine->WakeUp();
-  // The worker now waits for this thread to show the state; the stop command comes first.
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  status.SetRunState(RunState::StopRequested);
-  engine->WakeUp();
-  ASSERT_TRUE(PumpUntil([this] { return Ended(); }));
-  EXPECT_EQ(runState.load(), RunState::Stopped);
-  EXPECT_LT(executions(), 5);
   EXPECT_EQ(surface.icons[1], kIconNotRun);
 }
 
