@@ -26,19 +26,14 @@ namespace {
 
 using harness::BoxAnswer;
 using harness::BoxButtons;
-using harness::BoxRequest;
 using testsupport::ReadAll;
 using testsupport::WriteAll;
 
 // Answers every question No, every other box as an unattended run.
-class DecliningPrompts : public testsupport::RecordingPrompts
+class DecliningPrompts : public testsupport::AnsweringPrompts
 {
 public:
-  BoxAnswer Ask(const BoxRequest& request) override
-  {
-    const BoxAnswer answer = RecordingPrompts::Ask(request);
-    return request.buttons == BoxButtons::YesNo ? BoxAnswer::No : answer;
-  }
+  DecliningPrompts() : AnsweringPrompts(BoxButtons::YesNo, BoxAnswer::No) {}
 };
 
 class DosBootRestartTest : public DosFixture

@@ -25,7 +25,6 @@ namespace {
 
 using harness::BoxAnswer;
 using harness::BoxButtons;
-using harness::BoxRequest;
 using harness::CDosPreparation;
 using harness::DosPlaces;
 using platform::PlatformFamily;
@@ -33,14 +32,10 @@ using testsupport::ReadAll;
 using testsupport::WriteAll;
 
 // Answers the floppy box with Cancel, everything else as an unattended run.
-class CancellingPrompts : public testsupport::RecordingPrompts
+class CancellingPrompts : public testsupport::AnsweringPrompts
 {
 public:
-  BoxAnswer Ask(const BoxRequest& request) override
-  {
-    RecordingPrompts::Ask(request);
-    return request.buttons == BoxButtons::OkCancel ? BoxAnswer::Cancel : BoxAnswer::Ok;
-  }
+  CancellingPrompts() : AnsweringPrompts(BoxButtons::OkCancel, BoxAnswer::Cancel) {}
 };
 
 class DosPreparationTest : public DosFixture

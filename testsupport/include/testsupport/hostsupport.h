@@ -38,6 +38,22 @@ public:
   std::vector<BoxRequest> requests;
 };
 
+// Answers every box of one kind of buttons with `answer`, every other box as an unattended run.
+class AnsweringPrompts : public RecordingPrompts
+{
+public:
+  AnsweringPrompts(BoxButtons buttons, BoxAnswer answer) : m_buttons(buttons), m_answer(answer) {}
+  BoxAnswer Ask(const BoxRequest& request) override
+  {
+    const BoxAnswer unattended = RecordingPrompts::Ask(request);
+    return request.buttons == m_buttons ? m_answer : unattended;
+  }
+
+private:
+  BoxButtons m_buttons;
+  BoxAnswer m_answer;
+};
+
 // A log or results window's text as a plain string.
 class StringWindow : public harness::LogWindowText
 {
